@@ -1,0 +1,41 @@
+// Walking the chunk chain of an ".abs" flash image.
+#pragma once
+
+#include "link/ChunkHeader.h"
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+struct AbsChunk {
+    uint64_t offset = 0;
+    ChunkInfo info; // id, length, size and crc of its header (texts are not read)
+};
+
+// What a walk found: the chain, and the file's database chunks.
+struct AbsWalk {
+    uint32_t chunkCount = 0;
+    std::vector<AbsChunk> chunks; // the first kMaxListedChunks of the chain
+    bool hasDefaultDb = false;
+    uint64_t defaultDbOffset = 0;
+    uint32_t defaultDbSize = 0; // its size field (the space it takes in flash)
+    bool hasUserDb = false;
+    uint64_t userDbOffset = 0;
+    uint64_t userDbSize = 0; // its length + 16
+    uint64_t fileSize = 0;
+
+    static constexpr size_t kMaxListedChunks = 1024;
+};
+
+// Reads count bytes at offset into out; false when they are not all there.
+using AbsReader = std::function<bool(uint64_t offset, uint8_t *out, size_t count)>;
+
+// Walks the chain: every chunk id after the first must have its second byte the complement
+// of the first, a chunk's length must fit its size, and a chunk with a CRC must lie inside
+// the file and match it. Returns the number of chunks, 0 when the file is not a valid chain
+// (including a chain that runs off the end without a last chunk of size 0).
+uint32_t WalkAbsChunks(const QString &path, AbsWalk &walk);
+uint32_t WalkAbsChunks(const uint8_t *bytes, size_t size, AbsWalk &walk);
+uint32_t WalkAbsChunks(uint64_t fileSize, const AbsReader &read, AbsWalk &walk);
