@@ -1,0 +1,353 @@
+// Node tables, record pool, allocation, compaction, free ids and node field access.
+#include "database/CChannelDb.h"
+
+#include "core/UserPrompt.h"
+#include "database/ProfileStore.h"
+#include "database/RecordConverter.h"
+#include "layout/FieldCodec.h"
+#include "layout/LayoutSet.h"
+#include "layout/TemplateNumber.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const char *const kTableNames[3] = {"TT01", "ST01", "PT01"};
+// Satellites first, then transponders, then programs: the order of records in pool and file.
+constexpr int kStorageOrder[3] = {KindSatellite, KindTransponder, KindProgram};
+
+enum CachedSlot { SatIdSat, SatIdTp, SatIdProg, TpIdTp, TpIdProg, SatNameSat };
+
+bool IsNodeKind(int kind)
+{
+    return kind >= 0 && kind < 3;
+}
+
+// Cuts a UTF-8 text to at most maxBytes without splitting a character.
+std::string CutUtf8(const std::string &text, size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut);
+}
+
+} // namespace
+
+CChannelDb::CChannelDb(const LayoutSet &layouts, UserPrompt &prompt) : m_layouts(layouts), m_prompt(prompt)
+{
+    m_cachedIndexes.fill(-1);
+    for (int kind = 0; kind < 3; ++kind)
+        m_tables[size_t(kind)].name = kTableNames[kind];
+}
+
+void CChannelDb::Clear()
+{
+    m_cachedIndexes.fill(-1);
+    m_used = 0;
+    for (NodeTable &table : m_tables)
+        table.slots.clear();
+    for (auto &list : m_loadLists)
+        list.clear();
+    m_pool.clear();
+    m_pool.shrink_to_fit();
+    m_favourites.reset();
+    if (m_hasExtraBlock) {
+        m_extraBlock.clear();
+        m_hasExtraBlock = false;
+    }
+}
+
+void CChannelDb::CreateEmpty()
+{
+    Clear();
+    m_pool.assign(size_t(m_capacity), 0);
+    for (int kind = 0; kind < 3; ++kind) {
+        ResetTable(m_tables[size_t(kind)]);
+        m_tables[size_t(kind)].name = kTableNames[kind];
+    }
+}
+
+void CChannelDb::ResetTable(NodeTable &table)
+{
+    std::memcpy(table.tag, "DB@T", 4);
+    table.slots.clear();
+    table.guard = 0x12345678;
+}
+
+std::vector<LoadEntry> &CChannelDb::LoadList(int kind)
+{
+    return m_loadLists[size_t(std::clamp(kind, 0, 2))];
+}
+
+void CChannelDb::BuildSlotMaps()
+{
+    for (int kind = 0; kind < 3; ++kind) {
+        NodeTable &table = m_tables[size_t(kind)];
+        ResetTable(table);
+        table.name = kTableNames[kind];
+        for (const LoadEntry &entry : m_loadLists[size_t(kind)])
+            table.slots.push_back(int32_t(entry.offset));
+    }
+}
+
+bool CChannelDb::TransferToDb3()
+{
+    if (m_pool.empty())
+        return false;
+    for (int kind = 0; kind < 3; ++kind) {
+        if (m_layouts.NodeSize(kind) == 0)
+            return false;
+    }
+    const RecordConverter converter(m_layouts);
+    std::vector<uint8_t> work(size_t(m_capacity), 0xFF);
+    // DB4 records lie in the payload, which ends where the file data ended.
+    const size_t payloadEnd = size_t(std::clamp(m_used, 0, int(m_pool.size())));
+    size_t offset = 0;
+    for (int kind : kStorageOrder) {
+        const size_t nodeSize = size_t(m_layouts.NodeSize(kind));
+        for (int32_t &slot : m_tables[size_t(kind)].slots) {
+            if (slot < 0)
+                continue;
+            if (offset + nodeSize > work.size()) {
+                m_prompt.ShowMessage(QStringLiteral("DB4 to DB3 Transfer : Out of Range"));
+                for (NodeTable &table : m_tables)
+                    table.slots.clear();
+                m_used = 0;
+                return false;
+            }
+            const size_t source = size_t(slot);
+            if (source >= payloadEnd
+                || !converter.Db4ToDb3(kind, work.data() + offset, nodeSize, m_pool.data() + source,
+                                       payloadEnd - source)) {
+                for (NodeTable &table : m_tables)
+                    table.slots.clear();
+                m_used = 0;
+                return false;
+            }
+            slot = int32_t(offset);
+            offset += nodeSize;
+        }
+    }
+    m_pool.swap(work);
+    m_used = int(offset);
+    return true;
+}
+
+const NodeTable &CChannelDb::Table(int kind) const
+{
+    return m_tables[size_t(std::clamp(kind, 0, 2))];
+}
+
+NodeTable *CChannelDb::MutableTable(int kind)
+{
+    return IsNodeKind(kind) ? &m_tables[size_t(kind)] : nullptr;
+}
+
+int CChannelDb::Count(int kind) const
+{
+    return IsNodeKind(kind) ? m_tables[size_t(kind)].Count() : 0;
+}
+
+bool CChannelDb::IsUsed(int kind, int slot) const
+{
+    return IsNodeKind(kind) && slot >= 0 && slot < Count(kind) && m_tables[size_t(kind)].slots[size_t(slot)] >= 0;
+}
+
+int CChannelDb::LiveCount(int kind) const
+{
+    if (!IsNodeKind(kind))
+        return 0;
+    const auto &slots = m_tables[size_t(kind)].slots;
+    return int(std::count_if(slots.begin(), slots.end(), [](int32_t s) { return s >= 0; }));
+}
+
+const uint8_t *CChannelDb::Record(int kind, int slot) const
+{
+    if (!IsUsed(kind, slot))
+        return nullptr;
+    const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(slot)]);
+    const size_t size = size_t(m_layouts.NodeSize(kind));
+    return offset + size <= m_pool.size() ? m_pool.data() + offset : nullptr;
+}
+
+uint8_t *CChannelDb::Record(int kind, int slot)
+{
+    return const_cast<uint8_t *>(static_cast<const CChannelDb *>(this)->Record(kind, slot));
+}
+
+int CChannelDb::AllocateNode(int kind)
+{
+    if (m_pool.empty())
+        return -1;
+    const int size = m_layouts.NodeSize(kind) + 2;
+    if (m_used + size >= m_capacity) {
+        Rearrange();
+        if (m_used + size >= m_capacity)
+            return -1;
+    }
+    NodeTable *table = MutableTable(kind);
+    if (!table)
+        return -1;
+    // The new slot follows the last used one; free slots in the middle are not reused.
+    int slot = table->Count();
+    while (slot > 0 && table->slots[size_t(slot - 1)] < 0)
+        --slot;
+    if (slot == table->Count()) {
+        if (slot >= NodeTable::kMaxSlots)
+            return -1;  // the slot count must stay a signed 16-bit number
+        table->slots.resize(size_t(std::min(slot + 64, NodeTable::kMaxSlots)), -1);
+    }
+    table->slots[size_t(slot)] = m_used;
+    std::memset(m_pool.data() + m_used, 0, size_t(size));
+    m_used += size;
+    return slot;
+}
+
+void CChannelDb::DeleteNode(int kind, int slot)
+{
+    NodeTable *table = MutableTable(kind);
+    if (table && slot >= 0 && slot < table->Count())
+        table->slots[size_t(slot)] = -1;
+}
+
+bool CChannelDb::Rearrange()
+{
+    if (m_pool.empty())
+        return false;
+    for (int kind = 0; kind < 3; ++kind) {
+        if (m_layouts.NodeSize(kind) == 0)
+            return false;
+    }
+    std::vector<uint8_t> work(size_t(m_capacity), 0xFF);
+    std::array<std::vector<int32_t>, 3> newSlots;
+    size_t offset = 0;
+    for (int kind : kStorageOrder) {
+        const size_t nodeSize = size_t(m_layouts.NodeSize(kind));
+        newSlots[size_t(kind)] = m_tables[size_t(kind)].slots;
+        for (int32_t &slot : newSlots[size_t(kind)]) {
+            if (slot < 0)
+                continue;
+            if (offset + nodeSize > work.size() || size_t(slot) + nodeSize > m_pool.size()) {
+                m_prompt.ShowMessage(QStringLiteral("Rearrage : Out of Range"));
+                return false;  // the pool is left as it was
+            }
+            std::memcpy(work.data() + offset, m_pool.data() + slot, nodeSize);
+            slot = int32_t(offset);
+            offset += nodeSize;
+        }
+    }
+    for (int kind = 0; kind < 3; ++kind)
+        m_tables[size_t(kind)].slots = std::move(newSlots[size_t(kind)]);
+    m_pool.swap(work);
+    m_used = int(offset);
+    return true;
+}
+
+int CChannelDb::FindFreeId(int kind, int parentSatId, int parentTpId) const
+{
+    const std::vector<FieldDesc> *fields = m_layouts.Declarations(kind);
+    if (!m_layouts.HasNodeLayouts() || !fields || !IsNodeKind(kind))
+        return -1;
+    const char *idName = kind == KindSatellite ? "sat_id" : kind == KindTransponder ? "tp_id" : "prog_id";
+    const int idField = m_layouts.FindField(kind, idName, DeclarationOrder);
+    const int satField = m_layouts.FindField(kind, "sat_id", DeclarationOrder);
+    const int tpField = m_layouts.FindField(kind, "tp_id", DeclarationOrder);
+    const int highest = kind == KindSatellite ? 254 : 1023;
+    std::vector<bool> taken(size_t(highest) + 1, false);
+
+    auto valueOf = [&](int slot, int field) -> int {
+        std::string text;
+        if (field < 0 || !GetNodeData(kind, slot, field, text, 0, DeclarationOrder))
+            return -1;
+        return ParseTemplateNumber(text);
+    };
+    for (int slot = 0; slot < Count(kind); ++slot) {
+        if (!IsUsed(kind, slot))
+            continue;
+        if (kind != KindSatellite && valueOf(slot, satField) != parentSatId)
+            continue;
+        if (kind == KindProgram && valueOf(slot, tpField) != parentTpId)
+            continue;
+        const int v = valueOf(slot, idField);
+        if (v >= 1 && v <= highest)
+            taken[size_t(v)] = true;
+    }
+    for (int id = 1; id <= highest; ++id) {
+        if (!taken[size_t(id)])
+            return id;
+    }
+    return 0;
+}
+
+bool CChannelDb::GetNodeData(int kind, int node, int field, std::string &out, int element, int order) const
+{
+    if (!IsNodeKind(kind))
+        return false;
+    const FieldDesc *desc = m_layouts.Field(kind, field, order);
+    if (!desc || node < 0 || node >= Count(kind) || m_tables[size_t(kind)].slots[size_t(node)] < 0)
+        return false;
+    const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
+    const size_t limit = std::min(m_pool.size(), size_t(m_capacity));
+    if (offset + FieldCodec::FieldEnd(*desc) >= limit) {
+        m_prompt.ShowMessage(QStringLiteral("GetNodeData: Out of Range"));
+        return false;
+    }
+    return FieldCodec::Read(*desc, m_pool.data() + offset, limit - offset, element, out);
+}
+
+bool CChannelDb::SetNodeData(int kind, int node, int field, std::string_view text, int order)
+{
+    if (!IsNodeKind(kind) || node < 0 || node >= Count(kind) || m_tables[size_t(kind)].slots[size_t(node)] < 0)
+        return false;
+    const FieldDesc *desc = m_layouts.Field(kind, field, order);
+    if (!desc)
+        return false;
+    const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
+    const size_t limit = std::min(m_pool.size(), size_t(m_capacity));
+    if (offset + FieldCodec::FieldEnd(*desc) >= limit) {
+        m_prompt.ShowMessage(QStringLiteral("SetNodeData: Out of Range"));
+        return false;
+    }
+    return FieldCodec::Write(*desc, m_pool.data() + offset, limit - offset, text);
+}
+
+int CChannelDb::CachedIndex(int slot, int kind, const char *name) const
+{
+    int &cached = m_cachedIndexes[size_t(slot)];
+    if (cached == -1)
+        cached = m_layouts.FindField(kind, name, PositionOrder);
+    return cached;
+}
+
+int CChannelDb::SatIdOfSatellite() const { return CachedIndex(SatIdSat, KindSatellite, "sat_id"); }
+int CChannelDb::SatIdOfTransponder() const { return CachedIndex(SatIdTp, KindTransponder, "sat_id"); }
+int CChannelDb::SatIdOfProgram() const { return CachedIndex(SatIdProg, KindProgram, "sat_id"); }
+int CChannelDb::TpIdOfTransponder() const { return CachedIndex(TpIdTp, KindTransponder, "tp_id"); }
+int CChannelDb::TpIdOfProgram() const { return CachedIndex(TpIdProg, KindProgram, "tp_id"); }
+int CChannelDb::SatNameOfSatellite() const { return CachedIndex(SatNameSat, KindSatellite, "satname"); }
+
+void CChannelDb::LoadDefaultFavourites(const ProfileStore &profile)
+{
+    auto record = std::make_unique<FavouriteRecord>();
+    record->type = 1;
+    record->typeName = "Favorite Group";
+    record->count = 32;
+    record->nameLength = 18;
+    record->extra = 0;
+    record->dataLength = 3 + 32 * 18;
+    for (int i = 0; i < 32; ++i) {
+        const QString name = profile.ReadString(QStringLiteral("Project Favor Group"), QStringLiteral("FavGroup%1").arg(i));
+        record->names.push_back(CutUtf8(name.toStdString(), record->nameLength));
+    }
+    m_favourites = std::move(record);
+}
+
+void CChannelDb::SetExtraBlock(QByteArray block)
+{
+    m_extraBlock = std::move(block);
+    m_hasExtraBlock = true;
+}

@@ -1,0 +1,63 @@
+// Conversion between the compact DB4 records of a file and the template-layout DB3 records.
+#pragma once
+
+#include "layout/FieldDesc.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class LayoutSet;
+
+class RecordConverter
+{
+public:
+    explicit RecordConverter(const LayoutSet &layouts);
+
+    // Converts the DB4 record at `record` (with `available` bytes up to the end of the payload)
+    // into `destination`, a DB3 record of NodeSize bytes that the caller filled with 0xFF.
+    // Fails without a layout or when the record runs past `available`.
+    bool Db4ToDb3(int kind, uint8_t *destination, size_t destinationSize, const uint8_t *record,
+                  size_t available) const;
+
+    // Appends the DB4 form of a DB3 record to `out` and returns its length, or -1.
+    int Db3ToDb4(int kind, std::vector<uint8_t> &out, const uint8_t *record, size_t recordSize) const;
+
+    // The node id a DB3 record carries in its id fields.
+    uint32_t NodeIdOf(int kind, const uint8_t *record, size_t recordSize) const;
+
+    // Satellite id 255 marks terrestrial nodes.
+    static constexpr uint32_t kTerrestrialSatId = 255;
+    static uint32_t SatIdOf(uint32_t nodeId) { return (nodeId >> 20) & 0xFF; }
+    static uint32_t TpIdOf(uint32_t nodeId) { return (nodeId >> 10) & 0x3FF; }
+    static uint32_t ProgIdOf(uint32_t nodeId) { return nodeId & 0x3FF; }
+
+    bool IsValid(int kind) const { return kind >= 0 && kind < 3 && m_plans[size_t(kind)].valid; }
+
+private:
+    enum class Group { Cas, Audio, Name, Provider };
+    struct VariableGroup
+    {
+        Group group;
+        const FieldDesc *count = nullptr;
+        std::array<const FieldDesc *, 2> data{};   // one or two companion fields (audio has two)
+    };
+    struct Plan
+    {
+        bool valid = false;
+        int nodeSize = 0;
+        size_t fixedStart = 0;    // S
+        size_t fixedLength = 0;   // L
+        size_t shortenBy = 0;     // bytes of the fixed region kept only for terrestrial nodes
+        const FieldDesc *satId = nullptr;
+        const FieldDesc *tpId = nullptr;
+        const FieldDesc *progId = nullptr;
+        std::vector<VariableGroup> groups;
+    };
+
+    Plan MakePlan(int kind) const;
+
+    const LayoutSet &m_layouts;
+    std::array<Plan, 3> m_plans;
+};

@@ -1,0 +1,40 @@
+// Column headers and widths of the program list.
+#include "layout/ListColumns.h"
+
+#include "layout/LayoutSet.h"
+
+#include <algorithm>
+
+int ColumnWidthFor(const QString &fieldName)
+{
+    struct Width
+    {
+        const char *name;
+        int width;
+    };
+    static const Width kWidths[] = {
+        {"Service Name", 114}, {"Service Type", 85}, {"Audio Pid1", 73}, {"Audio Pid2", 73},
+        {"Audio Pid3", 73},    {"PCR Pid", 58},      {"Favorite Group", 90}, {"Scramble", 60},
+        {"Factory", 60},       {"Service ID", 76},
+    };
+    for (const Width &w : kWidths) {
+        if (fieldName == QLatin1String(w.name))
+            return w.width;
+    }
+    return 70;
+}
+
+std::vector<ListColumn> DeriveListColumns(const LayoutSet &layouts, int kind)
+{
+    std::vector<ListColumn> columns{{QStringLiteral("Index"), 44}};
+    const int count = layouts.PositionCount(kind);
+    for (int i = 0; i < count; ++i) {
+        const FieldDesc *field = layouts.Field(kind, i, PositionOrder);
+        if (!field || field->masked != 0 || field->pos == -1)
+            continue;
+        const QString name = QString::fromUtf8(field->name.data(), qsizetype(field->name.size()));
+        const size_t at = std::min(size_t(field->pos), columns.size());
+        columns.insert(columns.begin() + qsizetype(at), ListColumn{name, ColumnWidthFor(name)});
+    }
+    return columns;
+}
