@@ -50,6 +50,7 @@ uint32_t WalkAbsChunks(uint64_t fileSize, const AbsReader &read, AbsWalk &walk)
             walk.hasDefaultDb = true;
             walk.defaultDbOffset = p;
             walk.defaultDbSize = info.size;
+            walk.defaultDbLength = info.length;
         } else if (type == 4) {
             walk.hasUserDb = true;
             walk.userDbOffset = p;

@@ -21,6 +21,7 @@ struct AbsWalk {
     bool hasDefaultDb = false;
     uint64_t defaultDbOffset = 0;
     uint32_t defaultDbSize = 0; // its size field (the space it takes in flash)
+    uint32_t defaultDbLength = 0;
     bool hasUserDb = false;
     uint64_t userDbOffset = 0;
     uint64_t userDbSize = 0; // its length + 16

@@ -1,0 +1,180 @@
+// DownloadJob: the download sequence and the chunk walk of the SDRAM load.
+#include "link/DownloadJob.h"
+
+#include "core/UserPrompt.h"
+#include "link/CUpgradeLink.h"
+#include "link/TransferObserver.h"
+
+#include <chrono>
+#include <thread>
+
+using namespace TransferControl;
+
+const char *const DownloadJob::kCaption = "Download (PC --> STB)";
+
+QString CaptionWithVersion(const QString &caption, uint8_t version)
+{
+    return QString::asprintf("%s (Transfer protocol version: %d.%d)", caption.toUtf8().constData(),
+                             version >> 4, version & 15);
+}
+
+uint8_t EffectiveVersion(uint32_t reported, int transferFormat)
+{
+    if (reported == 0)
+        return transferFormat == 2 ? 0x20 : 0x10;
+    return reported > 0xFF ? 0xFF : uint8_t(reported);
+}
+
+DownloadJob::DownloadJob(CUpgradeLink &link, UserPrompt &prompt, TransferObserver &observer)
+    : m_link(link), m_prompt(prompt), m_observer(observer)
+{
+}
+
+bool DownloadJob::Cancelled() const
+{
+    return m_observer.CancelRequested();
+}
+
+bool DownloadJob::Fail(const QString &message)
+{
+    if (!Cancelled())
+        m_prompt.ShowMessage(message);
+    return false;
+}
+
+void DownloadJob::FreeBuffers()
+{
+    for (auto &chunk : m_chunks)
+        std::vector<uint8_t>().swap(chunk.data);
+}
+
+uint32_t DownloadJob::StbDefaultSize() const
+{
+    return m_defaultIndex >= 0 ? m_chunks[size_t(m_defaultIndex)].size : 0;
+}
+
+uint64_t DownloadJob::StbUserSize() const
+{
+    return m_userIndex >= 0 ? uint64_t(m_chunks[size_t(m_userIndex)].length) + 16 : 0;
+}
+
+bool DownloadJob::TakeStbTable(const StbInfo &info)
+{
+    m_chunks = info.chunks;
+    for (auto &chunk : m_chunks)
+        chunk.data.clear();
+    m_defaultIndex = info.FindChunk(kDefaultDbChunkId);
+    m_userIndex = info.FindChunk(kUserDbChunkId);
+    // Rebuilding the flash without one of the databases would wipe it: refuse up front.
+    if (m_defaultIndex < 0)
+        return Fail("The STB reports no default database chunk (0x03FC0100); nothing was sent to it.");
+    if (m_userIndex < 0)
+        return Fail("The STB reports no user database chunk (0x04FB0100); nothing was sent to it.");
+    m_defaultHeader = ChunkHeader::Build(m_chunks[size_t(m_defaultIndex)]);
+    m_userHeader = ChunkHeader::Build(m_chunks[size_t(m_userIndex)]);
+    return true;
+}
+
+bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
+{
+    m_options = options;
+    const LinkPortSettings &port = options.port;
+    int opened = port.devicePath.isEmpty()
+        ? m_link.LinkOpenPort(port.portNumber, port.bitRate, port.parity, port.stopBits)
+        : m_link.LinkOpenPort(port.devicePath.toStdString(), port.bitRate, port.parity, port.stopBits);
+    if (opened != kLinkOk) {
+        m_prompt.ShowMessage("can not open port");
+        m_observer.RequestClose();
+        return false;
+    }
+    const LinkCancel cancel = [this] { return Cancelled(); };
+    bool ok = [&] {
+        m_observer.ShowControl(kDownloadTestStep);
+        uint32_t version = 0;
+        if (m_link.TestConnection(version, LinkProgress(), cancel) != kLinkOk)
+            return Fail("Fail to test port.");
+        m_link.SetProtocolVersion(uint8_t(version));
+        m_observer.ShowControl(kDownloadTestDone);
+
+        m_observer.ShowControl(kDownloadInfoStep);
+        StbInfo info;
+        if (m_link.GetStbInfo(version, info) != kLinkOk) {
+            if (info.reportedChunks > kMaxStbChunks)
+                return Fail(QString("The STB reports %1 flash chunks; at most 16 are supported.")
+                                .arg(info.reportedChunks));
+            return Fail("Fail to get version.");
+        }
+        const uint8_t effective = EffectiveVersion(version, options.transferFormat);
+        m_link.SetProtocolVersion(effective);
+        m_observer.SetCaption(CaptionWithVersion(kCaption, effective));
+        if (!TakeStbTable(info))
+            return false;
+        m_observer.ShowControl(kDownloadInfoDone);
+
+        if (!PrepareDownloadData(path))
+            return false;
+        if (m_link.SetAddress(0) != kLinkOk) {
+            m_prompt.ShowMessage("Set address fail");
+            return false;
+        }
+        if (LoadToSdram() != kLinkOk)
+            return Fail("Download sdram fail.");
+
+        m_observer.ShowControl(kDownloadBurnStep);
+        m_observer.ShowControl(kDownloadBurnBar);
+        m_observer.ShowControl(kDownloadBurnPercent);
+        const LinkProgress burnProgress = [this](int percent) {
+            m_observer.SetProgress(kDownloadBurnBar, kDownloadBurnPercent, percent);
+        };
+        if (m_link.BurnFlash(0x200000, burnProgress) != kLinkOk)
+            return Fail("Burn flash fail");
+        m_observer.ShowControl(kDownloadBurnDone);
+        return true;
+    }();
+
+    FreeBuffers();
+    if (!ok) {
+        m_observer.RequestClose();
+        m_link.LinkClosePort();
+        return false;
+    }
+    m_observer.SetButtonEnabled(kCancel, false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    m_link.Reboot();
+    m_link.LinkClosePort();
+    m_observer.SetButtonEnabled(kOk, true);
+    return true;
+}
+
+int DownloadJob::LoadToSdram()
+{
+    if (Cancelled())
+        return kLinkUserCanceled;
+    m_observer.ShowControl(kDownloadLoadStep);
+    m_observer.ShowControl(kDownloadLoadBar);
+    m_observer.ShowControl(kDownloadLoadPercent);
+    m_observer.SetProgress(kDownloadLoadBar, kDownloadLoadPercent, 0);
+    const LinkProgress progress = [this](int percent) {
+        m_observer.SetProgress(kDownloadLoadBar, kDownloadLoadPercent, percent);
+    };
+    const LinkCancel cancel = [this] { return Cancelled(); };
+    for (size_t i = 0; i < m_chunks.size(); ++i) {
+        if (Cancelled())
+            return kLinkUserCanceled;
+        ChunkInfo &chunk = m_chunks[i];
+        const bool isUser = int(i) == m_userIndex;
+        int status;
+        if (!chunk.data.empty()) {
+            m_observer.SetControlText(kDownloadLoadStep, isUser ? "Download to sdram(User Database)"
+                                                                : "Download to sdram(Default Database)");
+            // The buffer was made at the STB's size of this chunk.
+            status = m_link.TransferData(chunk.data.data(), uint32_t(chunk.data.size()), progress, cancel);
+        } else {
+            status = m_link.MoveChunk(chunk.id, isUser ? 0 : chunk.size);
+        }
+        if (status != kLinkOk)
+            return status;
+    }
+    m_observer.ShowControl(kDownloadLoadDone);
+    return kLinkOk;
+}

@@ -1,0 +1,48 @@
+// What a transfer job tells its front end (progress dialog or command line) while it runs.
+#pragma once
+
+#include <QString>
+
+// Control ids of the download dialog (resource 134) and the upload dialog (resource 131).
+namespace TransferControl {
+constexpr int kOk = 1;
+constexpr int kCancel = 2;
+// Download.
+constexpr int kDownloadTestStep = 1011;
+constexpr int kDownloadTestDone = 1004;
+constexpr int kDownloadInfoStep = 1012;
+constexpr int kDownloadInfoDone = 1013;
+constexpr int kDownloadLoadStep = 1015;
+constexpr int kDownloadLoadBar = 1019;
+constexpr int kDownloadLoadPercent = 1016;
+constexpr int kDownloadLoadDone = 1006;
+constexpr int kDownloadBurnStep = 1017;
+constexpr int kDownloadBurnBar = 1020;
+constexpr int kDownloadBurnPercent = 1018;
+constexpr int kDownloadBurnDone = 1014;
+// Upload.
+constexpr int kUploadTestStep = 1003;
+constexpr int kUploadTestDone = 1004;
+constexpr int kUploadDumpStep = 1005;
+constexpr int kUploadDumpBar = 1010;
+constexpr int kUploadDumpPercent = 1007;
+constexpr int kUploadDumpDone = 1006;
+} // namespace TransferControl
+
+// Called on the job's thread; a dialog forwards the calls to its controls on the UI thread.
+class TransferObserver
+{
+public:
+    virtual ~TransferObserver() = default;
+    // A step control (hidden until now) becomes visible.
+    virtual void ShowControl(int controlId) = 0;
+    virtual void SetControlText(int controlId, const QString &text) = 0;
+    // Sets the bar (range 0..100) and its label to the percentage followed by "%".
+    virtual void SetProgress(int barId, int labelId, int percent) = 0;
+    virtual void SetCaption(const QString &caption) = 0;
+    virtual void SetButtonEnabled(int buttonId, bool enabled) = 0;
+    // The job failed or was cancelled: the dialog closes itself 500 ms later with Cancel.
+    virtual void RequestClose() = 0;
+    // True once the user pressed Cancel (or Ctrl+C); asked between link exchanges.
+    virtual bool CancelRequested() = 0;
+};

@@ -1,0 +1,154 @@
+// UploadJob: the upload sequence, its flash range choice and the atomic file write.
+#include "link/UploadJob.h"
+
+#include "core/UserPrompt.h"
+#include "link/CUpgradeLink.h"
+#include "link/DownloadJob.h"
+#include "link/TransferObserver.h"
+
+#include <QSaveFile>
+#include <chrono>
+#include <thread>
+
+using namespace TransferControl;
+
+const char *const UploadJob::kCaption = "Upload (STB --> PC)";
+
+UploadJob::UploadJob(CUpgradeLink &link, UserPrompt &prompt, TransferObserver &observer)
+    : m_link(link), m_prompt(prompt), m_observer(observer)
+{
+}
+
+bool UploadJob::Fail(const QString &message)
+{
+    if (!m_observer.CancelRequested())
+        m_prompt.ShowMessage(message);
+    return false;
+}
+
+QString UploadJob::FilterFor(uint8_t version)
+{
+    return version >= 0x21 ? "User Database(*.udf)|Default Database(*.ddf)|All Code(*.abs)|" : "All Code(*.abs)|";
+}
+
+QString UploadJob::CompleteSavedPath(const QString &path)
+{
+    return path.size() <= 4 ? path + ".abs" : path;
+}
+
+QString UploadJob::ChooseRange(const QString &path, const StbInfo &info, UploadRange &range)
+{
+    const QString ending = path.right(4);
+    if (ending == ".abs") {
+        range = UploadRange {0, 0};
+        return QString();
+    }
+    if (ending != ".udf" && ending != ".ddf")
+        return "Incorrect File Name.";
+    const bool user = ending == ".udf";
+    const uint32_t wanted = user ? kUserDbChunkId : kDefaultDbChunkId;
+    // Each chunk's flash address is the sum of the sizes before it.
+    uint64_t address = 0;
+    for (const ChunkInfo &chunk : info.chunks) {
+        if (chunk.id == wanted) {
+            const uint64_t skip = user ? 0x20080 : kChunkHeaderSize;
+            const uint64_t extent = user ? uint64_t(chunk.length) + 16 : chunk.size;
+            // A length of 0 would ask for the whole flash instead of the database.
+            if (extent <= skip || address + extent > 0xFFFFFFFFu)
+                return user ? "The STB's user database chunk is too small to upload."
+                            : "The STB's default database chunk is too small to upload.";
+            range.start = uint32_t(address + skip);
+            range.length = uint32_t(extent - skip);
+            return QString();
+        }
+        address += chunk.size;
+    }
+    return user ? "The STB reports no user database chunk (0x04FB0100)."
+                : "The STB reports no default database chunk (0x03FC0100).";
+}
+
+bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &choosePath)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(m_startDelayMs));
+    const LinkPortSettings &port = options.port;
+    int opened = port.devicePath.isEmpty()
+        ? m_link.LinkOpenPort(port.portNumber, port.bitRate, port.parity, port.stopBits)
+        : m_link.LinkOpenPort(port.devicePath.toStdString(), port.bitRate, port.parity, port.stopBits);
+    if (opened != kLinkOk) {
+        m_prompt.ShowMessage("can not open port");
+        m_observer.RequestClose();
+        return false;
+    }
+    if (Steps(options, choosePath)) {
+        m_link.LinkClosePort();
+        m_observer.SetButtonEnabled(kCancel, false);
+        m_observer.SetButtonEnabled(kOk, true);
+        return true;
+    }
+    m_observer.RequestClose();
+    m_link.LinkClosePort();
+    return false;
+}
+
+bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choosePath)
+{
+    const LinkCancel cancel = [this] { return m_observer.CancelRequested(); };
+    m_observer.ShowControl(kUploadTestStep);
+    uint32_t version = 0;
+    if (m_link.TestConnection(version, LinkProgress(), cancel) != kLinkOk)
+        return Fail("Fail to test port.");
+    m_link.SetProtocolVersion(uint8_t(version));
+    m_observer.ShowControl(kUploadTestDone);
+
+    StbInfo info;
+    if (m_link.GetStbInfo(version, info) != kLinkOk) {
+        if (info.reportedChunks > kMaxStbChunks)
+            return Fail(QString("The STB reports %1 flash chunks; at most 16 are supported.").arg(info.reportedChunks));
+        return Fail("Fail to get version.");
+    }
+    const uint8_t effective = EffectiveVersion(version, options.transferFormat);
+    m_link.SetProtocolVersion(effective);
+    m_observer.SetCaption(CaptionWithVersion(kCaption, effective));
+    if (m_observer.CancelRequested())
+        return false;
+
+    const QString filter = FilterFor(effective);
+    m_observer.ShowControl(kUploadTestDone);
+    m_observer.ShowControl(kUploadDumpStep);
+    m_observer.ShowControl(kUploadDumpBar);
+    m_observer.ShowControl(kUploadDumpPercent);
+    m_observer.SetProgress(kUploadDumpBar, kUploadDumpPercent, 0);
+
+    std::optional<QString> chosen = choosePath ? choosePath(filter) : std::nullopt;
+    if (!chosen || chosen->isEmpty())
+        return false;
+    m_savedPath = CompleteSavedPath(*chosen);
+
+    UploadRange range;
+    const QString refusal = ChooseRange(m_savedPath, info, range);
+    if (!refusal.isEmpty())
+        return Fail(refusal);
+
+    std::vector<uint8_t> buffer(kBufferSize);
+    uint32_t length = uint32_t(kBufferSize);
+    const LinkProgress progress = [this](int percent) {
+        m_observer.SetProgress(kUploadDumpBar, kUploadDumpPercent, percent);
+    };
+    if (m_link.DumpFlash(buffer.data(), buffer.size(), length, progress, cancel, range.start, range.length)
+        != kLinkOk)
+        return Fail("Upload fail");
+    m_link.Reboot();
+
+    // Written next to the target and renamed over it: a failed write leaves the old file.
+    QSaveFile file(m_savedPath);
+    const size_t count = std::min<size_t>(length, buffer.size());
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(reinterpret_cast<const char *>(buffer.data()), qint64(count)) != qint64(count)
+        || !file.commit()) {
+        m_prompt.ShowMessage("Can not open file!");
+        m_savedPath.clear();
+        return false;
+    }
+    m_observer.ShowControl(kUploadDumpDone);
+    return true;
+}
