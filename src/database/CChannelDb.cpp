@@ -123,6 +123,8 @@ bool CChannelDb::TransferToDb3()
             if (source >= payloadEnd
                 || !converter.Db4ToDb3(kind, work.data() + offset, nodeSize, m_pool.data() + source,
                                        payloadEnd - source)) {
+                // A record that runs past the data it came with: the file is damaged.
+                m_prompt.ShowMessage(QStringLiteral("The database file is damaged and cannot be loaded."));
                 for (NodeTable &table : m_tables)
                     table.slots.clear();
                 m_used = 0;

@@ -1,0 +1,56 @@
+// Constants and small helpers of the ".usd" / ".ddf" container shared by reader and writer.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace DatabaseFormat {
+
+constexpr int kSubChunkHeaderSize = 16;
+constexpr uint8_t kNodeDataType = 1;
+constexpr uint8_t kFavouriteType = 2;
+constexpr int kMaxPayload = 852096;
+constexpr int kDefaultFileSize = 65280;
+constexpr int kDefaultCompressBuffer = 130816;
+constexpr uint32_t kIndexMagic = 0xF00FF00F;
+constexpr uint32_t kDataMagic = 0x12345678;
+constexpr int kIndexEntrySize = 7;
+constexpr const char *kFillPattern = "SMTDB4";
+
+// The one favourite type a database knows.
+constexpr uint8_t kFavouriteGroupType = 1;
+constexpr const char *kFavouriteGroupTypeName = "Favorite Group";
+
+// Zero bytes that bring a stream of length e to a multiple of 16 after its 16-byte header.
+inline int StreamPadding(int e)
+{
+    return 15 - ((e + 15) % 16);
+}
+
+// Kind of a node by its id: 1 satellite, 0 transponder, 2 program, -1 invalid.
+inline int KindOfNodeId(uint32_t id)
+{
+    const bool satBits = (id & 0x0FF00000u) != 0;
+    const bool tpBits = (id & 0x000FFC00u) != 0;
+    const bool progBits = (id & 0x000003FFu) != 0;
+    if (satBits && !tpBits && !progBits)
+        return 1;
+    if (tpBits && !progBits)
+        return 0;
+    if (tpBits && progBits)
+        return 2;
+    return -1;
+}
+
+// Messages for damaged files that the container's own messages do not cover.
+inline QString DamagedFileMessage()
+{
+    return QStringLiteral("The database file is damaged and cannot be loaded.");
+}
+inline QString TooLargeFileMessage()
+{
+    return QStringLiteral("The file is too large to be a channel database.");
+}
+
+} // namespace DatabaseFormat

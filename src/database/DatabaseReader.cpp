@@ -1,0 +1,198 @@
+// The reading sequence: sub-chunk headers, favourite groups, kept sub-chunks, inflate, index, DB3.
+#include "database/DatabaseReader.h"
+
+#include "core/ByteOrder.h"
+#include "core/UserPrompt.h"
+#include "database/CChannelDb.h"
+#include "database/DatabaseFormat.h"
+#include "database/RecordConverter.h"
+#include "layout/FieldDesc.h"
+
+#include <QFile>
+
+#include <zlib.h>
+
+#include <cstring>
+
+using namespace DatabaseFormat;
+
+namespace {
+
+const uint8_t *Bytes(const QByteArray &a)
+{
+    return reinterpret_cast<const uint8_t *>(a.constData());
+}
+
+QString InflateMessage(int result)
+{
+    switch (result) {
+    case Z_VERSION_ERROR: return QStringLiteral("zlib version mismatch!\n");
+    case Z_MEM_ERROR: return QStringLiteral("out of memory\n");
+    case Z_DATA_ERROR: return QStringLiteral("invalid or incomplete default data\n");
+    case Z_STREAM_ERROR: return QStringLiteral("invalid compression level\n");
+    default: return QStringLiteral("ERROR: uncompress failed!\n");
+    }
+}
+
+// Sub-chunk 2 with the favourite groups, and the chain of further sub-chunks behind it.
+bool ParseFavouriteSubChunk(CChannelDb &db, const QByteArray &file, size_t at)
+{
+    UserPrompt &prompt = db.Prompt();
+    const size_t size = size_t(file.size());
+    const uint8_t *p = Bytes(file);
+    if (at + kSubChunkHeaderSize > size || p[at] != kFavouriteType) {
+        prompt.ShowMessage(QStringLiteral("Error to parser header of sub chunk 2"));
+        return false;
+    }
+    if (at + 24 <= size && p[at + 16] == kFavouriteGroupType) {
+        const int count = int8_t(p[at + 21]);
+        const int nameLength = int8_t(p[at + 22]);
+        if (count >= 1 && count <= 127 && nameLength >= 1 && nameLength <= 127) {
+            const size_t namesAt = at + 24;
+            if (namesAt + size_t(count) * size_t(nameLength) > size) {
+                prompt.ShowMessage(DamagedFileMessage());
+                return false;
+            }
+            auto record = std::make_unique<FavouriteRecord>();
+            record->type = kFavouriteGroupType;
+            record->typeName = kFavouriteGroupTypeName;
+            record->dataLength = ByteOrder::ReadLe32(p + at + 17);
+            record->count = uint8_t(count);
+            record->nameLength = uint8_t(nameLength);
+            record->extra = p[at + 23];
+            for (int i = 0; i < count; ++i) {
+                const char *name = reinterpret_cast<const char *>(p + namesAt + size_t(i * nameLength));
+                record->names.emplace_back(name, strnlen(name, size_t(nameLength)));
+            }
+            db.SetFavourites(std::move(record));
+        }
+    }
+
+    const uint32_t next = ByteOrder::ReadBe24(p + at + 4);
+    if (next == 0)
+        return true;
+    QByteArray block;
+    size_t chunk = at + next;
+    while (true) {
+        if (chunk + kSubChunkHeaderSize > size) {
+            prompt.ShowMessage(DamagedFileMessage());
+            return false;
+        }
+        const uint32_t following = ByteOrder::ReadBe24(p + chunk + 4);
+        const size_t chunkSize = following != 0 ? following : ByteOrder::ReadBe24(p + chunk + 1) + size_t(16);
+        // A sub-chunk is at least its header, lies inside the file, and the block has a limit.
+        if (chunkSize < kSubChunkHeaderSize || chunk + chunkSize > size
+            || size_t(block.size()) + chunkSize > size_t(kMaxPayload)) {
+            prompt.ShowMessage(DamagedFileMessage());
+            return false;
+        }
+        block.append(file.constData() + chunk, qsizetype(chunkSize));
+        if (following == 0)
+            break;
+        chunk += following;
+    }
+    db.SetExtraBlock(std::move(block));
+    return true;
+}
+
+bool Refuse(CChannelDb &db, const QString &message)
+{
+    if (!message.isEmpty())
+        db.Prompt().ShowMessage(message);
+    db.Clear();
+    return false;
+}
+
+} // namespace
+
+bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFavourites, const ProfileStore &profile)
+{
+    db.Clear();
+    if (file.size() > db.Capacity())
+        return Refuse(db, TooLargeFileMessage());
+    const size_t size = size_t(file.size());
+    const uint8_t *p = Bytes(file);
+    if (size < kSubChunkHeaderSize || p[0] != kNodeDataType)
+        return Refuse(db, QStringLiteral("Error to parser header of sub chunk 1"));
+    const size_t streamLength = ByteOrder::ReadBe24(p + 1);
+    const size_t favouritesAt = ByteOrder::ReadBe24(p + 4);
+
+    if (favouritesAt != 0 && !ParseFavouriteSubChunk(db, file, favouritesAt)) {
+        db.Clear();
+        return false;
+    }
+    if (kSubChunkHeaderSize + streamLength > size)
+        return Refuse(db, InflateMessage(Z_DATA_ERROR));  // the stream is cut short
+
+    // The node table and favourites gathered so far survive the pool set-up.
+    std::unique_ptr<FavouriteRecord> favourites;
+    if (db.Favourites())
+        favourites = std::make_unique<FavouriteRecord>(*db.Favourites());
+    const QByteArray extraBlock = db.ExtraBlock();
+    const bool hasExtraBlock = db.HasExtraBlock();
+    db.CreateEmpty();
+    db.SetFavourites(std::move(favourites));
+    if (hasExtraBlock)
+        db.SetExtraBlock(extraBlock);
+
+    std::vector<uint8_t> &pool = db.PoolBytes();
+    uLongf payloadLength = uLongf(kMaxPayload);
+    std::vector<uint8_t> payload(static_cast<size_t>(kMaxPayload));
+    const int result = uncompress(payload.data(), &payloadLength, p + kSubChunkHeaderSize, uLong(streamLength));
+    if (result != Z_OK)
+        return Refuse(db, InflateMessage(result));
+    if (size_t(kSubChunkHeaderSize) + payloadLength > pool.size())
+        return Refuse(db, TooLargeFileMessage());
+    std::memcpy(pool.data() + kSubChunkHeaderSize, payload.data(), payloadLength);
+    const size_t payloadEnd = kSubChunkHeaderSize + payloadLength;
+    db.SetUsed(int(payloadEnd));
+
+    if (payloadLength < 6)
+        return Refuse(db, DamagedFileMessage());
+    const uint8_t *index = pool.data() + kSubChunkHeaderSize;
+    const size_t entries = ByteOrder::ReadLe16(index + 4);
+    const size_t indexEnd = 6 + entries * kIndexEntrySize;
+    if (indexEnd > payloadLength)
+        return Refuse(db, DamagedFileMessage());
+    const int limits[3] = {CChannelDb::kMaxTransponders, CChannelDb::kMaxSatellites, CChannelDb::kMaxPrograms};
+    for (size_t i = 0; i < entries; ++i) {
+        const uint8_t *entry = index + 6 + i * kIndexEntrySize;
+        const uint32_t id = ByteOrder::ReadLe32(entry);
+        const uint32_t offset = ByteOrder::ReadLe24(entry + 4);
+        const int kind = KindOfNodeId(id);
+        // Records lie behind the index, inside the payload.
+        if (kind < 0 || offset < indexEnd || offset >= payloadLength)
+            return Refuse(db, DamagedFileMessage());
+        std::vector<LoadEntry> &list = db.LoadList(kind);
+        if (int(list.size()) >= limits[kind])
+            return Refuse(db, QStringLiteral("The database holds more nodes than the editor can take."));
+        list.push_back(LoadEntry{id, offset + uint32_t(kSubChunkHeaderSize)});
+    }
+    db.BuildSlotMaps();
+    const RecordConverter converter(db.Layouts());
+    if (!converter.IsValid(KindTransponder) || !converter.IsValid(KindSatellite) || !converter.IsValid(KindProgram))
+        return Refuse(db, QStringLiteral("The record layouts are missing or invalid: load a template first."));
+    if (!db.TransferToDb3()) {
+        db.Clear();  // the transfer has given its reason
+        return false;
+    }
+    if (useDefaultFavourites)
+        db.LoadDefaultFavourites(profile);
+    return true;
+}
+
+bool LoadDatabase(CChannelDb &db, const QString &path, bool useDefaultFavourites, const ProfileStore &profile)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        db.Clear();
+        db.Prompt().ShowMessage(QStringLiteral("Cannot open \"%1\".").arg(path));
+        return false;
+    }
+    if (file.size() > db.Capacity()) {
+        db.Clear();
+        db.Prompt().ShowMessage(TooLargeFileMessage());
+        return false;
+    }
+    return LoadDatabaseBytes(db, file.readAll(), useDefaultFavourites, profile);
+}

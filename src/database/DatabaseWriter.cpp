@@ -1,0 +1,258 @@
+// The writers: payload, compression, sub-chunk headers, favourite tail and atomic file writes.
+#include "database/DatabaseWriter.h"
+
+#include "core/ByteOrder.h"
+#include "core/UserPrompt.h"
+#include "database/CChannelDb.h"
+#include "database/DatabaseFormat.h"
+#include "database/RecordConverter.h"
+#include "layout/LayoutSet.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+using namespace DatabaseFormat;
+
+namespace {
+
+constexpr int kStorageOrder[3] = {KindSatellite, KindTransponder, KindProgram};
+
+QByteArray SubChunkHeader(uint8_t type, uint32_t bodyLength, uint32_t next)
+{
+    QByteArray header(kSubChunkHeaderSize, '\0');
+    uint8_t *p = reinterpret_cast<uint8_t *>(header.data());
+    p[0] = type;
+    ByteOrder::WriteBe24(p + 1, bodyLength);
+    ByteOrder::WriteBe24(p + 4, next);
+    return header;
+}
+
+// Compresses at level 9 into a buffer of the given size; shows the zlib code on failure.
+bool Compress(const CChannelDb &db, const QByteArray &payload, int bufferSize, QByteArray &stream)
+{
+    stream.resize(bufferSize);
+    uLongf length = uLongf(bufferSize);
+    const int result = compress2(reinterpret_cast<Bytef *>(stream.data()), &length,
+                                 reinterpret_cast<const Bytef *>(payload.constData()), uLong(payload.size()), 9);
+    if (result != Z_OK) {
+        db.Prompt().ShowMessage(QString::asprintf("Compressed ERROR %02X\n", result));
+        return false;
+    }
+    stream.resize(qsizetype(length));
+    return true;
+}
+
+// The user is warned that terrestrial nodes are not saved; false when the save is declined.
+bool AcceptTerrestrialLoss(const CChannelDb &db, const Payload &payload)
+{
+    if (!payload.terrestrial)
+        return true;
+    return db.Prompt().AskYesNo(QStringLiteral("It will remove Terrestrial, Do you continue saving?"))
+        == UserPrompt::Yes;
+}
+
+bool WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes);
+
+// Node data, padding and the given tail: the body of every ".usd".
+bool WriteUserDatabase(const CChannelDb &db, const QString &path, const QByteArray &tail)
+{
+    Payload payload;
+    if (!BuildPayload(db, payload))
+        return false;
+    QByteArray stream;
+    if (!Compress(db, payload.bytes, kMaxPayload, stream))
+        return false;
+    const int e = int(stream.size());
+    const int padding = StreamPadding(e);
+    if (!AcceptTerrestrialLoss(db, payload))
+        return true;
+
+    QByteArray file = SubChunkHeader(kNodeDataType, uint32_t(e),
+                                     tail.isEmpty() ? 0 : uint32_t(kSubChunkHeaderSize + e + padding));
+    file.append(stream);
+    file.append(QByteArray(padding, '\0'));
+    file.append(tail);
+    return WriteAtomically(db, path, file);
+}
+
+bool WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        db.Prompt().ShowMessage(QStringLiteral("Cannot write \"%1\"; the file is unchanged.").arg(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool BuildPayload(const CChannelDb &db, Payload &payload)
+{
+    const RecordConverter converter(db.Layouts());
+    std::vector<uint8_t> index(6);
+    std::vector<uint8_t> data;
+    ByteOrder::WriteLe32(index.data(), kIndexMagic);
+    const int limits[3] = {CChannelDb::kMaxTransponders, CChannelDb::kMaxSatellites, CChannelDb::kMaxPrograms};
+    size_t entries = 0;
+    payload.terrestrial = false;
+    for (int kind : kStorageOrder) {
+        if (!converter.IsValid(kind)) {
+            db.Prompt().ShowMessage(QStringLiteral("The record layouts are missing or invalid: load a template first."));
+            return false;
+        }
+        const size_t nodeSize = size_t(db.Layouts().NodeSize(kind));
+        int written = 0;
+        for (int slot = 0; slot < db.Count(kind); ++slot) {
+            const uint8_t *record = db.Record(kind, slot);
+            if (!record)
+                continue;
+            const size_t start = data.size();
+            const int length = converter.Db3ToDb4(kind, data, record, nodeSize);
+            if (length < 0)
+                return false;
+            const uint32_t id = ByteOrder::ReadLe32(data.data() + start);
+            if (RecordConverter::SatIdOf(id) == RecordConverter::kTerrestrialSatId) {
+                payload.terrestrial = true;
+                data.resize(start);
+                continue;
+            }
+            // The reader refuses files with more nodes of a kind than this: never write one.
+            if (++written > limits[kind]) {
+                db.Prompt().ShowMessage(QStringLiteral("Too many nodes to save: at most %1 satellites, %2 "
+                                                       "transponders and %3 programs.")
+                                            .arg(CChannelDb::kMaxSatellites)
+                                            .arg(CChannelDb::kMaxTransponders)
+                                            .arg(CChannelDb::kMaxPrograms));
+                return false;
+            }
+            uint8_t entry[kIndexEntrySize];
+            ByteOrder::WriteLe32(entry, id);
+            ByteOrder::WriteLe24(entry + 4, uint32_t(start));
+            index.insert(index.end(), entry, entry + kIndexEntrySize);
+            ++entries;
+        }
+    }
+    const size_t indexSize = 10 + entries * kIndexEntrySize;
+    if (indexSize + data.size() > size_t(kMaxPayload)) {
+        db.Prompt().ShowMessage(QStringLiteral("The database is too large to be saved: %1 bytes of node data, "
+                                               "at most %2.")
+                                    .arg(indexSize + data.size())
+                                    .arg(kMaxPayload));
+        return false;
+    }
+    ByteOrder::WriteLe16(index.data() + 4, uint16_t(entries));
+    for (size_t i = 0; i < entries; ++i) {
+        uint8_t *offset = index.data() + 6 + i * kIndexEntrySize + 4;
+        ByteOrder::WriteLe24(offset, ByteOrder::ReadLe24(offset) + uint32_t(indexSize));
+    }
+    uint8_t magic[4];
+    ByteOrder::WriteLe32(magic, kDataMagic);
+    index.insert(index.end(), magic, magic + 4);
+
+    payload.bytes.resize(qsizetype(indexSize + data.size()));
+    std::memcpy(payload.bytes.data(), index.data(), indexSize);
+    if (!data.empty())
+        std::memcpy(payload.bytes.data() + indexSize, data.data(), data.size());
+    return true;
+}
+
+QByteArray BuildFavouriteTail(CChannelDb &db, const ProfileStore &profile)
+{
+    if (!db.Favourites())
+        db.LoadDefaultFavourites(profile);
+    FavouriteRecord &record = *db.Favourites();
+    const int nameLength = record.nameLength;
+    const int size = 24 + record.count * nameLength;
+    const int padded = (size + 15) / 16 * 16;
+    record.dataLength = uint32_t(3 + record.count * nameLength);
+
+    QByteArray tail = SubChunkHeader(kFavouriteType, uint32_t(size - kSubChunkHeaderSize),
+                                     db.HasExtraBlock() ? uint32_t(padded) : 0);
+    tail.append(char(record.type));
+    uint8_t length[4];
+    ByteOrder::WriteLe32(length, record.dataLength);
+    tail.append(reinterpret_cast<const char *>(length), 4);
+    tail.append(char(record.count));
+    tail.append(char(record.nameLength));
+    tail.append(char(record.extra));
+    for (int i = 0; i < record.count; ++i) {
+        QByteArray name(nameLength, '\0');
+        if (size_t(i) < record.names.size()) {
+            const std::string &text = record.names[size_t(i)];
+            std::memcpy(name.data(), text.data(), std::min(text.size(), size_t(nameLength)));
+        }
+        tail.append(name);
+    }
+    tail.append(QByteArray(padded - size, '\0'));
+    if (db.HasExtraBlock())
+        tail.append(db.ExtraBlock());
+    return tail;
+}
+
+bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile)
+{
+    const QByteArray tail = BuildFavouriteTail(db, profile);
+    Payload payload;
+    if (!BuildPayload(db, payload))
+        return false;
+    QByteArray stream;
+    if (!Compress(db, payload.bytes, kDefaultCompressBuffer, stream))
+        return false;
+    const int e = int(stream.size());
+    const int padding = StreamPadding(e);
+    if (e >= kDefaultFileSize + 1 || kSubChunkHeaderSize + e + padding + tail.size() > kDefaultFileSize) {
+        db.Prompt().ShowMessage(QStringLiteral("Default data is too long!"));
+        return false;
+    }
+    if (!AcceptTerrestrialLoss(db, payload))
+        return true;  // declined: nothing is written, and that is no failure
+
+    QByteArray file = SubChunkHeader(kNodeDataType, uint32_t(e), uint32_t(kSubChunkHeaderSize + e + padding));
+    file.append(stream);
+    file.append(QByteArray(padding, '\0'));
+    file.append(tail);
+    const int fillStart = int(file.size());
+    file.resize(kDefaultFileSize);
+    for (int j = 0; fillStart + j < kDefaultFileSize; ++j)
+        file[fillStart + j] = kFillPattern[j % 6];
+    return WriteAtomically(db, path, file);
+}
+
+bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile)
+{
+    const QByteArray tail = BuildFavouriteTail(db, profile);
+    return WriteUserDatabase(db, path, tail);
+}
+
+bool SaveUserDatabase(const CChannelDb &db, const QString &path)
+{
+    QByteArray old;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            db.Prompt().ShowMessage(QStringLiteral("Cannot open \"%1\".").arg(path));
+            return false;
+        }
+        old = file.readAll();
+    }
+    QByteArray tail;
+    if (old.size() >= kSubChunkHeaderSize) {
+        const uint32_t tailAt = ByteOrder::ReadBe24(reinterpret_cast<const uint8_t *>(old.constData()) + 4);
+        // Without a second sub-chunk there is nothing to keep; the old node data is not a tail.
+        if (tailAt != 0) {
+            if (tailAt > uint32_t(old.size())) {
+                db.Prompt().ShowMessage(QStringLiteral("The database file is damaged and cannot be loaded."));
+                return false;
+            }
+            tail = old.mid(qsizetype(tailAt));
+        }
+    }
+    return WriteUserDatabase(db, path, tail);
+}

@@ -1,0 +1,31 @@
+// Writing the channel database as a ".ddf" default database or into an existing ".usd".
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class CChannelDb;
+class ProfileStore;
+
+struct Payload
+{
+    QByteArray bytes;           // index area followed by the DB4 records
+    bool terrestrial = false;   // terrestrial nodes were met and left out
+};
+
+// Builds the uncompressed node data; fails (with a message) when it cannot be stored.
+bool BuildPayload(const CChannelDb &db, Payload &payload);
+
+// Writes exactly 65280 bytes: node data, favourite sub-chunk, kept sub-chunks, fill pattern.
+// Creates the default favourite groups from the profile when the database has none.
+bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile);
+
+// Rewrites the node data of an existing ".usd" and keeps everything behind it.
+bool SaveUserDatabase(const CChannelDb &db, const QString &path);
+
+// Writes a new ".usd" whose tail is the database's favourite sub-chunk (the default groups
+// from the profile when it has none) and its kept sub-chunks; an existing file is replaced.
+bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile);
+
+// The favourite sub-chunk (padded to 16) with the kept sub-chunks behind it.
+QByteArray BuildFavouriteTail(CChannelDb &db, const ProfileStore &profile);
