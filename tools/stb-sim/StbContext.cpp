@@ -1,0 +1,68 @@
+// Shared services of the command handlers: faulty sending, refusals, saving, logging.
+#include "StbContext.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+FaultRates RatesOf(const StbOptions &o)
+{
+    FaultRates r;
+    r.corrupt = o.corruptRate;
+    r.drop = o.dropRate;
+    r.delay = o.delayRate;
+    r.delayMs = o.delayMs;
+    r.rxCorrupt = o.rxCorruptRate;
+    r.rxDrop = o.rxDropRate;
+    return r;
+}
+
+} // namespace
+
+StbContext::StbContext(const StbOptions &options, PtyLine &line, FlashImage &flash)
+    : m_options(options), m_line(line), m_flash(flash), m_sdram(flash), m_faults(options.seed, RatesOf(options))
+{
+}
+
+void StbContext::Send(std::vector<uint8_t> bytes)
+{
+    if (m_options.silent)
+        return;
+    const int delayMs = m_faults.ApplyTx(bytes);
+    if (delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    m_line.Write(bytes);
+}
+
+uint32_t StbContext::RefusalFor(const std::string &word) const
+{
+    return (!m_options.refuseCommand.empty() && word == m_options.refuseCommand) ? m_options.finalRefusal : 0;
+}
+
+void StbContext::SaveFlash()
+{
+    std::string error;
+    if (!m_flash.Save(error))
+        std::fprintf(stderr, "stb-sim: %s\n", error.c_str());
+}
+
+void StbContext::Reboot()
+{
+    m_sdram.Reset();
+    if (m_options.exitAfterReboot)
+        m_exitRequested = true;
+}
+
+void StbContext::Log(const char *format, ...) const
+{
+    if (!m_options.verbose)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::fputs("stb-sim: ", stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+    va_end(args);
+}
