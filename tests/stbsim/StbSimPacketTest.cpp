@@ -210,6 +210,9 @@ TEST_F(StbSimPacket, CompressedDownloadAndBurnRewriteTheImageFile)
     EXPECT_TRUE(std::equal(after.begin() + kDefaultDbAddress + 0x10000, after.end(),
                            m_before.begin() + kDefaultDbAddress + 0x10000));
 
+    // While the PC stays silent the end of the burn is repeated (its loss costs a second).
+    EXPECT_EQ(m_sim.ReceiveStatus(m_seq, 1500), Status(3, 0));
+
     // A resend of the finished burn is answered again and burns nothing new.
     m_sim.SendCommand(m_seq, "burn\r", 1);
     EXPECT_EQ(m_sim.ReceiveStatus(m_seq), Status(0, 0));

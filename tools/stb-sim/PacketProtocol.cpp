@@ -30,7 +30,11 @@ void PacketProtocol::Serve()
     PtyLine &line = m_ctx.Line();
     while (!m_ctx.Done()) {
         const int b = line.ReadByte(50);
-        if (b < 0 || m_ctx.Options().silent)
+        if (b < 0) {
+            RepeatBurnEnd();
+            continue;
+        }
+        if (m_ctx.Options().silent)
             continue;
         if (b != 'H') {
             HandleTextByte(uint8_t(b));
@@ -54,11 +58,12 @@ void PacketProtocol::Serve()
             continue;
         m_ctx.Faults().ApplyRx(raw);
         SimPacket packet;
-        const PacketCodec::Result result = PacketCodec::Decode(raw, packet);
-        if (result != PacketCodec::Result::Ok) {
+        const StbPacketCodec::Result result = StbPacketCodec::Decode(raw, packet);
+        if (result != StbPacketCodec::Result::Ok) {
             m_ctx.Log("damaged packet dropped (%d)", int(result));
             continue;
         }
+        m_burnEnd.pending = false;
         HandlePacket(packet);
     }
 }
@@ -97,6 +102,7 @@ void PacketProtocol::HandleTextByte(uint8_t b)
     // A connection test opens a new session of the PC: nothing from before is replayed.
     Abandon("connection test");
     m_last = LastCommand();
+    m_burnEnd.pending = false;
     if (const uint32_t refusal = m_ctx.RefusalFor(command.Word())) {
         m_ctx.Log("refusing \"%s\" (code %u)", command.Word().c_str(), refusal);
         return;
@@ -108,22 +114,22 @@ bool PacketProtocol::ReceiveAfterMagic(std::vector<uint8_t> &raw)
 {
     PtyLine &line = m_ctx.Line();
     raw.assign({'H', 'E', 'A', 'D'});
-    raw.resize(PacketCodec::kHeaderSize);
-    if (!line.ReadExact(raw.data() + 4, PacketCodec::kHeaderSize - 4, 300 + line.TransferMs(15))) {
+    raw.resize(StbPacketCodec::kHeaderSize);
+    if (!line.ReadExact(raw.data() + 4, StbPacketCodec::kHeaderSize - 4, 300 + line.TransferMs(15))) {
         m_ctx.Log("packet header incomplete");
         return false;
     }
     uint32_t length = 0;
-    if (!PacketCodec::HeaderLength(raw.data(), length)) {
+    if (!StbPacketCodec::HeaderLength(raw.data(), length)) {
         m_ctx.Log("packet header CRC wrong");
         return false;
     }
-    if (length > PacketCodec::kMaxDataLength) {
+    if (length > StbPacketCodec::kMaxDataLength) {
         m_ctx.Log("packet announces %u data bytes, refused", length);
         return false;
     }
-    raw.resize(PacketCodec::kHeaderSize + length + 4);
-    if (!line.ReadExact(raw.data() + PacketCodec::kHeaderSize, length + 4, int(length) + 404 + line.TransferMs(length + 4))) {
+    raw.resize(StbPacketCodec::kHeaderSize + length + 4);
+    if (!line.ReadExact(raw.data() + StbPacketCodec::kHeaderSize, length + 4, int(length) + 404 + line.TransferMs(length + 4))) {
         m_ctx.Log("packet data incomplete");
         return false;
     }
@@ -191,10 +197,10 @@ void PacketProtocol::Execute(const SimPacket &packet, const StbCommand &command)
     if (word == "version" && command.ArgCount() == 0) {
         uint8_t version[4];
         ByteOrder::WriteBe32(version, m_ctx.Options().proto);
-        Answer(packet, PacketCodec::MakeData(0, 0, 0, version, 4));
+        Answer(packet, StbPacketCodec::MakeData(0, 0, 0, version, 4));
     } else if (word == "chunk" && command.ArgCount() == 0) {
         const std::vector<uint8_t> payload = m_ctx.Flash().InfoPayload();
-        Answer(packet, PacketCodec::MakeData(0, 0, 0, payload.data(), payload.size()));
+        Answer(packet, StbPacketCodec::MakeData(0, 0, 0, payload.data(), payload.size()));
     } else if (word == "address" && command.ArgCount() == 1 && command.Number(0, a)) {
         const uint32_t refusal = m_ctx.Sdram().SetAddress(a);
         SendStatus(packet, refusal ? 1 : 0, refusal);
@@ -310,13 +316,29 @@ void PacketProtocol::RunBurn(const SimPacket &packet)
     m_ctx.Sdram().Burn([&](uint32_t kilobytes) {
         char text[8];
         std::snprintf(text, sizeof text, "B%04u", std::min<uint32_t>(kilobytes, 9999));
-        SimPacket progress = PacketCodec::MakeData(packet.sequence, packet.retry, ++report,
+        SimPacket progress = StbPacketCodec::MakeData(packet.sequence, packet.retry, ++report,
                                                    reinterpret_cast<const uint8_t *>(text), 5);
         Send(progress);
     });
     m_ctx.SaveFlash();
     SendStatus(packet, 3, 0);
+    m_burnEnd.pending = true;
+    m_burnEnd.packet = m_last.answers.back();
+    m_burnEnd.repeats = 0;
+    m_burnEnd.sentAt = PtyLine::Clock::now();
     m_ctx.Log("burn finished");
+}
+
+void PacketProtocol::RepeatBurnEnd()
+{
+    constexpr auto kInterval = std::chrono::milliseconds(1000);
+    constexpr int kMaxRepeats = 5;
+    if (!m_burnEnd.pending || PtyLine::Clock::now() - m_burnEnd.sentAt < kInterval)
+        return;
+    Send(m_burnEnd.packet);
+    m_burnEnd.sentAt = PtyLine::Clock::now();
+    if (++m_burnEnd.repeats >= kMaxRepeats)
+        m_burnEnd.pending = false;
 }
 
 void PacketProtocol::StartDump(const SimPacket &packet, const StbCommand &command)
@@ -344,7 +366,7 @@ void PacketProtocol::HandleDumpRequest(const SimPacket &packet)
     if (number == 0) {
         uint8_t total[4];
         ByteOrder::WriteBe32(total, m_dump.total);
-        Send(PacketCodec::MakeData(packet.sequence, packet.retry, 0, total, 4));
+        Send(StbPacketCodec::MakeData(packet.sequence, packet.retry, 0, total, 4));
         return;
     }
     const uint64_t offset = uint64_t(number - 1) * kBlock;
@@ -354,7 +376,7 @@ void PacketProtocol::HandleDumpRequest(const SimPacket &packet)
     }
     const size_t n = size_t(std::min<uint64_t>(kBlock, m_dump.total - offset));
     const uint8_t *src = m_ctx.Flash().Bytes().data() + m_dump.start + offset;
-    Send(PacketCodec::MakeData(packet.sequence, packet.retry, number, src, n), AllErased(src, n));
+    Send(StbPacketCodec::MakeData(packet.sequence, packet.retry, number, src, n), AllErased(src, n));
 }
 
 void PacketProtocol::Abandon(const char *why)
@@ -378,10 +400,10 @@ void PacketProtocol::Answer(const SimPacket &to, SimPacket answer, bool record)
 
 void PacketProtocol::SendStatus(const SimPacket &to, uint8_t status, uint32_t code, bool record)
 {
-    Answer(to, PacketCodec::MakeStatus(to.sequence, to.retry, status, code), record);
+    Answer(to, StbPacketCodec::MakeStatus(to.sequence, to.retry, status, code), record);
 }
 
 void PacketProtocol::Send(const SimPacket &packet, bool blank)
 {
-    m_ctx.Send(PacketCodec::Encode(packet, blank));
+    m_ctx.Send(StbPacketCodec::Encode(packet, blank));
 }

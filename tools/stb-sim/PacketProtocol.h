@@ -1,7 +1,7 @@
 // The packet generation (0x30): every exchange after the connection test travels in packets.
 #pragma once
 
-#include "PacketCodec.h"
+#include "StbPacketCodec.h"
 #include "StbCommand.h"
 #include "StbContext.h"
 
@@ -52,6 +52,7 @@ private:
     void StartDump(const SimPacket &packet, const StbCommand &command);
     void HandleDumpRequest(const SimPacket &packet);
     void Abandon(const char *why);
+    void RepeatBurnEnd();
 
     // Sends an answer to the command in `to` and records it for replays.
     void Answer(const SimPacket &to, SimPacket answer, bool record = true);
@@ -63,4 +64,12 @@ private:
     LastCommand m_last;
     Transfer m_transfer;
     Dump m_dump;
+    // The end of a burn is repeated while the PC stays silent, so that one lost report
+    // does not leave it waiting out all its report time-outs.
+    struct BurnEnd {
+        bool pending = false;
+        SimPacket packet;
+        int repeats = 0;
+        PtyLine::Clock::time_point sentAt{};
+    } m_burnEnd;
 };

@@ -1,12 +1,12 @@
 // Encoding and checking of link packets on the box's side.
-#include "PacketCodec.h"
+#include "StbPacketCodec.h"
 
 #include "core/ByteOrder.h"
 #include "link/LinkCrc.h"
 
 #include <cstring>
 
-std::vector<uint8_t> PacketCodec::Encode(const SimPacket &packet, bool blank)
+std::vector<uint8_t> StbPacketCodec::Encode(const SimPacket &packet, bool blank)
 {
     const bool isBlank = blank && packet.type == SimPacket::Data && packet.data.size() >= 4;
     const size_t wireData = isBlank ? 4 : packet.data.size();
@@ -25,7 +25,7 @@ std::vector<uint8_t> PacketCodec::Encode(const SimPacket &packet, bool blank)
     return out;
 }
 
-bool PacketCodec::HeaderLength(const uint8_t *header, uint32_t &length)
+bool StbPacketCodec::HeaderLength(const uint8_t *header, uint32_t &length)
 {
     if (std::memcmp(header, "HEAD", 4) != 0)
         return false;
@@ -35,7 +35,7 @@ bool PacketCodec::HeaderLength(const uint8_t *header, uint32_t &length)
     return true;
 }
 
-PacketCodec::Result PacketCodec::Decode(const std::vector<uint8_t> &raw, SimPacket &packet)
+StbPacketCodec::Result StbPacketCodec::Decode(const std::vector<uint8_t> &raw, SimPacket &packet)
 {
     if (raw.size() < kHeaderSize + 4)
         return Result::Short;
@@ -61,7 +61,7 @@ PacketCodec::Result PacketCodec::Decode(const std::vector<uint8_t> &raw, SimPack
     return Result::Ok;
 }
 
-SimPacket PacketCodec::MakeStatus(uint32_t sequence, uint8_t retry, uint8_t status, uint32_t code)
+SimPacket StbPacketCodec::MakeStatus(uint32_t sequence, uint8_t retry, uint8_t status, uint32_t code)
 {
     SimPacket p;
     p.type = SimPacket::Status;
@@ -73,7 +73,7 @@ SimPacket PacketCodec::MakeStatus(uint32_t sequence, uint8_t retry, uint8_t stat
     return p;
 }
 
-SimPacket PacketCodec::MakeData(uint32_t sequence, uint8_t retry, uint32_t number, const uint8_t *payload, size_t n)
+SimPacket StbPacketCodec::MakeData(uint32_t sequence, uint8_t retry, uint32_t number, const uint8_t *payload, size_t n)
 {
     SimPacket p;
     p.type = SimPacket::Data;

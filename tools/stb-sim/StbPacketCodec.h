@@ -14,7 +14,7 @@ struct SimPacket {
     std::vector<uint8_t> data;
 };
 
-class PacketCodec {
+class StbPacketCodec {
 public:
     static constexpr size_t kHeaderSize = 19;         // magic, fields and header CRC
     static constexpr uint32_t kMaxDataLength = 2044;  // what the PC's packet buffer can take
