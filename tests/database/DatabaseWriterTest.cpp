@@ -1,0 +1,286 @@
+// Writing: payload layout, DB3 -> DB4, the ".ddf" frame and fill, the kept ".usd" tail, the
+// terrestrial question and atomic, honest saves.
+#include "DbTestSupport.h"
+
+#include "database/DatabaseReader.h"
+#include "database/DatabaseWriter.h"
+#include "database/RecordConverter.h"
+#include "layout/FieldCodec.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct WriterTest : ::testing::Test, DbFixture
+{
+    void SetUp() override { db->CreateEmpty(); }
+
+    int Add(int kind, int sat, int tp = 0, int prog = 0)
+    {
+        const int slot = db->AllocateNode(kind);
+        Set(kind, slot, "sat_id", std::to_string(sat));
+        if (kind != KindSatellite)
+            Set(kind, slot, "tp_id", std::to_string(tp));
+        if (kind == KindProgram)
+            Set(kind, slot, "prog_id", std::to_string(prog));
+        return slot;
+    }
+
+    void Populate()
+    {
+        const int sat = Add(KindSatellite, 1);
+        Set(KindSatellite, sat, "satname", "Ast");
+        Set(KindSatellite, sat, "name_len", "6");
+        Set(KindSatellite, sat, "sat_orbit", "192");
+        const int tp = Add(KindTransponder, 1, 1);
+        Set(KindTransponder, tp, "frq", "11778");
+        Set(KindTransponder, tp, "sym", "27500");
+        for (int i = 1; i <= 3; ++i) {
+            const int p = Add(KindProgram, 1, 1, i);
+            Set(KindProgram, p, "Service Name", "Ch" + std::to_string(i));
+            Set(KindProgram, p, "name_len", "6");
+            Set(KindProgram, p, "service_id", std::to_string(100 + i));
+            Set(KindProgram, p, "audio_count", "1");
+            Set(KindProgram, p, "apid", "4097");
+            Set(KindProgram, p, "cas_count", "0");
+            Set(KindProgram, p, "provider_name_len", "0");
+        }
+    }
+
+    QByteArray Payload()
+    {
+        ::Payload payload;
+        EXPECT_TRUE(BuildPayload(*db, payload));
+        return payload.bytes;
+    }
+};
+
+uint32_t Be24At(const QByteArray &a, int at)
+{
+    return ByteOrder::ReadBe24(reinterpret_cast<const uint8_t *>(a.constData()) + at);
+}
+
+} // namespace
+
+TEST_F(WriterTest, EmptyDatabaseGivesTenBytePayload)
+{
+    const QByteArray payload = Payload();
+    EXPECT_EQ(payload, Bytes().Le32(0xF00FF00F).Le16(0).Le32(0x12345678).Data());
+}
+
+TEST_F(WriterTest, PayloadIndexPointsAtRecordsInStorageOrder)
+{
+    Populate();
+    const QByteArray payload = Payload();
+    const uint8_t *p = reinterpret_cast<const uint8_t *>(payload.constData());
+    ASSERT_EQ(ByteOrder::ReadLe16(p + 4), 5);
+    const uint32_t expectedIds[] = {0x00100000, 0x00100400, 0x00100401, 0x00100402, 0x00100403};
+    uint32_t previous = 0;
+    for (int i = 0; i < 5; ++i) {
+        const uint32_t id = ByteOrder::ReadLe32(p + 6 + 7 * i);
+        const uint32_t offset = ByteOrder::ReadLe24(p + 10 + 7 * i);
+        EXPECT_EQ(id, expectedIds[i]);
+        EXPECT_EQ(ByteOrder::ReadLe32(p + offset), id);  // the record starts with its id
+        EXPECT_GT(offset, previous);
+        previous = offset;
+    }
+    EXPECT_EQ(ByteOrder::ReadLe32(p + 6 + 35), 0x12345678u);
+    // A non-terrestrial program: 5 + 4 fixed bytes + name (1 + 6) + audio (1 + 2 + 2) + cas 1 + provider 1.
+    const uint32_t firstProgram = ByteOrder::ReadLe24(p + 10 + 14);
+    const uint32_t secondProgram = ByteOrder::ReadLe24(p + 10 + 21);
+    EXPECT_EQ(secondProgram - firstProgram, 5u + 4 + 7 + 5 + 1 + 1);
+    EXPECT_EQ(p[firstProgram + 4], uint8_t(secondProgram - firstProgram - 4));
+}
+
+TEST_F(WriterTest, LongCountsAreCutToWhatTheRecordCarries)
+{
+    const int p = Add(KindProgram, 1, 1, 1);
+    Set(KindProgram, p, "Service Name", "ABC");
+    Set(KindProgram, p, "name_len", "200");  // more than the 6-byte field holds
+    Set(KindProgram, p, "cas_count", "9");   // more than the two ids the field holds
+    const RecordConverter converter(layouts);
+    std::vector<uint8_t> out;
+    const int length = converter.Db3ToDb4(KindProgram, out, db->Record(KindProgram, p), size_t(layouts.NodeSize(KindProgram)));
+    ASSERT_GT(length, 0);
+    EXPECT_EQ(out[5 + 4], 6);  // name count byte = bytes that follow
+    EXPECT_EQ(out[5 + 4 + 1], 0);
+    EXPECT_EQ(out[5 + 4 + 2], 'A');
+    // The record converts back to the same name and a clamped CAS count.
+    std::vector<uint8_t> db3(size_t(layouts.NodeSize(KindProgram)), 0xFF);
+    ASSERT_TRUE(converter.Db4ToDb3(KindProgram, db3.data(), db3.size(), out.data(), out.size()));
+    std::string name;
+    FieldCodec::Read(*layouts.Field(KindProgram, layouts.FindField(KindProgram, "Service Name", 1), 1), db3.data(),
+                     db3.size(), 0, name);
+    EXPECT_EQ(name, "ABC");
+}
+
+TEST_F(WriterTest, LengthByteOfALongRecordIsModulo256)
+{
+    // A program template with a 300-byte record: 12 id bytes, then 288 bytes fixed data.
+    DbFixture big("/*#tp_node@*/{ UINT32 sat_id; UINT32 tp_id; }\n/*#sat_node@*/{ UINT32 sat_id; }\n"
+                  "/*#prog_node@*/{ UINT32 sat_id; UINT32 tp_id; UINT32 prog_id; UINT8 blob[296]; }\n");
+    ASSERT_EQ(big.layouts.NodeSize(KindProgram), 308);
+    std::vector<uint8_t> record(308, 0);
+    record[0] = 1;
+    record[4] = 1;
+    record[8] = 1;
+    std::vector<uint8_t> out;
+    // Non-terrestrial: 296 - 8 fixed bytes are stored, the record is 5 + 288 = 293... plus none.
+    const int length = RecordConverter(big.layouts).Db3ToDb4(KindProgram, out, record.data(), record.size());
+    ASSERT_EQ(length, 293);
+    EXPECT_EQ(out[4], uint8_t((293 - 4) % 256));
+    record[0] = 255;  // terrestrial: 8 more bytes, 301 in all
+    out.clear();
+    ASSERT_EQ(RecordConverter(big.layouts).Db3ToDb4(KindProgram, out, record.data(), record.size()), 301);
+    EXPECT_EQ(out[4], 41);
+}
+
+TEST_F(WriterTest, DefaultDatabaseFrameFillAndDeterminism)
+{
+    Populate();
+    profile->WriteString("Project Favor Group", "FavGroup0", "News");
+    const QString path = dir.Path("out.ddf");
+    ASSERT_TRUE(SaveDefaultDatabase(*db, path, *profile));
+    const QByteArray file = ReadFileBytes(path);
+    ASSERT_EQ(file.size(), 65280);
+    EXPECT_EQ(uint8_t(file[0]), 1);
+    const int e = int(Be24At(file, 1));
+    const int next = int(Be24At(file, 4));
+    EXPECT_EQ(next, 16 + e + (15 - (e + 15) % 16));
+    EXPECT_EQ(next % 16, 0);
+    // The favourite sub-chunk with the default groups: 24 + 32 * 18 = 600 bytes, padded to 608.
+    EXPECT_EQ(uint8_t(file[next]), 2);
+    EXPECT_EQ(Be24At(file, next + 1), 600u - 16);
+    EXPECT_EQ(Be24At(file, next + 4), 0u);
+    EXPECT_EQ(uint8_t(file[next + 16]), 1);
+    EXPECT_EQ(ByteOrder::ReadLe32(reinterpret_cast<const uint8_t *>(file.constData()) + next + 17), 579u);
+    EXPECT_EQ(file.mid(next + 24, 4), QByteArray("News"));
+    // The fill counts from its own first byte.
+    const int fillStart = next + 608;
+    for (int j = 0; j < 12; ++j)
+        EXPECT_EQ(file[fillStart + j], "SMTDB4"[j % 6]) << j;
+    EXPECT_EQ(file[65279], "SMTDB4"[(65279 - fillStart) % 6]);
+
+    ASSERT_TRUE(SaveDefaultDatabase(*db, path, *profile));
+    EXPECT_EQ(ReadFileBytes(path), file);
+
+    // It loads back with every node.
+    CChannelDb again(layouts, prompt);
+    ASSERT_TRUE(LoadDatabase(again, path, false, *profile));
+    EXPECT_EQ(again.LiveCount(KindProgram), 3);
+    ASSERT_NE(again.Favourites(), nullptr);
+    EXPECT_EQ(again.Favourites()->names[0], "News");
+}
+
+TEST_F(WriterTest, DefaultDatabaseTooLongIsRefusedAndNothingWritten)
+{
+    // Programs of random-looking names and ids until the compressed data exceeds a .ddf.
+    uint32_t seed = 12345;
+    for (int i = 0; i < 8000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int p = Add(KindProgram, 1 + int(seed >> 28), 1 + int((seed >> 16) & 0x3FF), 1 + (i % 1023));
+        Set(KindProgram, p, "service_id", std::to_string(seed & 0xFFFF));
+        Set(KindProgram, p, "apid", std::to_string(seed >> 8));
+    }
+    const QString path = dir.Path("big.ddf");
+    WriteFileBytes(path, "old contents");
+    EXPECT_FALSE(SaveDefaultDatabase(*db, path, *profile));
+    EXPECT_EQ(prompt.messages.last(), "Default data is too long!");
+    EXPECT_EQ(ReadFileBytes(path), "old contents");
+}
+
+TEST_F(WriterTest, UserDatabaseKeepsItsTailAndEndsThere)
+{
+    Populate();
+    Bytes extra;
+    extra.Append(SubChunkHeader(7, 4, 0)).Append("xyz!");
+    const QByteArray tail = FavouriteChunk({"Alpha", "Beta"}, 10, 48) + extra.Data();
+    // The old file carries a long payload so that the new one is shorter.
+    std::vector<QByteArray> many;
+    for (uint32_t i = 1; i < 200; ++i)
+        many.push_back(Db4(0x00100400 | i, Bytes().Le32(i * 7919).Data()));
+    const QString path = dir.Path("user.usd");
+    WriteFileBytes(path, MakeFile(MakePayload(many), tail));
+    profile->WriteString("Project Favor Group", "FavGroup0", "Different");
+
+    ASSERT_TRUE(SaveUserDatabase(*db, path));
+    const QByteArray file = ReadFileBytes(path);
+    const int next = int(Be24At(file, 4));
+    EXPECT_EQ(file.mid(next), tail);  // byte for byte, and nothing after it
+    const QByteArray first = file;
+    ASSERT_TRUE(SaveUserDatabase(*db, path));
+    EXPECT_EQ(ReadFileBytes(path), first);
+
+    CChannelDb again(layouts, prompt);
+    ASSERT_TRUE(LoadDatabase(again, path, false, *profile));
+    EXPECT_EQ(again.Favourites()->names[1], "Beta");
+    ASSERT_TRUE(again.HasExtraBlock());
+    EXPECT_EQ(again.ExtraBlock(), extra.Data());
+    EXPECT_EQ(again.LiveCount(KindProgram), 3);
+}
+
+TEST_F(WriterTest, RoundTripKeepsEveryField)
+{
+    Populate();
+    const int terrestrialTp = Add(KindTransponder, 1, 2);
+    Set(KindTransponder, terrestrialTp, "dvbt_frq", "5");  // not stored for satellite transponders
+    const QString path = dir.Path("a.usd");
+    ASSERT_TRUE(SaveNewUserDatabase(*db, path, *profile));
+    CChannelDb loaded(layouts, prompt);
+    ASSERT_TRUE(LoadDatabase(loaded, path, false, *profile));
+    for (int kind = 0; kind < 3; ++kind) {
+        ASSERT_EQ(loaded.LiveCount(kind), db->LiveCount(kind));
+        const int fields = layouts.DeclarationCount(kind);
+        for (int slot = 0; slot < loaded.Count(kind); ++slot) {
+            for (int f = 0; f < fields; ++f) {
+                const FieldDesc *desc = layouts.Field(kind, f, DeclarationOrder);
+                std::string a, b;
+                loaded.GetNodeData(kind, slot, f, a, 0, DeclarationOrder);
+                db->GetNodeData(kind, slot, f, b, 0, DeclarationOrder);
+                if (desc->name == "dvbt_frq" || desc->name == "bandwidth" || desc->name == "t1"
+                    || desc->name == "t2" || desc->name == "tail_field")
+                    continue;  // kept only for terrestrial nodes, or not stored at all
+                EXPECT_EQ(a, b) << kind << " " << slot << " " << desc->name;
+            }
+        }
+    }
+    EXPECT_EQ(Get(KindTransponder, terrestrialTp, "dvbt_frq"), "5");
+}
+
+TEST_F(WriterTest, TerrestrialNodesAskFirstAndNoKeepsTheFile)
+{
+    Populate();
+    Add(KindSatellite, 255);
+    Add(KindTransponder, 255, 1);
+    const QString path = dir.Path("t.usd");
+    ASSERT_TRUE(SaveNewUserDatabase(*db, path, *profile));  // the scripted prompt answers No
+    EXPECT_EQ(prompt.questions.size(), 1);
+    EXPECT_EQ(prompt.questions[0], "It will remove Terrestrial, Do you continue saving?");
+    EXPECT_FALSE(QFile::exists(path));  // declined: success, nothing written
+
+    prompt.answers.push_back(UserPrompt::Yes);
+    ASSERT_TRUE(SaveNewUserDatabase(*db, path, *profile));
+    CChannelDb loaded(layouts, prompt);
+    ASSERT_TRUE(LoadDatabase(loaded, path, false, *profile));
+    EXPECT_EQ(loaded.LiveCount(KindSatellite), 1);
+    EXPECT_EQ(loaded.LiveCount(KindTransponder), 1);
+}
+
+TEST_F(WriterTest, FailedSavesLeaveTheOldFileAlone)
+{
+    Populate();
+    EXPECT_FALSE(SaveUserDatabase(*db, dir.Path("missing.usd")));
+    EXPECT_FALSE(QFile::exists(dir.Path("missing.usd")));
+
+    const QString path = dir.Path("keep.usd");
+    const QByteArray old = MakeFile(MakePayload({}), FavouriteChunk({"A"}, 4));
+    WriteFileBytes(path, old);
+    LayoutSet broken;  // no layouts: the payload cannot be built
+    CChannelDb withoutLayouts(broken, prompt);
+    withoutLayouts.CreateEmpty();
+    EXPECT_FALSE(SaveUserDatabase(withoutLayouts, path));
+    EXPECT_EQ(ReadFileBytes(path), old);
+
+    // An unwritable target directory: the save reports failure.
+    EXPECT_FALSE(SaveDefaultDatabase(*db, dir.Path("no/such/dir/x.ddf"), *profile));
+}
