@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(WalkAbsChunks, WalksAValidChainAndNotesTheDatabaseChunks)
+TEST(LinkAbsWalk, WalksAValidChainAndNotesTheDatabaseChunks)
 {
     AbsTestImage image;
     image.Add(0xE3001C00, Pattern(300, 1), 0x400, false);
@@ -32,7 +32,7 @@ TEST(WalkAbsChunks, WalksAValidChainAndNotesTheDatabaseChunks)
     EXPECT_EQ(WalkAbsChunks(dir.filePath("missing.abs"), fromFile), 0u);
 }
 
-TEST(WalkAbsChunks, RefusesBrokenChains)
+TEST(LinkAbsWalk, RefusesBrokenChains)
 {
     auto walkOf = [](const std::vector<uint8_t> &bytes) {
         AbsWalk walk;

@@ -9,7 +9,7 @@
 
 namespace {
 
-class Bulk : public ::testing::Test
+class LinkBulk : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -37,7 +37,7 @@ std::string Text(const LinkPacket &p)
 
 } // namespace
 
-TEST_F(Bulk, PacketTransferResendsOnOldAcksAndAsksAfterMisses)
+TEST_F(LinkBulk, PacketTransferResendsOnOldAcksAndAsksAfterMisses)
 {
     link.SetProtocolVersion(0x30);
     const auto data = RandomBytes(2500, 1); // incompressible: sent as it is
@@ -78,7 +78,7 @@ TEST_F(Bulk, PacketTransferResendsOnOldAcksAndAsksAfterMisses)
     EXPECT_EQ(progress, (std::vector<int> {40, 81, 100}));
 }
 
-TEST_F(Bulk, PacketTransferCompressesAndZeroBytesSendOnlyTheCommand)
+TEST_F(LinkBulk, PacketTransferCompressesAndZeroBytesSendOnlyTheCommand)
 {
     link.SetProtocolVersion(0x30);
     std::vector<uint8_t> data(8192, 0xFF);
@@ -107,7 +107,7 @@ TEST_F(Bulk, PacketTransferCompressesAndZeroBytesSendOnlyTheCommand)
     EXPECT_EQ(command.rfind("transfer", 0), 0u);
 }
 
-TEST_F(Bulk, PacketTransferCancelTellsTheStbToAbandon)
+TEST_F(LinkBulk, PacketTransferCancelTellsTheStbToAbandon)
 {
     link.SetProtocolVersion(0x30);
     auto data = RandomBytes(4096, 2);
@@ -130,7 +130,7 @@ TEST_F(Bulk, PacketTransferCancelTellsTheStbToAbandon)
     EXPECT_EQ(abandon.StatusCode(), 0u);
 }
 
-TEST_F(Bulk, CharacterTransferGivesUpAfterFiveRefusals)
+TEST_F(LinkBulk, CharacterTransferGivesUpAfterFiveRefusals)
 {
     link.SetProtocolVersion(0x20);
     auto data = RandomBytes(1500, 3);
@@ -165,7 +165,7 @@ TEST_F(Bulk, CharacterTransferGivesUpAfterFiveRefusals)
     stb.Join();
 }
 
-TEST(BurnPercent, StaysWithinZeroToHundred)
+TEST(LinkBurnPercent, StaysWithinZeroToHundred)
 {
     EXPECT_EQ(BurnPercent(2048, 0x200000), 100);
     EXPECT_EQ(BurnPercent(1024, 0x200000), 50);
@@ -174,7 +174,7 @@ TEST(BurnPercent, StaysWithinZeroToHundred)
     EXPECT_EQ(BurnPercent(5, 0), 100);
 }
 
-TEST_F(Bulk, PacketBurnReportsProgressAndRefusals)
+TEST_F(LinkBulk, PacketBurnReportsProgressAndRefusals)
 {
     link.SetProtocolVersion(0x30);
     stb.Run([](PtyStb &s) {
@@ -203,7 +203,7 @@ TEST_F(Bulk, PacketBurnReportsProgressAndRefusals)
     stb.Join();
 }
 
-TEST_F(Bulk, CharacterBurn)
+TEST_F(LinkBulk, CharacterBurn)
 {
     link.SetProtocolVersion(0x21);
     stb.Run([](PtyStb &s) {
@@ -225,7 +225,7 @@ TEST_F(Bulk, CharacterBurn)
     stb.Join();
 }
 
-TEST_F(Bulk, PacketDumpIgnoresWrongFirstPacketAndBoundsTheDestination)
+TEST_F(LinkBulk, PacketDumpIgnoresWrongFirstPacketAndBoundsTheDestination)
 {
     link.SetProtocolVersion(0x30);
     const auto flash = RandomBytes(1500, 4);
@@ -289,7 +289,7 @@ TEST_F(Bulk, PacketDumpIgnoresWrongFirstPacketAndBoundsTheDestination)
     stb.Join();
 }
 
-TEST_F(Bulk, WholeDumpChecksLengthAndCrc)
+TEST_F(LinkBulk, WholeDumpChecksLengthAndCrc)
 {
     link.SetProtocolVersion(0x10);
     const auto flash = RandomBytes(3000, 5);
@@ -375,7 +375,7 @@ void SendBlank(PtyStb &s, bool goodCrc)
 
 } // namespace
 
-TEST_F(Bulk, BlockDumpWithHeaderChecksBlankBlocksAndRefusals)
+TEST_F(LinkBulk, BlockDumpWithHeaderChecksBlankBlocksAndRefusals)
 {
     link.SetProtocolVersion(0x21);
     const auto flash = RandomBytes(2048 + 10, 6);
@@ -418,7 +418,7 @@ TEST_F(Bulk, BlockDumpWithHeaderChecksBlankBlocksAndRefusals)
     EXPECT_TRUE(std::equal(flash.begin() + 2048, flash.end(), dest.begin() + 2048));
 }
 
-TEST_F(Bulk, BlockDumpVersion20ReadsTheTotalAndRefusesBlocksBeyondTheDestination)
+TEST_F(LinkBulk, BlockDumpVersion20ReadsTheTotalAndRefusesBlocksBeyondTheDestination)
 {
     link.SetProtocolVersion(0x20);
     stb.Run([](PtyStb &s) {

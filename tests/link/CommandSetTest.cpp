@@ -9,7 +9,7 @@ namespace {
 
 const std::string kBanner = "@ZAN PROTOCOL 3.0+";
 
-class CommandSet : public ::testing::Test
+class LinkCommandSet : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -55,7 +55,7 @@ std::string Complement(const std::string &text)
 
 } // namespace
 
-TEST_F(CommandSet, EchoedSendStopsAtTheFirstWrongEcho)
+TEST_F(LinkCommandSet, EchoedSendStopsAtTheFirstWrongEcho)
 {
     std::string received;
     stb.Run([&](PtyStb &s) {
@@ -75,7 +75,7 @@ TEST_F(CommandSet, EchoedSendStopsAtTheFirstWrongEcho)
     stb.Join();
 }
 
-TEST_F(CommandSet, ConnectionTestTellsTheGenerationByTheBanner)
+TEST_F(LinkCommandSet, ConnectionTestTellsTheGenerationByTheBanner)
 {
     uint32_t version = 0;
     stb.Run([](PtyStb &s) { AnswerComtest(s, kBanner); });
@@ -95,7 +95,7 @@ TEST_F(CommandSet, ConnectionTestTellsTheGenerationByTheBanner)
     stb.Join();
 }
 
-TEST_F(CommandSet, ConnectionTestNoticesCancelBeforeEachAttempt)
+TEST_F(LinkCommandSet, ConnectionTestNoticesCancelBeforeEachAttempt)
 {
     int asked = 0;
     uint32_t version = 0;
@@ -106,7 +106,7 @@ TEST_F(CommandSet, ConnectionTestNoticesCancelBeforeEachAttempt)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
-TEST_F(CommandSet, ExecuteCommandRetriesSmallCodesAndStopsOnFinalOnes)
+TEST_F(LinkCommandSet, ExecuteCommandRetriesSmallCodesAndStopsOnFinalOnes)
 {
     link.SetProtocolVersion(0x30);
     std::vector<LinkPacket> seen;
@@ -166,7 +166,7 @@ TEST_F(CommandSet, ExecuteCommandRetriesSmallCodesAndStopsOnFinalOnes)
     stb.Join();
 }
 
-TEST_F(CommandSet, ConfirmCommandSendsOnlyResends)
+TEST_F(LinkCommandSet, ConfirmCommandSendsOnlyResends)
 {
     link.SetProtocolVersion(0x30);
     uint32_t before = link.Sequence();
@@ -182,7 +182,7 @@ TEST_F(CommandSet, ConfirmCommandSendsOnlyResends)
     stb.Join();
 }
 
-TEST_F(CommandSet, QueryCommandStartsANewExchangeAfterStatus3)
+TEST_F(LinkCommandSet, QueryCommandStartsANewExchangeAfterStatus3)
 {
     link.SetProtocolVersion(0x30);
     std::vector<uint32_t> sequences;
@@ -216,7 +216,7 @@ TEST_F(CommandSet, QueryCommandStartsANewExchangeAfterStatus3)
     stb.Join();
 }
 
-TEST(ParseStbInfo, ChunkCountFlashSizeAndNoCrcTypes)
+TEST(LinkParseStbInfo, ChunkCountFlashSizeAndNoCrcTypes)
 {
     auto payload = ChunkPayload(5, {{0xE3001C00, 10, 0x1000, 0x12345678},
                                     {kDefaultDbChunkId, 100, 0x10000, 0xAABBCCDD},
@@ -256,7 +256,7 @@ TEST(ParseStbInfo, ChunkCountFlashSizeAndNoCrcTypes)
     EXPECT_TRUE(info.chunks.empty());
 }
 
-TEST_F(CommandSet, CharacterLevelVersionAnswers)
+TEST_F(LinkCommandSet, CharacterLevelVersionAnswers)
 {
     link.SetProtocolVersion(0x20);
     auto payload = ChunkPayload(3, {{kDefaultDbChunkId, 1, 2, 3}});
@@ -294,7 +294,7 @@ TEST_F(CommandSet, CharacterLevelVersionAnswers)
     stb.Join();
 }
 
-TEST_F(CommandSet, PacketVersionAndChunkQueries)
+TEST_F(LinkCommandSet, PacketVersionAndChunkQueries)
 {
     link.SetProtocolVersion(0x30);
     auto payload = ChunkPayload(6, {{kDefaultDbChunkId, 1, 0x200, 3}, {kUserDbChunkId, 5, 0, 7}});
@@ -316,7 +316,7 @@ TEST_F(CommandSet, PacketVersionAndChunkQueries)
     EXPECT_EQ(info.chunks[1].crc, kNoCrcMark);
 }
 
-TEST_F(CommandSet, ShortCharacterCommands)
+TEST_F(LinkCommandSet, ShortCharacterCommands)
 {
     link.SetProtocolVersion(0x21);
     stb.Run([](PtyStb &s) {

@@ -33,7 +33,7 @@ StbInfo StbTable()
     return info;
 }
 
-class DownloadPrep : public ::testing::Test
+class LinkDownloadPrep : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(job.TakeStbTable(StbTable())); }
@@ -56,7 +56,7 @@ protected:
 
 } // namespace
 
-TEST(DownloadTable, RefusesTablesWithoutADatabaseChunk)
+TEST(LinkDownloadTable, RefusesTablesWithoutADatabaseChunk)
 {
     CUpgradeLink link;
     ScriptedPrompt prompt;
@@ -79,7 +79,7 @@ TEST(DownloadTable, RefusesTablesWithoutADatabaseChunk)
     EXPECT_EQ(job.StbUserSize(), 0x800u);
 }
 
-TEST_F(DownloadPrep, DdfFillsTheDefaultChunkBehindItsHeader)
+TEST_F(LinkDownloadPrep, DdfFillsTheDefaultChunkBehindItsHeader)
 {
     const auto contents = Pattern(0x1000 - 128, 9); // exactly the STB size with the header
     ASSERT_TRUE(job.PrepareDownloadData(Write("a.ddf", contents)));
@@ -103,7 +103,7 @@ TEST_F(DownloadPrep, DdfFillsTheDefaultChunkBehindItsHeader)
                                   " Slave size: 0x00001000");
 }
 
-TEST_F(DownloadPrep, UdfKeepsTheStbLengthAndPadsWithFF)
+TEST_F(LinkDownloadPrep, UdfKeepsTheStbLengthAndPadsWithFF)
 {
     const auto contents = Pattern(100, 4);
     ASSERT_TRUE(job.PrepareDownloadData(Write("a.udf", contents)));
@@ -120,7 +120,7 @@ TEST_F(DownloadPrep, UdfKeepsTheStbLengthAndPadsWithFF)
                                         " Slave size: 0x00000800");
 }
 
-TEST_F(DownloadPrep, FileTypeIsTheExactLowerCaseEnding)
+TEST_F(LinkDownloadPrep, FileTypeIsTheExactLowerCaseEnding)
 {
     EXPECT_FALSE(job.PrepareDownloadData(Write("a.DDF", Pattern(10, 1))));
     EXPECT_FALSE(job.PrepareDownloadData(Write("a.usd", Pattern(10, 1))));
@@ -129,7 +129,7 @@ TEST_F(DownloadPrep, FileTypeIsTheExactLowerCaseEnding)
                                              "Can't Read Select File!"}));
 }
 
-TEST_F(DownloadPrep, AbsContributesTheChosenDatabases)
+TEST_F(LinkDownloadPrep, AbsContributesTheChosenDatabases)
 {
     AbsTestImage image;
     image.Add(0xE3001C00, Pattern(50, 1), 0x400, false);
@@ -160,7 +160,7 @@ TEST_F(DownloadPrep, AbsContributesTheChosenDatabases)
     EXPECT_TRUE(prompt.messages.isEmpty());
 }
 
-TEST_F(DownloadPrep, AbsRefusals)
+TEST_F(LinkDownloadPrep, AbsRefusals)
 {
     {
         AbsTestImage image; // default chunk larger than the STB's
@@ -200,7 +200,7 @@ TEST_F(DownloadPrep, AbsRefusals)
         EXPECT_TRUE(chunk.data.empty());
 }
 
-TEST_F(DownloadPrep, LoadToSdramTransfersNewDataAndMovesTheRest)
+TEST_F(LinkDownloadPrep, LoadToSdramTransfersNewDataAndMovesTheRest)
 {
     PtyStb stb;
     ASSERT_TRUE(stb.Ok());
@@ -258,7 +258,7 @@ TEST_F(DownloadPrep, LoadToSdramTransfersNewDataAndMovesTheRest)
     EXPECT_EQ(observer.texts[1015].back(), "Download to sdram(Default Database)");
 }
 
-TEST(DownloadRun, PortAndCancelEndings)
+TEST(LinkDownloadRun, PortAndCancelEndings)
 {
     CUpgradeLink link;
     ScriptedPrompt prompt;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(StatusText, EveryNumberHasItsTextWithLineEnd)
+TEST(LinkStatusText, EveryNumberHasItsTextWithLineEnd)
 {
     const std::pair<int, const char *> table[] = {
         {0, "Success!"}, {1, "Generic error!"}, {2, "Can not connect serial port!"}, {3, "Send data error!"},

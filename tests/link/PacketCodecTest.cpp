@@ -31,7 +31,7 @@ TEST(LinkCrc, MatchesMpeg2CheckValueAndChains)
     EXPECT_EQ(LinkCrc(part, reinterpret_cast<const uint8_t *>(check) + 4, 5), 0x0376E6E7u);
 }
 
-TEST(PacketCodec, HeaderLayoutIsBigEndianWithCrcOverOffsets4To14)
+TEST(LinkPacketCodec, HeaderLayoutIsBigEndianWithCrcOverOffsets4To14)
 {
     LinkPacket p = MakePacket(kPacketCommand, 0x01020304, 7, "burn\r");
     auto wire = PacketCodec::Encode(p);
@@ -44,7 +44,7 @@ TEST(PacketCodec, HeaderLayoutIsBigEndianWithCrcOverOffsets4To14)
     EXPECT_EQ(ByteOrder::ReadBe32(wire.data() + 24), LinkCrc(kCrcStart, wire.data() + 19, 5));
 }
 
-TEST(PacketCodec, DecodesThroughGarbageAndDoubledH)
+TEST(LinkPacketCodec, DecodesThroughGarbageAndDoubledH)
 {
     LinkPacket sent = MakePacket(kPacketData, 9, 2, std::string("\0\0\0\1payload", 11));
     auto wire = PacketCodec::Encode(sent);
@@ -62,7 +62,7 @@ TEST(PacketCodec, DecodesThroughGarbageAndDoubledH)
     EXPECT_EQ(std::memcmp(got.data.data() + 4, "payload", 7), 0);
 }
 
-TEST(PacketCodec, RejectsDamagedHeaderDataAndOversizeLengths)
+TEST(LinkPacketCodec, RejectsDamagedHeaderDataAndOversizeLengths)
 {
     LinkPacket p = MakePacket(kPacketStatus, 1, 0, std::string("\0\0\0\0\5", 5));
     LinkPacket got;
@@ -97,7 +97,7 @@ TEST(PacketCodec, RejectsDamagedHeaderDataAndOversizeLengths)
     EXPECT_EQ(got.length, 2044u);
 }
 
-TEST(PacketCodec, BlankDataPacketCarriesFourBytesAndIsFilledWithFF)
+TEST(LinkPacketCodec, BlankDataPacketCarriesFourBytesAndIsFilledWithFF)
 {
     LinkPacket blank;
     blank.type = kPacketData;

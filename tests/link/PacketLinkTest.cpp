@@ -6,7 +6,7 @@
 
 namespace {
 
-class PacketLink : public ::testing::Test
+class LinkPacketLayer : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -38,7 +38,7 @@ std::vector<uint8_t> BlankPacketWire(uint32_t sequence, uint32_t number, uint32_
 
 } // namespace
 
-TEST(PacketLinkOpen, ClosedOrMissingPortGivesStatus2)
+TEST(LinkPacketOpen, ClosedOrMissingPortGivesStatus2)
 {
     CUpgradeLink link;
     EXPECT_EQ(link.LinkOpenPort("/nonexistent/tty", 115200, 2, 1), kLinkCannotConnect);
@@ -48,7 +48,7 @@ TEST(PacketLinkOpen, ClosedOrMissingPortGivesStatus2)
     EXPECT_EQ(link.ProtocolVersion(), 0x20);
 }
 
-TEST_F(PacketLink, SentPacketsHaveTheWireLayout)
+TEST_F(LinkPacketLayer, SentPacketsHaveTheWireLayout)
 {
     LinkPacket got;
     stb.Run([&](PtyStb &s) { EXPECT_TRUE(s.ReadPacket(got)); });
@@ -71,7 +71,7 @@ TEST_F(PacketLink, SentPacketsHaveTheWireLayout)
     EXPECT_EQ(got.StatusCode(), 0u);
 }
 
-TEST_F(PacketLink, CommandsNumberNewAndResentExchanges)
+TEST_F(LinkPacketLayer, CommandsNumberNewAndResentExchanges)
 {
     std::vector<LinkPacket> seen(5);
     stb.Run([&](PtyStb &s) {
@@ -98,7 +98,7 @@ TEST_F(PacketLink, CommandsNumberNewAndResentExchanges)
     EXPECT_EQ(std::string(seen[4].data.begin(), seen[4].data.begin() + seen[4].length), "chunk\r");
 }
 
-TEST_F(PacketLink, ReceivesThroughGarbageAndStallsInFrontOfTheMagic)
+TEST_F(LinkPacketLayer, ReceivesThroughGarbageAndStallsInFrontOfTheMagic)
 {
     stb.Run([](PtyStb &s) {
         s.Write(std::string("noise H"));
@@ -115,7 +115,7 @@ TEST_F(PacketLink, ReceivesThroughGarbageAndStallsInFrontOfTheMagic)
     EXPECT_EQ(p.StatusCode(), 12u);
 }
 
-TEST_F(PacketLink, ReceiveFailuresHaveTheirStatus)
+TEST_F(LinkPacketLayer, ReceiveFailuresHaveTheirStatus)
 {
     LinkPacket p;
     auto start = std::chrono::steady_clock::now();
@@ -178,7 +178,7 @@ TEST_F(PacketLink, ReceiveFailuresHaveTheirStatus)
     EXPECT_EQ(sink, expected);
 }
 
-TEST_F(PacketLink, BlankPacketOnTheLine)
+TEST_F(LinkPacketLayer, BlankPacketOnTheLine)
 {
     stb.Write(BlankPacketWire(4, 2, 1028));
     LinkPacket p;

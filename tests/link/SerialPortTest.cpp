@@ -7,13 +7,13 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 
-TEST(SerialPort, PortNumberMapsToTtyS)
+TEST(LinkSerialPort, PortNumberMapsToTtyS)
 {
     EXPECT_EQ(CSerialPort::DevicePathForPort(1), "/dev/ttyS0");
     EXPECT_EQ(CSerialPort::DevicePathForPort(30), "/dev/ttyS29");
 }
 
-TEST(SerialPort, OpenCloseAndCallsOnAClosedPort)
+TEST(LinkSerialPort, OpenCloseAndCallsOnAClosedPort)
 {
     PtyStb stb;
     ASSERT_TRUE(stb.Ok());
@@ -37,7 +37,7 @@ TEST(SerialPort, OpenCloseAndCallsOnAClosedPort)
     }
 }
 
-TEST(SerialPort, OpenIsExclusive)
+TEST(LinkSerialPort, OpenIsExclusive)
 {
     PtyStb stb;
     ASSERT_TRUE(stb.Ok());
@@ -58,7 +58,7 @@ TEST(SerialPort, OpenIsExclusive)
     first.PortClose();
 }
 
-TEST(SerialPort, ReadExactWaitsForTheWholeCountAndLeavesShortInputQueued)
+TEST(LinkSerialPort, ReadExactWaitsForTheWholeCountAndLeavesShortInputQueued)
 {
     PtyStb stb;
     ASSERT_TRUE(stb.Ok());
@@ -103,7 +103,7 @@ TEST(SerialPort, ReadExactWaitsForTheWholeCountAndLeavesShortInputQueued)
     EXPECT_EQ(port.PortPurgeTx(), 1);
 }
 
-TEST(SerialPort, WritesReachTheOtherEnd)
+TEST(LinkSerialPort, WritesReachTheOtherEnd)
 {
     PtyStb stb;
     ASSERT_TRUE(stb.Ok());

@@ -35,7 +35,7 @@ std::vector<uint8_t> Compressible(size_t n)
 
 } // namespace
 
-TEST(TransferCompressor, WritesTheLzmaAloneHeaderAndADecodableStream)
+TEST(LinkCompressor, WritesTheLzmaAloneHeaderAndADecodableStream)
 {
     const auto data = Compressible(100000);
     std::vector<uint8_t> encoded;
@@ -51,7 +51,7 @@ TEST(TransferCompressor, WritesTheLzmaAloneHeaderAndADecodableStream)
     EXPECT_EQ(decoded, data);
 }
 
-TEST(TransferCompressor, ReplacesTheDataOnlyWhenNotLarger)
+TEST(LinkCompressor, ReplacesTheDataOnlyWhenNotLarger)
 {
     auto data = Compressible(50000);
     const auto original = data;

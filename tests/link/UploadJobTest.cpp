@@ -31,7 +31,7 @@ StbInfo Table()
 
 } // namespace
 
-TEST(UploadRange, FilterAndNameCompletion)
+TEST(LinkUploadRange, FilterAndNameCompletion)
 {
     EXPECT_EQ(UploadJob::FilterFor(0x20), "All Code(*.abs)|");
     EXPECT_EQ(UploadJob::FilterFor(0x10), "All Code(*.abs)|");
@@ -42,7 +42,7 @@ TEST(UploadRange, FilterAndNameCompletion)
     EXPECT_EQ(UploadJob::CompleteSavedPath("abcde"), "abcde");
 }
 
-TEST(UploadRange, ChosenByTheLastFourCharacters)
+TEST(LinkUploadRange, ChosenByTheLastFourCharacters)
 {
     UploadRange range;
     EXPECT_EQ(UploadJob::ChooseRange("/tmp/x.abs", Table(), range), QString());
@@ -96,7 +96,7 @@ void AnswerVersion(PtyStb &s)
 
 } // namespace
 
-TEST(UploadRun, WholeDumpIsWrittenToTheChosenFile)
+TEST(LinkUploadRun, WholeDumpIsWrittenToTheChosenFile)
 {
     PtyStb stb;
     ASSERT_TRUE(stb.Ok());
@@ -142,7 +142,7 @@ TEST(UploadRun, WholeDumpIsWrittenToTheChosenFile)
     EXPECT_FALSE(link.Port().IsOpen());
 }
 
-TEST(UploadRun, CancelledSaveDialogEndsSilently)
+TEST(LinkUploadRun, CancelledSaveDialogEndsSilently)
 {
     PtyStb stb;
     ASSERT_TRUE(stb.Ok());
