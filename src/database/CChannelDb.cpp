@@ -64,7 +64,7 @@ void CChannelDb::Clear()
 void CChannelDb::CreateEmpty()
 {
     Clear();
-    m_pool.assign(size_t(m_capacity), 0);
+    m_pool.resize(size_t(m_capacity));
     for (int kind = 0; kind < 3; ++kind) {
         ResetTable(m_tables[size_t(kind)]);
         m_tables[size_t(kind)].name = kTableNames[kind];
@@ -103,7 +103,7 @@ bool CChannelDb::TransferToDb3()
             return false;
     }
     const RecordConverter converter(m_layouts);
-    std::vector<uint8_t> work(size_t(m_capacity), 0xFF);
+    PoolVector work(static_cast<size_t>(m_capacity));
     // DB4 records lie in the payload, which ends where the file data ended.
     const size_t payloadEnd = size_t(std::clamp(m_used, 0, int(m_pool.size())));
     size_t offset = 0;
@@ -120,6 +120,7 @@ bool CChannelDb::TransferToDb3()
                 return false;
             }
             const size_t source = size_t(slot);
+            std::fill_n(work.data() + offset, nodeSize, uint8_t(0xFF));  // bytes no rule fills
             if (source >= payloadEnd
                 || !converter.Db4ToDb3(kind, work.data() + offset, nodeSize, m_pool.data() + source,
                                        payloadEnd - source)) {
@@ -224,7 +225,7 @@ bool CChannelDb::Rearrange()
         if (m_layouts.NodeSize(kind) == 0)
             return false;
     }
-    std::vector<uint8_t> work(size_t(m_capacity), 0xFF);
+    PoolVector work(static_cast<size_t>(m_capacity));
     std::array<std::vector<int32_t>, 3> newSlots;
     size_t offset = 0;
     for (int kind : kStorageOrder) {
@@ -293,8 +294,8 @@ bool CChannelDb::GetNodeData(int kind, int node, int field, std::string &out, in
     if (!desc || node < 0 || node >= Count(kind) || m_tables[size_t(kind)].slots[size_t(node)] < 0)
         return false;
     const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
-    const size_t limit = std::min(m_pool.size(), size_t(m_capacity));
-    if (offset + FieldCodec::FieldEnd(*desc) >= limit) {
+    const size_t limit = UsedLimit();
+    if (offset + FieldCodec::FieldEnd(*desc) > limit) {
         m_prompt.ShowMessage(QStringLiteral("GetNodeData: Out of Range"));
         return false;
     }
@@ -309,12 +310,18 @@ bool CChannelDb::SetNodeData(int kind, int node, int field, std::string_view tex
     if (!desc)
         return false;
     const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
-    const size_t limit = std::min(m_pool.size(), size_t(m_capacity));
-    if (offset + FieldCodec::FieldEnd(*desc) >= limit) {
+    const size_t limit = UsedLimit();
+    if (offset + FieldCodec::FieldEnd(*desc) > limit) {
         m_prompt.ShowMessage(QStringLiteral("SetNodeData: Out of Range"));
         return false;
     }
     return FieldCodec::Write(*desc, m_pool.data() + offset, limit - offset, text);
+}
+
+size_t CChannelDb::UsedLimit() const
+{
+    // Only bytes in use belong to records; the rest of the pool is not even initialised.
+    return std::min({m_pool.size(), size_t(m_capacity), size_t(std::max(m_used, 0))});
 }
 
 int CChannelDb::CachedIndex(int slot, int kind, const char *name) const

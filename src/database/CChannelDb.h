@@ -1,6 +1,7 @@
 // The in-memory channel database: record pool, node tables, favourites and kept sub-chunks.
 #pragma once
 
+#include "core/DefaultInitAllocator.h"
 #include "database/NodeTable.h"
 
 #include <QByteArray>
@@ -15,6 +16,9 @@
 class LayoutSet;
 class ProfileStore;
 class UserPrompt;
+
+// Pool bytes beyond the used size are never read, so they need no initialisation.
+using PoolVector = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
 
 class CChannelDb
 {
@@ -32,7 +36,7 @@ public:
     // --- state ---
     // Releases everything and returns to the empty state; the capacity keeps its value.
     void Clear();
-    // The loaded state without nodes: a zeroed pool of the capacity and three named, empty tables.
+    // The loaded state without nodes: a pool of the capacity and three named, empty tables.
     void CreateEmpty();
     bool HasPool() const { return !m_pool.empty(); }
     static void ResetTable(NodeTable &table);
@@ -43,8 +47,8 @@ public:
     void BuildSlotMaps();
     // Rewrites every loaded DB4 record as a DB3 record.
     bool TransferToDb3();
-    // Called by the reader: the pool filled with `size` bytes of file content from offset 0.
-    std::vector<uint8_t> &PoolBytes() { return m_pool; }
+    // The pool, for the reader to inflate into; SetUsed tells how many bytes it filled.
+    PoolVector &PoolBytes() { return m_pool; }
     void SetUsed(int used) { m_used = used; }
 
     // --- nodes ---
@@ -66,7 +70,7 @@ public:
 
     int Capacity() const { return m_capacity; }
     int Used() const { return m_used; }
-    const std::vector<uint8_t> &Pool() const { return m_pool; }
+    const PoolVector &Pool() const { return m_pool; }
 
     // --- field access by node ---
     bool GetNodeData(int kind, int node, int field, std::string &out, int element, int order) const;
@@ -93,6 +97,7 @@ public:
 
 private:
     int CachedIndex(int slot, int kind, const char *name) const;
+    size_t UsedLimit() const;
     NodeTable *MutableTable(int kind);
 
     const LayoutSet &m_layouts;
@@ -102,7 +107,7 @@ private:
     mutable std::array<int, 6> m_cachedIndexes;
     std::unique_ptr<FavouriteRecord> m_favourites;
     std::array<NodeTable, 3> m_tables;                   // by node kind
-    std::vector<uint8_t> m_pool;
+    PoolVector m_pool;
     int m_capacity = kPoolCapacity;
     int m_used = 0;
     QByteArray m_extraBlock;

@@ -12,6 +12,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace DatabaseFormat;
@@ -135,15 +136,13 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
     if (hasExtraBlock)
         db.SetExtraBlock(extraBlock);
 
-    std::vector<uint8_t> &pool = db.PoolBytes();
-    uLongf payloadLength = uLongf(kMaxPayload);
-    std::vector<uint8_t> payload(static_cast<size_t>(kMaxPayload));
-    const int result = uncompress(payload.data(), &payloadLength, p + kSubChunkHeaderSize, uLong(streamLength));
+    // Inflate straight into the pool behind the 16-byte header, as the records are addressed.
+    PoolVector &pool = db.PoolBytes();
+    uLongf payloadLength = uLongf(std::min<size_t>(size_t(kMaxPayload), pool.size() - kSubChunkHeaderSize));
+    const int result = uncompress(pool.data() + kSubChunkHeaderSize, &payloadLength, p + kSubChunkHeaderSize,
+                                  uLong(streamLength));
     if (result != Z_OK)
         return Refuse(db, InflateMessage(result));
-    if (size_t(kSubChunkHeaderSize) + payloadLength > pool.size())
-        return Refuse(db, TooLargeFileMessage());
-    std::memcpy(pool.data() + kSubChunkHeaderSize, payload.data(), payloadLength);
     const size_t payloadEnd = kSubChunkHeaderSize + payloadLength;
     db.SetUsed(int(payloadEnd));
 
