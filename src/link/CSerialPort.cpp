@@ -87,7 +87,7 @@ int CSerialPort::PortOpenDevice(const std::string &path, int bitRate, int parity
         m_fd = -1;
         return 0;
     }
-    m_pending.clear();
+    ClearPending();
     tcflush(m_fd, TCIOFLUSH);
     return 1;
 }
@@ -157,7 +157,7 @@ int CSerialPort::PortClose()
     ::close(m_fd);
     m_fd = -1;
     m_isPty = false;
-    m_pending.clear();
+    ClearPending();
     return 1;
 }
 
@@ -208,10 +208,22 @@ bool CSerialPort::Fill()
 
 size_t CSerialPort::TakePending(uint8_t *buffer, size_t count)
 {
-    size_t n = std::min(count, m_pending.size());
-    std::copy_n(m_pending.begin(), n, buffer);
-    m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(n));
+    size_t n = std::min(count, Pending());
+    std::copy_n(m_pending.begin() + std::ptrdiff_t(m_head), n, buffer);
+    m_head += n;
+    if (m_head == m_pending.size()) {
+        ClearPending();
+    } else if (m_head >= 65536 && m_head * 2 >= m_pending.size()) {
+        m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(m_head));
+        m_head = 0;
+    }
     return n;
+}
+
+void CSerialPort::ClearPending()
+{
+    m_pending.clear();
+    m_head = 0;
 }
 
 int CSerialPort::PortInQueue()
@@ -219,14 +231,14 @@ int CSerialPort::PortInQueue()
     if (m_fd < 0)
         return 0;
     Fill();
-    return int(m_pending.size());
+    return int(Pending());
 }
 
 int CSerialPort::PortRead(uint8_t *buffer, size_t count)
 {
     if (m_fd < 0 || count == 0)
         return 0;
-    if (m_pending.size() < count)
+    if (Pending() < count)
         Fill();
     return int(TakePending(buffer, count));
 }
@@ -239,9 +251,9 @@ int CSerialPort::PortReadExact(uint8_t *buffer, size_t count, int timeoutMs)
         return 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (!Fill())
+        if (Pending() < count && !Fill())
             return 0;
-        if (m_pending.size() >= count) {
+        if (Pending() >= count) {
             TakePending(buffer, count);
             return 1;
         }
@@ -268,7 +280,7 @@ int CSerialPort::PortPurgeRx()
 {
     if (m_fd < 0)
         return 0;
-    m_pending.clear();
+    ClearPending();
     return tcflush(m_fd, TCIFLUSH) == 0 ? 1 : 0;
 }
 

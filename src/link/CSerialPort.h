@@ -46,8 +46,13 @@ private:
     // Moves whatever the driver holds into m_pending; false on a read error.
     bool Fill();
     size_t TakePending(uint8_t *buffer, size_t count);
+    size_t Pending() const { return m_pending.size() - m_head; }
+    void ClearPending();
 
     int m_fd = -1;
     bool m_isPty = false;
+    // Received bytes not yet taken: m_pending[m_head..]. Taking advances m_head, so reading a
+    // large answer byte by byte stays linear.
     std::vector<uint8_t> m_pending;
+    size_t m_head = 0;
 };
