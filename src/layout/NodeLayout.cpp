@@ -17,9 +17,12 @@ void NodeLayout::Assign(std::vector<FieldDesc> fields, bool withPositionOrder)
         highest = std::max(highest, f.pos);
     if (highest < 1)
         return;  // no field has a position: the position order is absent
+    // A position beyond the field count always has a gap before it, where iteration stops;
+    // without this bound one number in a template or cache could ask for gigabytes.
+    highest = std::min(highest, int(m_declarations.size()));
     m_positions.assign(size_t(highest) + 1, std::nullopt);
     for (const FieldDesc &f : m_declarations) {
-        if (f.pos >= 1)
+        if (f.pos >= 1 && f.pos <= highest)
             m_positions[size_t(f.pos - 1)] = f;  // a later field with the same pos wins
     }
     m_hasPositionOrder = true;
