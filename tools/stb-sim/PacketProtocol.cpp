@@ -283,7 +283,10 @@ void PacketProtocol::HandleTransferPacket(const SimPacket &packet)
     }
     // A block the box already holds (its acknowledgement was lost) is acknowledged again;
     // for a block it does not hold it names the last one it has, so the PC sends it again.
-    SendStatus(packet, 0, number < t.expected ? number : t.expected - 1, false);
+    const uint32_t held = number < t.expected ? number : t.expected - 1;
+    m_ctx.Log("%s %u answered with %u", packet.type == SimPacket::Request ? "request for block" : "repeated block",
+              number, held);
+    SendStatus(packet, 0, held, false);
 }
 
 void PacketProtocol::FinishTransfer()

@@ -4,9 +4,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -76,8 +80,10 @@ void PtyLine::Pump(int waitMs)
 {
     pollfd pfd{m_master, POLLIN, 0};
     const int r = ::poll(&pfd, 1, std::max(0, waitMs));
-    if (r <= 0)
+    if (r <= 0) {
+        ReleaseStaleExclusive();
         return;
+    }
     if (!(pfd.revents & POLLIN)) {
         // A hang-up without data: nothing to read, do not spin.
         if (waitMs > 0)
@@ -98,6 +104,57 @@ void PtyLine::Pump(int waitMs)
         m_rxAt.push_back(at);
     }
     m_rxFreeAt = at;
+}
+
+// The PC opens its port exclusively. The flag belongs to the terminal, which lives as long as
+// this process holds it, so after the PC has closed the device nobody else could open it
+// again. Once per idle second the flag is dropped when no other process has the device open.
+void PtyLine::ReleaseStaleExclusive()
+{
+    const auto now = Clock::now();
+    if (now - m_exclusiveCheckedAt < std::chrono::seconds(1))
+        return;
+    m_exclusiveCheckedAt = now;
+    int exclusive = 0;
+    if (::ioctl(m_slave, TIOCGEXCL, &exclusive) != 0 || !exclusive)
+        return;
+    if (!SlaveOpenElsewhere())
+        ::ioctl(m_slave, TIOCNXCL);
+}
+
+bool PtyLine::SlaveOpenElsewhere() const
+{
+    struct stat slave {};
+    if (::fstat(m_slave, &slave) != 0)
+        return true;
+    const std::string self = std::to_string(::getpid());
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return true;
+    bool found = false;
+    while (dirent *entry = ::readdir(proc)) {
+        const std::string pid = entry->d_name;
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self)
+            continue;
+        const std::string fdDir = "/proc/" + pid + "/fd";
+        DIR *fds = ::opendir(fdDir.c_str());
+        if (!fds)
+            continue;
+        while (dirent *fdEntry = ::readdir(fds)) {
+            struct stat st {};
+            const std::string path = fdDir + "/" + fdEntry->d_name;
+            if (fdEntry->d_name[0] != '.' && ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode)
+                && st.st_rdev == slave.st_rdev) {
+                found = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+        if (found)
+            break;
+    }
+    ::closedir(proc);
+    return found;
 }
 
 int PtyLine::ReadByte(int timeoutMs)

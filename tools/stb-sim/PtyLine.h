@@ -49,6 +49,8 @@ public:
 private:
     void Pump(int waitMs);
     Clock::duration ByteTime() const;
+    void ReleaseStaleExclusive();
+    bool SlaveOpenElsewhere() const;
 
     int m_master = -1;
     int m_slave = -1;
@@ -59,4 +61,5 @@ private:
     std::deque<Clock::time_point> m_rxAt;   // when each queued byte has fully arrived
     Clock::time_point m_rxFreeAt{};
     Clock::time_point m_txFreeAt{};
+    Clock::time_point m_exclusiveCheckedAt{};
 };

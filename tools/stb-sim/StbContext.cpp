@@ -1,6 +1,7 @@
 // Shared services of the command handlers: faulty sending, refusals, saving, logging.
 #include "StbContext.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <thread>
@@ -61,7 +62,9 @@ void StbContext::Log(const char *format, ...) const
         return;
     va_list args;
     va_start(args, format);
-    std::fputs("stb-sim: ", stderr);
+    static const auto start = std::chrono::steady_clock::now();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "stb-sim [%lld.%03lld]: ", static_cast<long long>(ms / 1000), static_cast<long long>(ms % 1000));
     std::vfprintf(stderr, format, args);
     std::fputc('\n', stderr);
     va_end(args);
