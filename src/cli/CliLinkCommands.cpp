@@ -1,15 +1,254 @@
-// Link commands of dravel-cli (placeholder until the link commands land).
+// dravel-cli link commands: abs (walk a flash image), probe, download and upload.
 #include "cli/CliCommands.h"
+#include "cli/CliOptions.h"
+#include "cli/CliSupport.h"
+#include "cli/ConsolePrompt.h"
+#include "cli/ConsoleTransferObserver.h"
+#include "link/AbsImage.h"
+#include "link/CUpgradeLink.h"
+#include "link/DownloadJob.h"
+#include "link/UploadJob.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <unistd.h>
 
-static int NotReady()
+namespace {
+
+const char kAbsUsage[] =
+    "usage: dravel-cli abs FILE.abs\n"
+    "\n"
+    "Walks the chunk chain of a flash image, checks every chunk's CRC and lists the chunks.\n";
+
+const char kProbeUsage[] =
+    "usage: dravel-cli probe --port DEV [--format 1|2]\n"
+    "\n"
+    "Runs the connection test, reads the protocol version and the flash chunk table of the\n"
+    "receiver and prints them. The receiver is left in its upgrade mode.\n"
+    "\n"
+    "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
+    "  --format 1|2   transfer format for receivers that name no version (default 1)\n";
+
+const char kDownloadUsage[] =
+    "usage: dravel-cli download FILE(.ddf|.udf|.abs) --port DEV [--format 1|2] [--default-db] [--user-db]\n"
+    "\n"
+    "Writes a default database (.ddf), a user database image (.udf) or the database chunks of a\n"
+    "flash image (.abs) into the receiver, burns its flash and restarts it. Ctrl+C cancels.\n"
+    "\n"
+    "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
+    "  --format 1|2   transfer format for receivers that name no version (default 1)\n"
+    "  --default-db   (.abs) load the default database chunk\n"
+    "  --user-db      (.abs) load the user database chunk\n"
+    "                 without either flag an .abs loads the default database only\n";
+
+const char kUploadUsage[] =
+    "usage: dravel-cli upload OUT(.udf|.ddf|.abs) --port DEV [--format 1|2]\n"
+    "\n"
+    "Reads the user database (.udf), the default database (.ddf) or the whole flash (.abs) out\n"
+    "of the receiver into OUT and restarts it. A name of four characters or fewer gets \".abs\".\n"
+    "Ctrl+C cancels.\n"
+    "\n"
+    "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
+    "  --format 1|2   transfer format for receivers that name no version (default 1)\n";
+
+// Common options of the commands that use the line; false with a usage error printed.
+bool ParseLinkOptions(CliOptions &options, const QStringList &args, const char *usage, int positionals,
+                      LinkPortSettings &port, int &format, int &status)
 {
-    std::fprintf(stderr, "dravel-cli: this command is not available in this build\n");
-    return ExitFailed;
+    if (!options.Parse(args)) {
+        status = UsageError(usage, options.Error());
+        return false;
+    }
+    if (options.Help()) {
+        status = PrintHelp(usage);
+        return false;
+    }
+    if (options.Positionals().size() != positionals) {
+        status = UsageError(usage, positionals ? QStringLiteral("exactly one file is needed")
+                                               : QStringLiteral("no file is taken"));
+        return false;
+    }
+    const QString device = options.Value("--port");
+    if (device.isEmpty()) {
+        status = UsageError(usage, QStringLiteral("--port is needed"));
+        return false;
+    }
+    bool isNumber = false;
+    const int number = device.toInt(&isNumber);
+    if (isNumber && number >= 1)
+        port.portNumber = number;
+    else
+        port.devicePath = device;
+    const auto given = options.Number("--format", 1, 2);
+    if (!options.Error().isEmpty()) {
+        status = UsageError(usage, options.Error());
+        return false;
+    }
+    format = given ? int(*given) : 1;
+    return true;
 }
 
-int RunAbsCommand(const QStringList &) { return NotReady(); }
-int RunProbeCommand(const QStringList &) { return NotReady(); }
-int RunDownloadCommand(const QStringList &) { return NotReady(); }
-int RunUploadCommand(const QStringList &) { return NotReady(); }
+QString Text16(const std::array<uint8_t, kChunkTextSize> &text)
+{
+    QByteArray bytes(reinterpret_cast<const char *>(text.data()), int(text.size()));
+    const int end = bytes.indexOf('\0');
+    return QString::fromLatin1(end >= 0 ? bytes.left(end) : bytes);
+}
+
+// One line per chunk; the offset column is the file offset (.abs) or the flash address.
+void PrintChunkTable(const std::vector<ChunkInfo> &chunks, const std::vector<uint64_t> &offsets)
+{
+    std::printf("%-3s %-10s %-10s %-4s %-10s %-10s %-10s %s\n", "#", "offset", "id", "type", "length", "size", "crc",
+                "text");
+    for (size_t i = 0; i < chunks.size(); ++i) {
+        const ChunkInfo &c = chunks[i];
+        const QString crc = c.crc == kNoCrcMark ? QStringLiteral("NCRC") : QString::asprintf("0x%08X", c.crc);
+        std::printf("%-3zu 0x%08llX 0x%08X %-4d 0x%08X 0x%08X %-10s %s\n", i,
+                    static_cast<unsigned long long>(i < offsets.size() ? offsets[i] : 0), c.id, ChunkTypeOf(c.id),
+                    c.length, c.size, crc.toUtf8().constData(), Text16(c.text1).toUtf8().constData());
+    }
+}
+
+// Flash addresses: each chunk starts where the sizes before it end.
+std::vector<uint64_t> FlashAddresses(const std::vector<ChunkInfo> &chunks)
+{
+    std::vector<uint64_t> addresses;
+    uint64_t address = 0;
+    for (const ChunkInfo &c : chunks) {
+        addresses.push_back(address);
+        address += c.size;
+    }
+    return addresses;
+}
+
+} // namespace
+
+int RunAbsCommand(const QStringList &args)
+{
+    CliOptions options({}, {});
+    if (!options.Parse(args))
+        return UsageError(kAbsUsage, options.Error());
+    if (options.Help())
+        return PrintHelp(kAbsUsage);
+    if (options.Positionals().size() != 1)
+        return UsageError(kAbsUsage, QStringLiteral("abs needs exactly one flash image"));
+    const QString path = options.Positionals().first();
+    AbsWalk walk;
+    if (WalkAbsChunks(path, walk) == 0)
+        return Failure(QStringLiteral("Get File blocks error"));
+    // The walk reads only the numbers; the texts come from the full headers.
+    QFile file(path);
+    std::vector<ChunkInfo> chunks;
+    std::vector<uint64_t> offsets;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const AbsChunk &chunk : walk.chunks) {
+            uint8_t header[kChunkHeaderSize];
+            if (file.seek(qint64(chunk.offset))
+                && file.read(reinterpret_cast<char *>(header), sizeof header) == qint64(sizeof header))
+                chunks.push_back(ChunkHeader::Parse(header));
+            else
+                chunks.push_back(chunk.info);
+            offsets.push_back(chunk.offset);
+        }
+    }
+    std::printf("file: %s (%llu bytes), %u chunks, every CRC matches\n", path.toUtf8().constData(),
+                static_cast<unsigned long long>(walk.fileSize), walk.chunkCount);
+    PrintChunkTable(chunks, offsets);
+    if (walk.hasDefaultDb)
+        std::printf("default database: offset 0x%08llX, 0x%08X bytes\n",
+                    static_cast<unsigned long long>(walk.defaultDbOffset), walk.defaultDbSize);
+    if (walk.hasUserDb)
+        std::printf("user database:    offset 0x%08llX, 0x%08llX bytes\n",
+                    static_cast<unsigned long long>(walk.userDbOffset), static_cast<unsigned long long>(walk.userDbSize));
+    return ExitOk;
+}
+
+int RunProbeCommand(const QStringList &args)
+{
+    CliOptions options({QStringLiteral("--port"), QStringLiteral("--format")}, {});
+    LinkPortSettings port;
+    int format = 1;
+    int status = ExitOk;
+    if (!ParseLinkOptions(options, args, kProbeUsage, 0, port, format, status))
+        return status;
+
+    ConsoleTransferObserver::InstallInterruptHandler();
+    CUpgradeLink link;
+    const int opened = port.devicePath.isEmpty()
+        ? link.LinkOpenPort(port.portNumber, port.bitRate, port.parity, port.stopBits)
+        : link.LinkOpenPort(port.devicePath.toStdString(), port.bitRate, port.parity, port.stopBits);
+    if (opened != kLinkOk)
+        return Failure(QStringLiteral("can not open port"));
+    uint32_t version = 0;
+    if (link.TestConnection(version, nullptr, [] { return ConsoleTransferObserver::Interrupted(); }) != kLinkOk)
+        return Failure(ConsoleTransferObserver::Interrupted() ? QStringLiteral("cancelled")
+                                                              : QStringLiteral("Fail to test port."));
+    std::printf("connection test: protocol %d.%d\n", int(version >> 4), int(version & 15));
+    link.SetProtocolVersion(uint8_t(version));
+    StbInfo info;
+    const int infoStatus = link.GetStbInfo(version, info);
+    if (infoStatus != kLinkOk) {
+        if (info.reportedChunks > kMaxStbChunks)
+            return Failure(QString("The STB reports %1 flash chunks; at most 16 are supported.").arg(info.reportedChunks));
+        return Failure(QStringLiteral("Fail to get version."));
+    }
+    const uint8_t effective = EffectiveVersion(version, format);
+    std::printf("transfer protocol version: %d.%d%s\n", effective >> 4, effective & 15,
+                version == 0 ? " (the STB names none; from --format)" : "");
+    std::printf("flash size: 0x%08X, %u chunks\n", info.flashSize, info.chunkCount);
+    PrintChunkTable(info.chunks, FlashAddresses(info.chunks));
+    link.LinkClosePort();
+    return ExitOk;
+}
+
+int RunDownloadCommand(const QStringList &args)
+{
+    CliOptions options({QStringLiteral("--port"), QStringLiteral("--format")},
+                       {QStringLiteral("--default-db"), QStringLiteral("--user-db")});
+    DownloadOptions download;
+    int status = ExitOk;
+    if (!ParseLinkOptions(options, args, kDownloadUsage, 1, download.port, download.transferFormat, status))
+        return status;
+    if (options.Has("--default-db") || options.Has("--user-db")) {
+        download.loadDefaultDb = options.Has("--default-db");
+        download.loadUserDb = options.Has("--user-db");
+    }
+    const QString path = options.Positionals().first();
+    const QString ending = path.right(3);
+    if (ending != "ddf" && ending != "udf" && ending != "abs")
+        return Failure(QStringLiteral("Invalid File Selected!"));
+
+    ConsoleTransferObserver::InstallInterruptHandler();
+    ConsolePrompt prompt;
+    ConsoleTransferObserver observer(isatty(STDERR_FILENO) != 0);
+    CUpgradeLink link;
+    DownloadJob job(link, prompt, observer);
+    if (!job.Run(path, download))
+        return ConsoleTransferObserver::Interrupted() ? Failure(QStringLiteral("cancelled")) : ExitFailed;
+    std::printf("downloaded %s\n", path.toUtf8().constData());
+    return ExitOk;
+}
+
+int RunUploadCommand(const QStringList &args)
+{
+    CliOptions options({QStringLiteral("--port"), QStringLiteral("--format")}, {});
+    UploadOptions upload;
+    int status = ExitOk;
+    if (!ParseLinkOptions(options, args, kUploadUsage, 1, upload.port, upload.transferFormat, status))
+        return status;
+    const QString path = options.Positionals().first();
+
+    ConsoleTransferObserver::InstallInterruptHandler();
+    ConsolePrompt prompt;
+    ConsoleTransferObserver observer(isatty(STDERR_FILENO) != 0);
+    CUpgradeLink link;
+    UploadJob job(link, prompt, observer);
+    job.SetStartDelayMs(0); // no dialog to wait for
+    if (!job.Run(upload, [&path](const QString &) { return std::optional<QString>(path); }))
+        return ConsoleTransferObserver::Interrupted() ? Failure(QStringLiteral("cancelled")) : ExitFailed;
+    std::printf("saved %s (%lld bytes)\n", job.SavedPath().toUtf8().constData(),
+                static_cast<long long>(QFileInfo(job.SavedPath()).size()));
+    return ExitOk;
+}

@@ -1,0 +1,36 @@
+// The command line's view of a transfer job: step lines, a progress bar, Ctrl+C as Cancel.
+#pragma once
+
+#include "link/TransferObserver.h"
+
+#include <QString>
+#include <set>
+
+class ConsoleTransferObserver : public TransferObserver
+{
+public:
+    // bar: draw progress bars (stderr is a terminal).
+    explicit ConsoleTransferObserver(bool bar);
+    ~ConsoleTransferObserver() override;
+
+    void ShowControl(int controlId) override;
+    void SetControlText(int controlId, const QString &text) override;
+    void SetProgress(int barId, int labelId, int percent) override;
+    void SetCaption(const QString &caption) override;
+    void SetButtonEnabled(int, bool) override {}
+    void RequestClose() override {}
+    bool CancelRequested() override;
+
+    // Ctrl+C sets the cancel flag like the Cancel button; a second Ctrl+C ends the program.
+    static void InstallInterruptHandler();
+    static bool Interrupted();
+
+private:
+    void Line(const QString &text);
+    void EndBar();
+
+    bool m_bar;
+    bool m_barOpen = false;
+    int m_lastPercent = -1;
+    std::set<int> m_shown;
+};
