@@ -159,4 +159,25 @@ TEST_F(CliTest, LayoutFromHeaderOrCacheGivesTheSameDump)
     EXPECT_EQ(Run({"dump", Path("a.usd"), "--layout", Path("layouts.bin")}).out, viaCache.out);
 }
 
+TEST_F(CliTest, SamplesAreReproducible)
+{
+    // The commands of samples/README.md; a generator change must come with new samples.
+    const QString samples = QStringLiteral(DRAVEL_SOURCE_DIR "/samples/");
+    const QList<QStringList> commands = {
+        {"small.usd", "2", "8", "40", "1"},
+        {"medium.usd", "12", "150", "1500", "2"},
+        {"default.ddf", "6", "60", "600", "3"},
+        {"terrestrial.usd", "3", "20", "120", "4", "--terrestrial"},
+    };
+    for (const QStringList &c : commands) {
+        QStringList args = {"generate", Path(c[0]), "--satellites", c[1], "--transponders", c[2], "--programs", c[3],
+                            "--seed", c[4]};
+        args << c.mid(5);
+        ASSERT_EQ(Run(args).exit, 0) << c[0].toStdString();
+        const QByteArray sample = ReadFileBytes(samples + c[0]);
+        ASSERT_FALSE(sample.isEmpty()) << c[0].toStdString();
+        EXPECT_EQ(ReadFileBytes(Path(c[0])), sample) << c[0].toStdString();
+    }
+}
+
 } // namespace
