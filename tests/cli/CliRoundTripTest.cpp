@@ -125,6 +125,24 @@ TEST_F(CliTest, CsvHasAHeaderAndOneRowPerNodeOfTheChosenKind)
     EXPECT_TRUE(sats.out.contains(",satname"));
 }
 
+TEST_F(CliTest, CsvQuotesCellsWithCommasAndQuotes)
+{
+    // A display name in double quotes keeps them, and this one holds a comma too.
+    ASSERT_TRUE(WriteFileBytes(Path("q.h"),
+                               "/*#tp_node@*/{ UINT32 sat_id; UINT32 tp_id; UINT32 frq:16; UINT32 sym:16; UINT32 t; }\n"
+                               "/*#sat_node@*/{ UINT32 sat_id; UINT16 name_len; UINT8 satname[32] /*#type:string@*/; }\n"
+                               "/*#prog_node@*/{ UINT32 sat_id; UINT32 tp_id; UINT32 prog_id;\n"
+                               "  UINT32 sid:16 /*#name:\"Service, ID\"@*/; UINT32 spare:16; UINT32 t1; UINT32 t2; }\n"));
+    const CliResult made = Run({"generate", Path("q.usd"), "--satellites", "1", "--transponders", "1", "--programs", "2",
+                                "--layout", Path("q.h")});
+    ASSERT_EQ(made.exit, 0) << made.err.toStdString();
+    const CliResult csv = Run({"dump", Path("q.usd"), "--layout", Path("q.h"), "--format", "csv"});
+    ASSERT_EQ(csv.exit, 0) << csv.err.toStdString();
+    EXPECT_TRUE(csv.out.startsWith("slot,sat_id,tp_id,prog_id,\"\"\"Service, ID\"\"\",spare,t1,t2\r\n"))
+        << csv.out.toStdString();
+    EXPECT_EQ(csv.out.count("\r\n"), 3);
+}
+
 TEST_F(CliTest, InfoCountsNodesGroupsTailAndTerrestrialNodes)
 {
     Generate("t.usd", 3, 9, 40, 8, true);
