@@ -233,6 +233,18 @@ TEST_F(GeneratorTest, TerrestrialSatelliteIsWrittenAndReadBack)
     CChannelDb db(layouts, prompt);
     ASSERT_TRUE(DatabaseGenerator(layouts).Generate(db, options));
     ASSERT_TRUE(DatabaseGenerator::WriteFile(db, dir.Path("t.usd"), profile));
+    ASSERT_TRUE(DatabaseGenerator::WriteFile(db, dir.Path("t.ddf"), profile));
+    const QByteArray ddf = ReadFileBytes(dir.Path("t.ddf"));
+    EXPECT_EQ(ddf.size(), 65280);
+    EXPECT_TRUE(ddf.endsWith("SMTDB4") || ddf.contains("SMTDB4SMTDB4"));
+    {
+        CChannelDb fromDdf(layouts, prompt);
+        ASSERT_TRUE(LoadDatabase(fromDdf, dir.Path("t.ddf"), false, profile));
+        EXPECT_EQ(fromDdf.LiveCount(KindSatellite), 3);
+        EXPECT_EQ(Int(fromDdf, KindSatellite, 2, "sat_id"), 255);
+        ASSERT_NE(fromDdf.Favourites(), nullptr);
+        EXPECT_EQ(fromDdf.Favourites()->names[0], "Favourites 1");
+    }
 
     CChannelDb loaded(layouts, prompt);
     ASSERT_TRUE(LoadDatabase(loaded, dir.Path("t.usd"), false, profile)) << prompt.messages.join('|').toStdString();
