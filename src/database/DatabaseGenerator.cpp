@@ -7,10 +7,11 @@
 #include "database/DatabaseFormat.h"
 #include "database/DatabaseWriter.h"
 #include "database/GeneratorNames.h"
+#include "database/GeneratorNodeWriter.h"
+#include "database/GeneratorRandom.h"
 #include "database/NodeTable.h"
 #include "database/ProfileStore.h"
 #include "database/RecordConverter.h"
-#include "layout/FieldCodec.h"
 #include "layout/LayoutSet.h"
 
 #include <QSaveFile>
@@ -19,41 +20,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 using namespace GeneratorNames;
 
 namespace {
-
-// std::mt19937 produces the same numbers everywhere; the standard distributions do not, so the
-// generator draws through these few helpers of its own.
-class Random
-{
-public:
-    explicit Random(uint32_t seed) : m_engine(seed) {}
-
-    // Uniform in 0..n-1 (n >= 1), by rejection so that no value is favoured.
-    uint32_t Below(uint32_t n)
-    {
-        if (n <= 1)
-            return 0;
-        const uint32_t limit = uint32_t((uint64_t(1) << 32) - ((uint64_t(1) << 32) % n));
-        uint32_t v = 0;
-        do {
-            v = uint32_t(m_engine());
-        } while (limit != 0 && v >= limit);
-        return v % n;
-    }
-    int Between(int low, int high) { return low + int(Below(uint32_t(high - low + 1))); }
-    bool Chance(int percent) { return int(Below(100)) < percent; }
-    template <typename T, size_t N>
-    const T &Pick(const T (&table)[N]) { return table[Below(uint32_t(N))]; }
-
-private:
-    std::mt19937 m_engine;
-};
 
 template <typename T, size_t N>
 constexpr int Size(const T (&)[N])
@@ -62,7 +34,7 @@ constexpr int Size(const T (&)[N])
 }
 
 // Splits total over `parts` buckets of at most `cap` each, with uneven but positive weights.
-std::vector<int> Distribute(Random &random, int total, int parts, int cap)
+std::vector<int> Distribute(GeneratorRandom &random, int total, int parts, int cap)
 {
     std::vector<int> counts(static_cast<size_t>(parts), 0);
     if (parts == 0)
@@ -94,85 +66,6 @@ std::vector<int> Distribute(Random &random, int total, int parts, int cap)
     return counts;
 }
 
-// Writes the fields of one node by name; fields the layout lacks are skipped.
-class NodeWriter
-{
-public:
-    NodeWriter(CChannelDb &db, int kind, int slot) : m_db(db), m_layouts(db.Layouts()), m_kind(kind), m_slot(slot) {}
-
-    bool Has(const char *name) const { return m_layouts.FindField(m_kind, name, DeclarationOrder) >= 0; }
-
-    void Set(const char *name, int64_t value)
-    {
-        const int index = m_layouts.FindField(m_kind, name, DeclarationOrder);
-        if (index >= 0)
-            m_db.SetNodeData(m_kind, m_slot, index, std::to_string(value), DeclarationOrder);
-    }
-
-    // Array elements beyond the field are dropped; the rest of the array stays zero.
-    void SetArray(int index, const std::vector<int> &values)
-    {
-        const FieldDesc *field = m_layouts.Field(m_kind, index, DeclarationOrder);
-        uint8_t *record = m_db.Record(m_kind, m_slot);
-        if (!field || !record || field->kind != FieldKind::IntArray)
-            return;
-        const int width = field->bitWidth;
-        if (width != 8 && width != 16 && width != 32)
-            return;
-        const size_t count = std::min(values.size(), size_t(field->sizeBits / width));
-        std::string bytes(count * size_t(width / 8), '\0');
-        uint8_t *p = reinterpret_cast<uint8_t *>(bytes.data());
-        for (size_t i = 0; i < count; ++i) {
-            if (width == 8)
-                p[i] = uint8_t(values[i]);
-            else if (width == 16)
-                ByteOrder::WriteLe16(p + 2 * i, uint16_t(values[i]));
-            else
-                ByteOrder::WriteLe32(p + 4 * i, uint32_t(values[i]));
-        }
-        FieldCodec::WriteRawArray(*field, record, size_t(m_layouts.NodeSize(m_kind)), bytes);
-    }
-    void SetArray(const char *name, const std::vector<int> &values)
-    {
-        SetArray(m_layouts.FindField(m_kind, name, DeclarationOrder), values);
-    }
-
-    // Stores a text cut to what the field and a file record can hold, and its byte length
-    // (UTF-16) in the length field.
-    void SetText(const char *textField, const char *lengthField, const std::string &utf8)
-    {
-        const int index = m_layouts.FindField(m_kind, textField, DeclarationOrder);
-        const FieldDesc *field = m_layouts.Field(m_kind, index, DeclarationOrder);
-        if (!field || field->kind != FieldKind::String)
-            return;
-        // A file record keeps at most 32 bytes of a name.
-        const int units = std::min(field->sizeBits / 8, 32) / 2;
-        QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size())).left(units);
-        if (!text.isEmpty() && text.back().isHighSurrogate())
-            text.chop(1);
-        m_db.SetNodeData(m_kind, m_slot, index, text.toStdString(), DeclarationOrder);
-        Set(lengthField, 2 * text.size());
-    }
-
-    // The node's name goes into "Service Name", or "satname" when the kind has no "Service Name".
-    void SetName(const std::string &utf8)
-    {
-        SetText(Has("Service Name") ? "Service Name" : "satname", "name_len", utf8);
-    }
-
-    int AudioCompanion() const
-    {
-        const int lang = m_layouts.FindField(m_kind, "audio_lang", DeclarationOrder);
-        return lang > 0 ? lang - 1 : -1;
-    }
-
-private:
-    CChannelDb &m_db;
-    const LayoutSet &m_layouts;
-    int m_kind;
-    int m_slot;
-};
-
 std::string OrbitText(int orbit)
 {
     const int magnitude = std::abs(orbit);
@@ -191,7 +84,7 @@ struct SatellitePlan
     int satId = 0;
 };
 
-std::vector<SatellitePlan> PlanSatellites(Random &random, const GeneratorOptions &options)
+std::vector<SatellitePlan> PlanSatellites(GeneratorRandom &random, const GeneratorOptions &options)
 {
     std::vector<int> order(static_cast<size_t>(Size(kSatellites)));
     for (size_t i = 0; i < order.size(); ++i)
@@ -228,7 +121,7 @@ std::vector<SatellitePlan> PlanSatellites(Random &random, const GeneratorOptions
     return plans;
 }
 
-void WriteSatellite(NodeWriter &w, Random &random, const SatellitePlan &plan, int index)
+void WriteSatellite(GeneratorNodeWriter &w, GeneratorRandom &random, const SatellitePlan &plan, int index)
 {
     w.Set("sat_id", plan.satId);
     w.SetName(plan.name);
@@ -267,7 +160,7 @@ void WriteSatellite(NodeWriter &w, Random &random, const SatellitePlan &plan, in
     w.Set("selected_flag", index < 4 ? 1 : 0);
 }
 
-void WriteTransponder(NodeWriter &w, Random &random, const SatellitePlan &sat, int tpId)
+void WriteTransponder(GeneratorNodeWriter &w, GeneratorRandom &random, const SatellitePlan &sat, int tpId)
 {
     w.Set("sat_id", sat.satId);
     w.Set("tp_id", tpId);
@@ -291,7 +184,7 @@ int LanguageCode(const char *code)
     return (int(uint8_t(code[0])) << 8) | int(uint8_t(code[1]));
 }
 
-void WriteProgram(NodeWriter &w, Random &random, const SatellitePlan &sat, int tpId, int progId, int sidBase,
+void WriteProgram(GeneratorNodeWriter &w, GeneratorRandom &random, const SatellitePlan &sat, int tpId, int progId, int sidBase,
                   int &lcn)
 {
     w.Set("sat_id", sat.satId);
@@ -410,14 +303,14 @@ bool DatabaseGenerator::Generate(CChannelDb &db, const GeneratorOptions &options
             return false;
     }
     db.CreateEmpty();
-    Random random(options.seed);
+    GeneratorRandom random(options.seed);
 
     const std::vector<SatellitePlan> satellites = PlanSatellites(random, options);
     for (size_t i = 0; i < satellites.size(); ++i) {
         const int slot = db.AllocateNode(KindSatellite);
         if (slot < 0)
             return false;
-        NodeWriter w(db, KindSatellite, slot);
+        GeneratorNodeWriter w(db, KindSatellite, slot);
         WriteSatellite(w, random, satellites[i], int(i));
     }
 
@@ -433,7 +326,7 @@ bool DatabaseGenerator::Generate(CChannelDb &db, const GeneratorOptions &options
             const int slot = db.AllocateNode(KindTransponder);
             if (slot < 0)
                 return false;
-            NodeWriter w(db, KindTransponder, slot);
+            GeneratorNodeWriter w(db, KindTransponder, slot);
             WriteTransponder(w, random, satellites[s], t);
             transponders.push_back({s, t});
         }
@@ -448,7 +341,7 @@ bool DatabaseGenerator::Generate(CChannelDb &db, const GeneratorOptions &options
             const int slot = db.AllocateNode(KindProgram);
             if (slot < 0)
                 return false;
-            NodeWriter w(db, KindProgram, slot);
+            GeneratorNodeWriter w(db, KindProgram, slot);
             WriteProgram(w, random, satellites[transponders[t].satellite], transponders[t].tpId, p, sidBase, lcn);
         }
     }
