@@ -22,13 +22,12 @@ std::array<uint8_t, kPacketHeaderSize> PacketCodec::EncodeHeader(const LinkPacke
 
 std::vector<uint8_t> PacketCodec::Encode(const LinkPacket &packet)
 {
-    auto header = EncodeHeader(packet);
-    size_t n = std::min<size_t>(packet.length, kPacketDataSize);
-    std::vector<uint8_t> wire(header.begin(), header.end());
-    wire.insert(wire.end(), packet.data.begin(), packet.data.begin() + std::ptrdiff_t(n));
-    uint8_t crc[4];
-    ByteOrder::WriteBe32(crc, LinkCrc(kCrcStart, packet.data.data(), n));
-    wire.insert(wire.end(), crc, crc + 4);
+    const auto header = EncodeHeader(packet);
+    const size_t n = std::min<size_t>(packet.length, kPacketDataSize);
+    std::vector<uint8_t> wire(header.size() + n + 4);
+    std::copy(header.begin(), header.end(), wire.begin());
+    std::copy_n(packet.data.begin(), n, wire.begin() + std::ptrdiff_t(header.size()));
+    ByteOrder::WriteBe32(wire.data() + header.size() + n, LinkCrc(kCrcStart, packet.data.data(), n));
     return wire;
 }
 
