@@ -19,6 +19,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -69,10 +70,13 @@ std::vector<int> Distribute(GeneratorRandom &random, int total, int parts, int c
 std::string OrbitText(int orbit)
 {
     const int magnitude = std::abs(orbit);
-    std::string text = std::to_string(magnitude / 10);
+    const char side = orbit < 0 ? 'W' : 'E';
+    char text[16];
     if (magnitude % 10 != 0)
-        text += "." + std::to_string(magnitude % 10);
-    return text + (orbit < 0 ? "W" : "E");
+        std::snprintf(text, sizeof text, "%d.%d%c", magnitude / 10, magnitude % 10, side);
+    else
+        std::snprintf(text, sizeof text, "%d%c", magnitude / 10, side);
+    return text;
 }
 
 struct SatellitePlan
