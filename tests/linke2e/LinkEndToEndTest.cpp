@@ -26,6 +26,11 @@ struct Generation {
     int transferFormat; // what the settings say when the STB names no version
 };
 
+void PrintTo(const Generation &generation, std::ostream *os)
+{
+    *os << generation.proto << " format " << generation.transferFormat;
+}
+
 class LinkEndToEnd : public ::testing::TestWithParam<Generation>
 {
 protected:
