@@ -119,7 +119,7 @@ void LoadFloor(benchmark::State &state)
 {
     const uint8_t *p = reinterpret_cast<const uint8_t *>(g_setup->userFile.constData());
     const uLong streamLength = ByteOrder::ReadBe24(p + 1);
-    std::vector<uint8_t> out(size_t(DatabaseFormat::kMaxPayload));
+    std::vector<uint8_t> out(static_cast<size_t>(DatabaseFormat::kMaxPayload));
     for (auto _ : state) {
         uLongf length = uLongf(out.size());
         if (uncompress(out.data(), &length, p + DatabaseFormat::kSubChunkHeaderSize, streamLength) != Z_OK)
@@ -139,7 +139,7 @@ void SaveUser(benchmark::State &state)
 // The floor of a save: compressing the payload at level 9, nothing else.
 void CompressFloor(benchmark::State &state, const QByteArray &payload, int bufferSize)
 {
-    std::vector<uint8_t> out(size_t(bufferSize));
+    std::vector<uint8_t> out(static_cast<size_t>(bufferSize));
     for (auto _ : state) {
         uLongf length = uLongf(out.size());
         if (compress2(out.data(), &length, reinterpret_cast<const Bytef *>(payload.constData()), uLong(payload.size()),
@@ -193,9 +193,12 @@ class RatioReporter : public benchmark::ConsoleReporter
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
+        // With repetitions the mean, reported after the single runs, is the figure kept.
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.error_occurred)
+                continue;
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean")
+                m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
