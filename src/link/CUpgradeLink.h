@@ -97,8 +97,8 @@ private:
     // One block of at most 1024 bytes (after its header) into block; false when it must be
     // answered 'E'.
     bool ReadDumpBlock(uint8_t *block, uint32_t n);
-    // Reads and drops up to count bytes until the deadline, then clears what is left, so that
-    // a refused block does not become the start of the next answer.
+    // Reads and drops up to count bytes until the line is quiet or the deadline passes, then
+    // clears what is left, so that a refused block does not become the start of the next answer.
     void DiscardInput(size_t count, int timeoutMs);
     void Report(int level, const char *format, ...) __attribute__((format(printf, 3, 4)));
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -218,7 +219,7 @@ int CUpgradeLink::DumpBlocks(uint8_t *dst, size_t dstSize, uint32_t &length, con
             // A damaged header is asked for again by the 'H' that starts the next round.
             if (ByteOrder::ReadBe32(checks) != HeaderCheck(number)
                 || ByteOrder::ReadBe32(checks + 4) != HeaderCheck(n)) {
-                LinkPurge();
+                DiscardInput(SIZE_MAX, 1000);
                 continue;
             }
             if (!LinkWriteByte('G'))
@@ -241,7 +242,7 @@ int CUpgradeLink::DumpBlocks(uint8_t *dst, size_t dstSize, uint32_t &length, con
                 }
                 Tell(progress, received, total);
             } else {
-                LinkPurge(); // the rest of a damaged block must not start the next answer
+                DiscardInput(SIZE_MAX, 1000); // the rest of a damaged block must not start the next answer
             }
         }
         uint8_t answer[9];

@@ -113,12 +113,12 @@ void CUpgradeLink::DiscardInput(size_t count, int timeoutMs)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     uint8_t scratch[256];
     while (count > 0 && std::chrono::steady_clock::now() < deadline) {
-        size_t piece = count < sizeof scratch ? count : sizeof scratch;
-        if (LinkReadExact(scratch, 1, 20) != 0)
-            continue;
+        // A line quiet for 50 ms has nothing more of the refused answer in flight.
+        if (LinkReadExact(scratch, 1, 50) != 0)
+            break;
         --count;
-        int got = LinkReadAvailable(scratch, piece - 1);
-        count -= size_t(got);
+        const size_t piece = count < sizeof scratch ? count : sizeof scratch;
+        count -= size_t(LinkReadAvailable(scratch, piece));
     }
     LinkPurge();
 }
