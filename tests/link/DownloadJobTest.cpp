@@ -284,3 +284,39 @@ TEST(LinkDownloadRun, PortAndCancelEndings)
     EXPECT_FALSE(observer.WasShown(1004));
     EXPECT_FALSE(link.Port().IsOpen());
 }
+
+TEST(LinkDownloadRun, MoreThanSixteenChunksAreRefusedBeforeAnythingIsSent)
+{
+    PtyStb stb;
+    ASSERT_TRUE(stb.Ok());
+    std::vector<uint8_t> payload = {5, 0};
+    for (int i = 0; i < 17; ++i) {
+        uint8_t header[128] = {};
+        ByteOrder::WriteBe32(header, i == 1 ? kDefaultDbChunkId : i == 16 ? kUserDbChunkId : 0x02FD0000);
+        ByteOrder::WriteBe32(header + 8, i == 16 ? 0 : 0x1000);
+        payload.insert(payload.end(), header, header + 128);
+    }
+    std::vector<uint8_t> after;
+    stb.Run([&](PtyStb &s) {
+        EXPECT_EQ(s.EchoLine(), "comtest 18\r");
+        uint8_t banner[18];
+        ASSERT_TRUE(s.Read(banner, 18));
+        s.Write(banner, 18);
+        EXPECT_EQ(s.EchoLine(), "version -r\r");
+        s.Write(std::vector<uint8_t> {0xB7, 0x21, uint8_t(payload.size() >> 8), uint8_t(payload.size())});
+        s.WriteWithCrc(payload);
+        after = s.Drain(300); // nothing more may come: no address, no transfer
+    });
+    CUpgradeLink link;
+    ScriptedPrompt prompt;
+    RecordingObserver observer;
+    DownloadJob job(link, prompt, observer);
+    DownloadOptions options;
+    options.port.devicePath = QString::fromStdString(stb.Path());
+    QTemporaryDir dir;
+    EXPECT_FALSE(job.Run(dir.filePath("x.ddf"), options));
+    stb.Join();
+    EXPECT_EQ(prompt.messages, QStringList {"The STB reports 17 flash chunks; at most 16 are supported."});
+    EXPECT_TRUE(after.empty());
+    EXPECT_EQ(observer.closeRequests, 1);
+}
