@@ -7,12 +7,24 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <unistd.h>
+
+namespace {
+
+QString &TemplatePath()
+{
+    static QString path = QDir::temp().filePath(QStringLiteral("dravel-template-fuzz-%1.h").arg(qint64(::getpid())));
+    return path;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QString path =
-        QDir::temp().filePath(QStringLiteral("dravel-template-fuzz-%1.h").arg(qint64(::getpid())));
+    static const bool cleanup = std::atexit([] { QFile::remove(TemplatePath()); }) == 0;
+    (void)cleanup;
+    const QString &path = TemplatePath();
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
