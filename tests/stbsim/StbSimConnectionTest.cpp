@@ -1,7 +1,9 @@
 // The simulator's connection test, version answers, silence and shutdown, seen from the PC side.
 #include "SimClient.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace simtest;
 
@@ -115,4 +117,30 @@ TEST(StbSimConnection, BadUsageEndsWithStatus2)
     SimProcess sim;
     EXPECT_FALSE(sim.Start({"--proto", "0x40"}));
     EXPECT_EQ(sim.Wait(2000), 2);
+}
+
+TEST(StbSimConnection, LinkLeadsToTheDeviceAndNeverReplacesAFile)
+{
+    QTemporaryDir dir;
+    const std::string link = dir.filePath("stb").toStdString();
+    {
+        SimProcess sim;
+        ASSERT_TRUE(sim.Start({"--link", link}));
+        char target[256] = {};
+        ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
+        EXPECT_EQ(std::string(target), sim.device);
+        EXPECT_EQ(sim.Stop(), 0);
+        struct stat st {};
+        EXPECT_NE(::lstat(link.c_str(), &st), 0);   // removed at exit
+    }
+    const std::string file = dir.filePath("plain").toStdString();
+    FILE *f = std::fopen(file.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    SimProcess sim;
+    EXPECT_FALSE(sim.Start({"--link", file}));
+    EXPECT_EQ(sim.Wait(2000), 1);
+    struct stat st {};
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
 }

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstdio>
 #include <thread>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +48,14 @@ bool PrepareFlash(const StbOptions &options, FlashImage &flash)
     return true;
 }
 
+// True while the link still leads to our device (nobody replaced it meanwhile).
+bool LinkPointsTo(const std::string &link, const std::string &target)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer - 1);
+    return n > 0 && std::string(buffer, size_t(n)) == target;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -80,10 +90,17 @@ int main(int argc, char **argv)
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    bool linked = false;
     if (!options.linkPath.empty()) {
-        ::unlink(options.linkPath.c_str());
-        if (::symlink(line.SlavePath().c_str(), options.linkPath.c_str()) != 0)
+        // An old link of an earlier run is replaced; a real file or device node never is.
+        struct stat st {};
+        if (::lstat(options.linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            ::unlink(options.linkPath.c_str());
+        linked = ::symlink(line.SlavePath().c_str(), options.linkPath.c_str()) == 0;
+        if (!linked) {
             std::fprintf(stderr, "stb-sim: cannot create the link %s\n", options.linkPath.c_str());
+            return 1;
+        }
     }
 
     std::printf("DEVICE %s\n", line.SlavePath().c_str());
@@ -103,7 +120,7 @@ int main(int argc, char **argv)
 
     if (flash.Dirty())
         context.SaveFlash();
-    if (!options.linkPath.empty())
+    if (linked && LinkPointsTo(options.linkPath, line.SlavePath()))
         ::unlink(options.linkPath.c_str());
     context.Log("stopped (%llu answers and %llu received units damaged)",
                 static_cast<unsigned long long>(context.Faults().TxFaults()),
