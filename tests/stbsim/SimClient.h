@@ -151,7 +151,13 @@ public:
         return m_status;
     }
 
-    bool Running() { return m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0; }
+    // Closes our end of the simulator's stdout, as the death of the starting process would.
+    void CloseOutput()
+    {
+        if (m_out >= 0)
+            ::close(m_out);
+        m_out = -1;
+    }
 
     void Write(const Bytes &b)
     {

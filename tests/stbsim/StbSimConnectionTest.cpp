@@ -112,6 +112,14 @@ TEST(StbSimConnection, SilentBoxNeverAnswersAndStopsCleanly)
     EXPECT_EQ(sim.Stop(), 0);
 }
 
+TEST(StbSimConnection, EndsWhenNobodyReadsItsOutputAnyMore)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--proto", "0x30"}));
+    sim.CloseOutput();
+    EXPECT_EQ(sim.Wait(3000), 0);
+}
+
 TEST(StbSimConnection, BadUsageEndsWithStatus2)
 {
     SimProcess sim;

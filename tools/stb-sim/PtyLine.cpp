@@ -81,7 +81,7 @@ void PtyLine::Pump(int waitMs)
     pollfd pfd{m_master, POLLIN, 0};
     const int r = ::poll(&pfd, 1, std::max(0, waitMs));
     if (r <= 0) {
-        ReleaseStaleExclusive();
+        IdleChecks();
         return;
     }
     if (!(pfd.revents & POLLIN)) {
@@ -106,15 +106,34 @@ void PtyLine::Pump(int waitMs)
     m_rxFreeAt = at;
 }
 
-// The PC opens its port exclusively. The flag belongs to the terminal, which lives as long as
-// this process holds it, so after the PC has closed the device nobody else could open it
-// again. Once per idle second the flag is dropped when no other process has the device open.
-void PtyLine::ReleaseStaleExclusive()
+void PtyLine::WatchOutput(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode))
+        m_watchedOutput = fd;
+}
+
+void PtyLine::IdleChecks()
 {
     const auto now = Clock::now();
-    if (now - m_exclusiveCheckedAt < std::chrono::seconds(1))
+    if (now - m_idleCheckedAt < std::chrono::seconds(1))
         return;
-    m_exclusiveCheckedAt = now;
+    m_idleCheckedAt = now;
+    if (m_watchedOutput >= 0) {
+        // A pipe whose reading end is gone reports an error to its writer.
+        pollfd pfd{m_watchedOutput, 0, 0};
+        if (::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLERR | POLLHUP)))
+            m_orphaned = true;
+    }
+    ReleaseStaleExclusive();
+}
+
+// The PC opens its port exclusively. The flag belongs to the terminal, which lives as long as
+// this process holds it, so after the PC has closed the device nobody else could open it
+// again. The flag is dropped (checked once per idle second) when no other process has the
+// device open.
+void PtyLine::ReleaseStaleExclusive()
+{
     int exclusive = 0;
     if (::ioctl(m_slave, TIOCGEXCL, &exclusive) != 0 || !exclusive)
         return;

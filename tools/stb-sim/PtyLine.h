@@ -27,7 +27,10 @@ public:
     void SetLineRate(uint32_t bitsPerSecond);
     // Waits end early once *flag is set (by the signal handler).
     void SetStopFlag(const volatile std::sig_atomic_t *flag) { m_stop = flag; }
-    bool Stopping() const { return m_stop && *m_stop; }
+    // When fd (stdout) is a pipe, waits also end once nobody reads it any more (checked when
+    // idle), so that a box left behind by a killed test does not run forever.
+    void WatchOutput(int fd);
+    bool Stopping() const { return (m_stop && *m_stop) || m_orphaned; }
 
     // Next received byte within timeoutMs, or -1.
     int ReadByte(int timeoutMs);
@@ -49,6 +52,7 @@ public:
 private:
     void Pump(int waitMs);
     Clock::duration ByteTime() const;
+    void IdleChecks();
     void ReleaseStaleExclusive();
     bool SlaveOpenElsewhere() const;
 
@@ -61,5 +65,7 @@ private:
     std::deque<Clock::time_point> m_rxAt;   // when each queued byte has fully arrived
     Clock::time_point m_rxFreeAt{};
     Clock::time_point m_txFreeAt{};
-    Clock::time_point m_exclusiveCheckedAt{};
+    Clock::time_point m_idleCheckedAt{};
+    int m_watchedOutput = -1;
+    bool m_orphaned = false;
 };

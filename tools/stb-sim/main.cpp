@@ -82,6 +82,7 @@ int main(int argc, char **argv)
     }
     line.SetLineRate(options.lineRate);
     line.SetStopFlag(&g_stop);
+    line.WatchOutput(STDOUT_FILENO);
 
     struct sigaction action {};
     action.sa_handler = OnSignal;
