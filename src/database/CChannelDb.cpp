@@ -52,8 +52,7 @@ void CChannelDb::Clear()
         table.slots.clear();
     for (auto &list : m_loadLists)
         list.clear();
-    m_pool.clear();
-    m_pool.shrink_to_fit();
+    m_pool.clear();  // the allocation is kept: the next load reuses it without faulting pages in
     m_favourites.reset();
     if (m_hasExtraBlock) {
         m_extraBlock.clear();
@@ -103,7 +102,8 @@ bool CChannelDb::TransferToDb3()
             return false;
     }
     const RecordConverter converter(m_layouts);
-    PoolVector work(static_cast<size_t>(m_capacity));
+    PoolVector &work = m_work;
+    work.resize(size_t(m_capacity));
     // DB4 records lie in the payload, which ends where the file data ended.
     const size_t payloadEnd = size_t(std::clamp(m_used, 0, int(m_pool.size())));
     size_t offset = 0;
@@ -136,6 +136,7 @@ bool CChannelDb::TransferToDb3()
         }
     }
     m_pool.swap(work);
+    work.clear();
     m_used = int(offset);
     return true;
 }
@@ -225,7 +226,8 @@ bool CChannelDb::Rearrange()
         if (m_layouts.NodeSize(kind) == 0)
             return false;
     }
-    PoolVector work(static_cast<size_t>(m_capacity));
+    PoolVector &work = m_work;
+    work.resize(size_t(m_capacity));
     std::array<std::vector<int32_t>, 3> newSlots;
     size_t offset = 0;
     for (int kind : kStorageOrder) {
@@ -246,6 +248,7 @@ bool CChannelDb::Rearrange()
     for (int kind = 0; kind < 3; ++kind)
         m_tables[size_t(kind)].slots = std::move(newSlots[size_t(kind)]);
     m_pool.swap(work);
+    work.clear();
     m_used = int(offset);
     return true;
 }

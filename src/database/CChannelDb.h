@@ -108,6 +108,7 @@ private:
     std::unique_ptr<FavouriteRecord> m_favourites;
     std::array<NodeTable, 3> m_tables;                   // by node kind
     PoolVector m_pool;
+    PoolVector m_work;  // compaction and transfer target, kept between uses
     int m_capacity = kPoolCapacity;
     int m_used = 0;
     QByteArray m_extraBlock;
