@@ -261,20 +261,6 @@ public:
     void WriteString(const QString &, const QString &, const QString &) override {}
 };
 
-bool HasTerrestrialNodes(const CChannelDb &db)
-{
-    const RecordConverter converter(db.Layouts());
-    for (int kind = 0; kind < 3; ++kind) {
-        for (int slot = 0; slot < db.Count(kind); ++slot) {
-            const uint8_t *record = db.Record(kind, slot);
-            if (record && RecordConverter::SatIdOf(converter.NodeIdOf(kind, record, size_t(db.Layouts().NodeSize(kind))))
-                    == RecordConverter::kTerrestrialSatId)
-                return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 DatabaseGenerator::DatabaseGenerator(const LayoutSet &layouts) : m_layouts(layouts) {}
@@ -365,88 +351,13 @@ bool DatabaseGenerator::Generate(CChannelDb &db, const GeneratorOptions &options
 
 bool DatabaseGenerator::WriteFile(CChannelDb &db, const QString &path, const ProfileStore &profile)
 {
-    const bool defaultDb = path.endsWith(QStringLiteral(".ddf"), Qt::CaseInsensitive);
-    if (!HasTerrestrialNodes(db))
-        return defaultDb ? SaveDefaultDatabase(db, path, profile) : SaveNewUserDatabase(db, path, profile);
-
     // The editor's writers leave terrestrial nodes out; a generated file keeps them, so that the
     // reader and the terrestrial question can be tried on it.
-    using namespace DatabaseFormat;
-    const RecordConverter converter(db.Layouts());
-    std::vector<uint8_t> index;
-    std::vector<uint8_t> data;
-    for (int kind : {int(KindSatellite), int(KindTransponder), int(KindProgram)}) {
-        if (!converter.IsValid(kind))
-            return false;
-        for (int slot = 0; slot < db.Count(kind); ++slot) {
-            const uint8_t *record = db.Record(kind, slot);
-            if (!record)
-                continue;
-            const size_t start = data.size();
-            if (converter.Db3ToDb4(kind, data, record, size_t(db.Layouts().NodeSize(kind))) < 0)
-                return false;
-            uint8_t entry[kIndexEntrySize];
-            std::memcpy(entry, data.data() + start, 4);
-            ByteOrder::WriteLe24(entry + 4, uint32_t(start));
-            index.insert(index.end(), entry, entry + kIndexEntrySize);
-        }
-    }
-    const size_t entries = index.size() / kIndexEntrySize;
-    const size_t indexSize = 10 + index.size();
-    if (indexSize + data.size() > size_t(kMaxPayload)) {
-        db.Prompt().ShowMessage(QStringLiteral("The generated database is too large: %1 bytes of node data, at most %2.")
-                                    .arg(indexSize + data.size())
-                                    .arg(kMaxPayload));
-        return false;
-    }
-    QByteArray payload(qsizetype(indexSize), '\0');
-    uint8_t *p = reinterpret_cast<uint8_t *>(payload.data());
-    ByteOrder::WriteLe32(p, kIndexMagic);
-    ByteOrder::WriteLe16(p + 4, uint16_t(entries));
-    for (size_t i = 0; i < entries; ++i) {
-        uint8_t *entry = p + 6 + i * kIndexEntrySize;
-        std::memcpy(entry, index.data() + i * kIndexEntrySize, kIndexEntrySize);
-        ByteOrder::WriteLe24(entry + 4, ByteOrder::ReadLe24(entry + 4) + uint32_t(indexSize));
-    }
-    ByteOrder::WriteLe32(p + 6 + entries * kIndexEntrySize, kDataMagic);
-    payload.append(reinterpret_cast<const char *>(data.data()), qsizetype(data.size()));
-
-    QByteArray stream(defaultDb ? kDefaultCompressBuffer : kMaxPayload, '\0');
-    uLongf length = uLongf(stream.size());
-    const int result = compress2(reinterpret_cast<Bytef *>(stream.data()), &length,
-                                 reinterpret_cast<const Bytef *>(payload.constData()), uLong(payload.size()), 9);
-    if (result != Z_OK) {
-        db.Prompt().ShowMessage(QString::asprintf("Compressed ERROR %02X\n", result));
-        return false;
-    }
-    stream.resize(qsizetype(length));
-    const QByteArray tail = BuildFavouriteTail(db, profile);
-    const int e = int(stream.size());
-    const int padding = StreamPadding(e);
-    QByteArray file(kSubChunkHeaderSize, '\0');
-    uint8_t *header = reinterpret_cast<uint8_t *>(file.data());
-    header[0] = kNodeDataType;
-    ByteOrder::WriteBe24(header + 1, uint32_t(e));
-    ByteOrder::WriteBe24(header + 4, uint32_t(kSubChunkHeaderSize + e + padding));
-    file.append(stream);
-    file.append(QByteArray(padding, '\0'));
-    file.append(tail);
-    if (defaultDb) {
-        if (file.size() > kDefaultFileSize) {
-            db.Prompt().ShowMessage(QStringLiteral("Default data is too long!"));
-            return false;
-        }
-        const int fillStart = int(file.size());
-        file.resize(kDefaultFileSize);
-        for (int j = 0; fillStart + j < kDefaultFileSize; ++j)
-            file[fillStart + j] = kFillPattern[j % 6];
-    }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit()) {
-        db.Prompt().ShowMessage(QStringLiteral("Cannot write \"%1\"; the file is unchanged.").arg(path));
-        return false;
-    }
-    return true;
+    SaveOptions options;
+    options.keepTerrestrial = true;
+    if (path.endsWith(QStringLiteral(".ddf"), Qt::CaseInsensitive))
+        return SaveDefaultDatabase(db, path, profile, options);
+    return SaveNewUserDatabase(db, path, profile, options);
 }
 
 bool DatabaseGenerator::Fits(const GeneratorOptions &options, FitTarget target) const

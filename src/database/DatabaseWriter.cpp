@@ -60,10 +60,11 @@ bool AcceptTerrestrialLoss(const CChannelDb &db, const Payload &payload)
 bool WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes);
 
 // Node data, padding and the given tail: the body of every ".usd".
-bool WriteUserDatabase(const CChannelDb &db, const QString &path, const QByteArray &tail)
+bool WriteUserDatabase(const CChannelDb &db, const QString &path, const QByteArray &tail,
+                       const SaveOptions &options = {})
 {
     Payload payload;
-    if (!BuildPayload(db, payload))
+    if (!BuildPayload(db, payload, options))
         return false;
     QByteArray stream;
     if (!Compress(db, payload.bytes, kMaxPayload, stream))
@@ -93,7 +94,7 @@ bool WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray
 
 } // namespace
 
-bool BuildPayload(const CChannelDb &db, Payload &payload)
+bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &options)
 {
     const RecordConverter converter(db.Layouts());
     std::vector<uint8_t> index(6);
@@ -118,7 +119,7 @@ bool BuildPayload(const CChannelDb &db, Payload &payload)
             if (length < 0)
                 return false;
             const uint32_t id = ByteOrder::ReadLe32(data.data() + start);
-            if (RecordConverter::SatIdOf(id) == RecordConverter::kTerrestrialSatId) {
+            if (RecordConverter::SatIdOf(id) == RecordConverter::kTerrestrialSatId && !options.keepTerrestrial) {
                 payload.terrestrial = true;
                 data.resize(start);
                 continue;
@@ -196,11 +197,12 @@ QByteArray BuildFavouriteTail(CChannelDb &db, const ProfileStore &profile)
     return tail;
 }
 
-bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile)
+bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+                         const SaveOptions &options)
 {
     const QByteArray tail = BuildFavouriteTail(db, profile);
     Payload payload;
-    if (!BuildPayload(db, payload))
+    if (!BuildPayload(db, payload, options))
         return false;
     QByteArray stream;
     if (!Compress(db, payload.bytes, kDefaultCompressBuffer, stream))
@@ -225,10 +227,11 @@ bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore
     return WriteAtomically(db, path, file);
 }
 
-bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile)
+bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+                         const SaveOptions &options)
 {
     const QByteArray tail = BuildFavouriteTail(db, profile);
-    return WriteUserDatabase(db, path, tail);
+    return WriteUserDatabase(db, path, tail, options);
 }
 
 bool SaveUserDatabase(const CChannelDb &db, const QString &path)

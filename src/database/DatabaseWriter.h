@@ -13,19 +13,28 @@ struct Payload
     bool terrestrial = false;   // terrestrial nodes were met and left out
 };
 
+// What a save keeps. The editor never keeps terrestrial nodes: the receiver's file has no room
+// for them; generated test files keep them so that readers can be tried on them.
+struct SaveOptions
+{
+    bool keepTerrestrial = false;
+};
+
 // Builds the uncompressed node data; fails (with a message) when it cannot be stored.
-bool BuildPayload(const CChannelDb &db, Payload &payload);
+bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &options = {});
 
 // Writes exactly 65280 bytes: node data, favourite sub-chunk, kept sub-chunks, fill pattern.
 // Creates the default favourite groups from the profile when the database has none.
-bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile);
+bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+                         const SaveOptions &options = {});
 
 // Rewrites the node data of an existing ".usd" and keeps everything behind it.
 bool SaveUserDatabase(const CChannelDb &db, const QString &path);
 
 // Writes a new ".usd" whose tail is the database's favourite sub-chunk (the default groups
 // from the profile when it has none) and its kept sub-chunks; an existing file is replaced.
-bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile);
+bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+                         const SaveOptions &options = {});
 
 // The favourite sub-chunk (padded to 16) with the kept sub-chunks behind it.
 QByteArray BuildFavouriteTail(CChannelDb &db, const ProfileStore &profile);
