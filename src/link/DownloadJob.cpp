@@ -78,11 +78,7 @@ bool DownloadJob::TakeStbTable(const StbInfo &info)
 bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
 {
     m_options = options;
-    const LinkPortSettings &port = options.port;
-    int opened = port.devicePath.isEmpty()
-        ? m_link.LinkOpenPort(port.portNumber, port.bitRate, port.parity, port.stopBits)
-        : m_link.LinkOpenPort(port.devicePath.toStdString(), port.bitRate, port.parity, port.stopBits);
-    if (opened != kLinkOk) {
+    if (OpenLinkPort(m_link, options.port) != kLinkOk) {
         m_prompt.ShowMessage("can not open port");
         m_observer.RequestClose();
         return false;

@@ -1,6 +1,8 @@
 // Where and how a transfer job opens the serial line.
 #pragma once
 
+#include "link/CUpgradeLink.h"
+
 #include <QString>
 
 struct LinkPortSettings {
@@ -10,3 +12,11 @@ struct LinkPortSettings {
     int parity = 2; // even
     int stopBits = 1;
 };
+
+// Opens the link's port by device path when one is given, else by port number.
+inline int OpenLinkPort(CUpgradeLink &link, const LinkPortSettings &port)
+{
+    return port.devicePath.isEmpty()
+        ? link.LinkOpenPort(port.portNumber, port.bitRate, port.parity, port.stopBits)
+        : link.LinkOpenPort(port.devicePath.toStdString(), port.bitRate, port.parity, port.stopBits);
+}

@@ -70,11 +70,7 @@ QString UploadJob::ChooseRange(const QString &path, const StbInfo &info, UploadR
 bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &choosePath)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(m_startDelayMs));
-    const LinkPortSettings &port = options.port;
-    int opened = port.devicePath.isEmpty()
-        ? m_link.LinkOpenPort(port.portNumber, port.bitRate, port.parity, port.stopBits)
-        : m_link.LinkOpenPort(port.devicePath.toStdString(), port.bitRate, port.parity, port.stopBits);
-    if (opened != kLinkOk) {
+    if (OpenLinkPort(m_link, options.port) != kLinkOk) {
         m_prompt.ShowMessage("can not open port");
         m_observer.RequestClose();
         return false;
