@@ -176,10 +176,7 @@ int RunProbeCommand(const QStringList &args)
 
     ConsoleTransferObserver::InstallInterruptHandler();
     CUpgradeLink link;
-    const int opened = port.devicePath.isEmpty()
-        ? link.LinkOpenPort(port.portNumber, port.bitRate, port.parity, port.stopBits)
-        : link.LinkOpenPort(port.devicePath.toStdString(), port.bitRate, port.parity, port.stopBits);
-    if (opened != kLinkOk)
+    if (OpenLinkPort(link, port) != kLinkOk)
         return Failure(QStringLiteral("can not open port"));
     uint32_t version = 0;
     if (link.TestConnection(version, nullptr, [] { return ConsoleTransferObserver::Interrupted(); }) != kLinkOk)
