@@ -9,17 +9,7 @@
 
 namespace {
 
-class LinkBulk : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(stb.Ok());
-        ASSERT_EQ(link.LinkOpenPort(stb.Path(), 115200, 2, 1), 0);
-    }
-    PtyStb stb;
-    CUpgradeLink link;
-};
+using LinkBulk = PtyLinkTest;
 
 std::vector<uint8_t> RandomBytes(size_t n, unsigned seed)
 {

@@ -9,17 +9,7 @@ namespace {
 
 const std::string kBanner = "@ZAN PROTOCOL 3.0+";
 
-class LinkCommandSet : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(stb.Ok());
-        ASSERT_EQ(link.LinkOpenPort(stb.Path(), 115200, 2, 1), 0);
-    }
-    PtyStb stb;
-    CUpgradeLink link;
-};
+using LinkCommandSet = PtyLinkTest;
 
 // Answers one connection-test attempt: echo the command, read the banner, send answer.
 void AnswerComtest(PtyStb &s, const std::string &answer)

@@ -6,17 +6,7 @@
 
 namespace {
 
-class LinkPacketLayer : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(stb.Ok());
-        ASSERT_EQ(link.LinkOpenPort(stb.Path(), 115200, 2, 1), 0);
-    }
-    PtyStb stb;
-    CUpgradeLink link;
-};
+using LinkPacketLayer = PtyLinkTest;
 
 std::vector<uint8_t> BlankPacketWire(uint32_t sequence, uint32_t number, uint32_t length)
 {

@@ -2,8 +2,11 @@
 #pragma once
 
 #include "core/ByteOrder.h"
+#include "link/CUpgradeLink.h"
 #include "link/LinkCrc.h"
 #include "link/PacketCodec.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
@@ -169,4 +172,17 @@ private:
     int m_slave = -1;
     std::string m_path;
     std::thread m_thread;
+};
+
+// A link whose port is open on the PC side of a scripted STB.
+class PtyLinkTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(stb.Ok());
+        ASSERT_EQ(link.LinkOpenPort(stb.Path(), 115200, 2, 1), 0);
+    }
+    PtyStb stb;
+    CUpgradeLink link;
 };
