@@ -114,6 +114,35 @@ TEST_F(WriterTest, LongCountsAreCutToWhatTheRecordCarries)
     EXPECT_EQ(name, "ABC");
 }
 
+TEST_F(WriterTest, NamesLongerThan32BytesAreStoredCut)
+{
+    DbFixture wide("/*#tp_node@*/{ UINT32 sat_id; UINT32 tp_id; }\n/*#sat_node@*/{ UINT32 sat_id; }\n"
+                   "/*#prog_node@*/{ UINT32 sat_id; UINT32 tp_id; UINT32 prog_id; UINT16 name_len;\n"
+                   "  UINT8 name[40] /*#type:string|name:Service Name@*/; }\n");
+    wide.db->CreateEmpty();
+    const int p = wide.db->AllocateNode(KindProgram);
+    ASSERT_TRUE(wide.Set(KindProgram, p, "sat_id", "1"));
+    ASSERT_TRUE(wide.Set(KindProgram, p, "tp_id", "1"));
+    ASSERT_TRUE(wide.Set(KindProgram, p, "prog_id", "1"));
+    ASSERT_TRUE(wide.Set(KindProgram, p, "Service Name", "ABCDEFGHIJKLMNOPQR"));  // 36 bytes
+    ASSERT_TRUE(wide.Set(KindProgram, p, "name_len", "36"));
+    std::vector<uint8_t> out;
+    const int length = RecordConverter(wide.layouts)
+                           .Db3ToDb4(KindProgram, out, wide.db->Record(KindProgram, p),
+                                     size_t(wide.layouts.NodeSize(KindProgram)));
+    ASSERT_EQ(length, 5 + 1 + 32);
+    EXPECT_EQ(out[5], 32);
+    EXPECT_EQ(out[5 + 1 + 31], 'P');  // the 16th character ends the stored name
+
+    const QString path = wide.dir.Path("wide.usd");
+    ASSERT_TRUE(SaveNewUserDatabase(*wide.db, path, *wide.profile));
+    CChannelDb loaded(wide.layouts, wide.prompt);
+    ASSERT_TRUE(LoadDatabase(loaded, path, false, *wide.profile));
+    std::string name;
+    loaded.GetNodeData(KindProgram, 0, wide.layouts.FindField(KindProgram, "Service Name", 1), name, 0, 1);
+    EXPECT_EQ(name, "ABCDEFGHIJKLMNOP");
+}
+
 TEST_F(WriterTest, LengthByteOfALongRecordIsModulo256)
 {
     // A program template with a 300-byte record: 12 id bytes, then 288 bytes fixed data.
