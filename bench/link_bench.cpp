@@ -57,6 +57,16 @@ QByteArray BenchImage()
     return image;
 }
 
+// The bench image as the simulator's flash file in dir.
+QString WriteBenchImage(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath("flash.abs");
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(BenchImage());
+    return path;
+}
+
 class Sim
 {
 public:
@@ -114,11 +124,7 @@ void Report(benchmark::State &state, const char *name, double seconds, uint64_t 
 void PacketDownload1MiB(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString flash = dir.filePath("flash.abs");
-    QFile f(flash);
-    f.open(QIODevice::WriteOnly);
-    f.write(BenchImage());
-    f.close();
+    const QString flash = WriteBenchImage(dir);
     for (auto _ : state) {
         Sim sim;
         CUpgradeLink link;
@@ -148,11 +154,7 @@ void PacketDownload1MiB(benchmark::State &state)
 void PacketUpload1MiB(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString flash = dir.filePath("flash.abs");
-    QFile f(flash);
-    f.open(QIODevice::WriteOnly);
-    f.write(BenchImage());
-    f.close();
+    const QString flash = WriteBenchImage(dir);
     for (auto _ : state) {
         Sim sim;
         CUpgradeLink link;
@@ -180,11 +182,7 @@ void PacketUpload1MiB(benchmark::State &state)
 void CompressedDdfDownload(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString flash = dir.filePath("flash.abs");
-    QFile f(flash);
-    f.open(QIODevice::WriteOnly);
-    f.write(BenchImage());
-    f.close();
+    const QString flash = WriteBenchImage(dir);
     const QString ddf = dir.filePath("generated.ddf");
     QProcess generate;
     generate.start(BinDir() + "/dravel-cli", {"generate", ddf, "--satellites", "20", "--transponders", "300",

@@ -44,7 +44,7 @@ open(sys.argv[2] + '/program-only.ini', 'wb').write(sections[2])
 open(sys.argv[2] + '/cut.ini', 'wb').write(data[: len(sections[0]) + 40])
 PY
 
-cp "$template" "$tmpl/dravel-stb.h"
+# The bundled template itself is a seed too: scripts/fuzz-smoke adds resources/templates.
 cat > "$tmpl/minimal.h" <<'H'
 /*#tp_node@*/ { UINT32 sat_id; UINT32 tp_id; UINT32 frq : 16 /*#pos:1@*/; UINT32 sym : 16; }
 /*#sat_node@*/ { UINT32 sat_id; UINT16 name_len; UINT8 satname[32] /*#type:string|pos:1@*/; }

@@ -100,6 +100,8 @@ private:
     // Reads and drops up to count bytes until the line is quiet or the deadline passes, then
     // clears what is left, so that a refused block does not become the start of the next answer.
     void DiscardInput(size_t count, int timeoutMs);
+    // The sink's words for a failed command attempt: the reason first, a dot for each retry.
+    void ReportFailedAttempt(int attempt, int status, const std::string &text);
     void Report(int level, const char *format, ...) __attribute__((format(printf, 3, 4)));
 
     CSerialPort m_port;

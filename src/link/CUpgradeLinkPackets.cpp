@@ -191,17 +191,21 @@ int CUpgradeLink::CommandWithStatus(const std::string &text, int timeoutMs, uint
                     return status;
             }
         }
-        if (report) {
-            if (attempt == 0) {
-                std::string statusText;
-                StatusText(status, statusText);
-                Report(0, "\r\n->Error:%s in execute command:%s Retry.", statusText.c_str(), text.c_str());
-            } else {
-                Report(0, "%s", ".");
-            }
-        }
+        if (report)
+            ReportFailedAttempt(attempt, status, text);
     }
     return status;
+}
+
+void CUpgradeLink::ReportFailedAttempt(int attempt, int status, const std::string &text)
+{
+    if (attempt == 0) {
+        std::string statusText;
+        StatusText(status, statusText);
+        Report(0, "\r\n->Error:%s in execute command:%s Retry.", statusText.c_str(), text.c_str());
+    } else {
+        Report(0, "%s", ".");
+    }
 }
 
 int CUpgradeLink::ExecuteCommand(const std::string &text, int timeoutMs, uint8_t &statusByte)
@@ -249,15 +253,8 @@ int CUpgradeLink::QueryCommand(const std::string &text, int timeoutMs, uint8_t &
                 status = kLinkPacketNotRecognized;
             }
         }
-        if (silent)
-            continue;
-        if (attempt == 0) {
-            std::string statusText;
-            StatusText(status, statusText);
-            Report(0, "\r\n->Error:%s in execute command:%s Retry.", statusText.c_str(), text.c_str());
-        } else {
-            Report(0, "%s", ".");
-        }
+        if (!silent)
+            ReportFailedAttempt(attempt, status, text);
     }
     return status;
 }
