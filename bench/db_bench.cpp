@@ -131,7 +131,7 @@ void LoadFloor(benchmark::State &state)
 void SaveUser(benchmark::State &state)
 {
     for (auto _ : state) {
-        if (!SaveUserDatabase(*g_setup->userDb, g_setup->saveUserPath))
+        if (SaveUserDatabase(*g_setup->userDb, g_setup->saveUserPath) != SaveResult::Written)
             state.SkipWithError("save failed");
     }
 }
@@ -158,7 +158,7 @@ void SaveUserFloor(benchmark::State &state)
 void SaveDefault(benchmark::State &state)
 {
     for (auto _ : state) {
-        if (!SaveDefaultDatabase(*g_setup->defaultDb, g_setup->saveDefaultPath, g_setup->profile))
+        if (SaveDefaultDatabase(*g_setup->defaultDb, g_setup->saveDefaultPath, g_setup->profile) != SaveResult::Written)
             state.SkipWithError("save failed");
     }
 }

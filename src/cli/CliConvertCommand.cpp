@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompt.h"
+#include "core/CoreMessages.h"
 #include "database/CChannelDb.h"
 #include "database/DatabaseWriter.h"
 #include "database/SettingsProfileStore.h"
@@ -35,35 +36,34 @@ const char kUsage[] =
 // Save As of the editor: the source file is copied to the new name and the node data written
 // into the copy, so that its tail is kept. The copy is made under a temporary name beside OUT
 // and renamed over OUT only when the save has succeeded.
-bool SaveUserCopy(const CChannelDb &db, const ConsolePrompt &prompt, const QString &source, const QString &out)
+SaveResult SaveUserCopy(const CChannelDb &db, const QString &source, const QString &out)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
-        Failure(QStringLiteral("Cannot open \"%1\".").arg(source));
-        return false;
+        Failure(CoreMessages::CannotOpen(source));
+        return SaveResult::Failed;
     }
     const QByteArray bytes = in.readAll();
 
     QTemporaryFile copy(QFileInfo(out).absoluteDir().filePath(QStringLiteral(".dravel-convert-XXXXXX.usd")));
     if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush()) {
-        Failure(QStringLiteral("Cannot write \"%1\"; the file is unchanged.").arg(out));
-        return false;
+        Failure(CoreMessages::CannotWrite(out));
+        return SaveResult::Failed;
     }
     const QString copyPath = copy.fileName();  // gives the file its name before it is closed
     copy.close();
-    if (!SaveUserDatabase(db, copyPath))
-        return false;
-    if (prompt.Declined())
-        return true;  // nothing was saved: OUT stays as it was, the copy goes
+    const SaveResult result = SaveUserDatabase(db, copyPath);
+    if (result != SaveResult::Written)
+        return result;  // nothing was saved: OUT stays as it was, the copy goes
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(copyPath.toStdString()),
                             std::filesystem::path(out.toStdString()), error);
     if (error) {
-        Failure(QStringLiteral("Cannot write \"%1\"; the file is unchanged.").arg(out));
-        return false;
+        Failure(CoreMessages::CannotWrite(out));
+        return SaveResult::Failed;
     }
     copy.setAutoRemove(false);  // its name now belongs to OUT
-    return true;
+    return SaveResult::Written;
 }
 
 } // namespace
@@ -91,17 +91,16 @@ int RunConvertCommand(const QStringList &args)
         return ExitFailed;
 
     SettingsProfileStore profile;
-    bool ok = false;
-    if (IsDefaultDatabasePath(out)) {
-        ok = SaveDefaultDatabase(db, out, profile);
-    } else if (IsDefaultDatabasePath(source)) {
-        ok = SaveNewUserDatabase(db, out, profile);
-    } else {
-        ok = SaveUserCopy(db, prompt, source, out);
-    }
-    if (!ok)
+    SaveResult result = SaveResult::Failed;
+    if (IsDefaultDatabasePath(out))
+        result = SaveDefaultDatabase(db, out, profile);
+    else if (IsDefaultDatabasePath(source))
+        result = SaveNewUserDatabase(db, out, profile);
+    else
+        result = SaveUserCopy(db, source, out);
+    if (result == SaveResult::Failed)
         return ExitFailed;
-    if (prompt.Declined())
+    if (result == SaveResult::Declined)
         return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
     return ExitOk;
 }

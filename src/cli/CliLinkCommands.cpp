@@ -4,6 +4,7 @@
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/ConsoleTransferObserver.h"
+#include "core/CoreMessages.h"
 #include "link/AbsImage.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
@@ -188,7 +189,7 @@ int RunProbeCommand(const QStringList &args)
     const int infoStatus = link.GetStbInfo(version, info);
     if (infoStatus != kLinkOk) {
         if (info.reportedChunks > kMaxStbChunks)
-            return Failure(QString("The STB reports %1 flash chunks; at most 16 are supported.").arg(info.reportedChunks));
+            return Failure(CoreMessages::TooManyChunks(info.reportedChunks));
         return Failure(QStringLiteral("Fail to get version."));
     }
     const uint8_t effective = EffectiveVersion(version, format);

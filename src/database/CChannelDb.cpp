@@ -1,6 +1,7 @@
 // Node tables, record pool, allocation, compaction, free ids and node field access.
 #include "database/CChannelDb.h"
 
+#include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "database/ProfileStore.h"
 #include "database/RecordConverter.h"
@@ -52,7 +53,7 @@ void CChannelDb::Clear()
         table.slots.clear();
     for (auto &list : m_loadLists)
         list.clear();
-    m_pool.clear();  // the allocation is kept: the next load reuses it without faulting pages in
+    m_hasPool = false;  // the allocation is kept: the next load reuses it without faulting pages in
     m_favourites.reset();
     if (m_hasExtraBlock) {
         m_extraBlock.clear();
@@ -60,14 +61,30 @@ void CChannelDb::Clear()
     }
 }
 
+void CChannelDb::EnsureBuffers()
+{
+    // Uninitialised on purpose: every byte is written before it is read.
+    if (!m_pool)
+        m_pool = std::make_unique_for_overwrite<uint8_t[]>(size_t(m_capacity));
+    if (!m_work)
+        m_work = std::make_unique_for_overwrite<uint8_t[]>(size_t(m_capacity));
+}
+
 void CChannelDb::CreateEmpty()
 {
     Clear();
-    m_pool.resize(size_t(m_capacity));
+    EnsureBuffers();
+    m_hasPool = true;
+    m_layoutGeneration = m_layouts.Generation();
     for (int kind = 0; kind < 3; ++kind) {
         ResetTable(m_tables[size_t(kind)]);
         m_tables[size_t(kind)].name = kTableNames[kind];
     }
+}
+
+bool CChannelDb::LayoutsInStep() const
+{
+    return m_hasPool && m_layoutGeneration == m_layouts.Generation();
 }
 
 void CChannelDb::ResetTable(NodeTable &table)
@@ -77,9 +94,9 @@ void CChannelDb::ResetTable(NodeTable &table)
     table.guard = 0x12345678;
 }
 
-std::vector<LoadEntry> &CChannelDb::LoadList(int kind)
+std::vector<LoadEntry> *CChannelDb::LoadList(int kind)
 {
-    return m_loadLists[size_t(std::clamp(kind, 0, 2))];
+    return IsNodeKind(kind) ? &m_loadLists[size_t(kind)] : nullptr;
 }
 
 void CChannelDb::BuildSlotMaps()
@@ -95,24 +112,24 @@ void CChannelDb::BuildSlotMaps()
 
 bool CChannelDb::TransferToDb3()
 {
-    if (m_pool.empty())
+    if (!m_hasPool)
         return false;
     for (int kind = 0; kind < 3; ++kind) {
         if (m_layouts.NodeSize(kind) == 0)
             return false;
     }
     const RecordConverter converter(m_layouts);
-    PoolVector &work = m_work;
-    work.resize(size_t(m_capacity));
+    uint8_t *work = m_work.get();
+    const size_t workSize = size_t(m_capacity);
     // DB4 records lie in the payload, which ends where the file data ended.
-    const size_t payloadEnd = size_t(std::clamp(m_used, 0, int(m_pool.size())));
+    const size_t payloadEnd = size_t(std::clamp(m_used, 0, m_capacity));
     size_t offset = 0;
     for (int kind : kStorageOrder) {
         const size_t nodeSize = size_t(m_layouts.NodeSize(kind));
         for (int32_t &slot : m_tables[size_t(kind)].slots) {
             if (slot < 0)
                 continue;
-            if (offset + nodeSize > work.size()) {
+            if (offset + nodeSize > workSize) {
                 m_prompt.ShowMessage(QStringLiteral("DB4 to DB3 Transfer : Out of Range"));
                 for (NodeTable &table : m_tables)
                     table.slots.clear();
@@ -120,12 +137,11 @@ bool CChannelDb::TransferToDb3()
                 return false;
             }
             const size_t source = size_t(slot);
-            std::fill_n(work.data() + offset, nodeSize, uint8_t(0xFF));  // bytes no rule fills
+            std::fill_n(work + offset, nodeSize, uint8_t(0xFF));  // bytes no rule fills
             if (source >= payloadEnd
-                || !converter.Db4ToDb3(kind, work.data() + offset, nodeSize, m_pool.data() + source,
-                                       payloadEnd - source)) {
+                || !converter.Db4ToDb3(kind, work + offset, nodeSize, m_pool.get() + source, payloadEnd - source)) {
                 // A record that runs past the data it came with: the file is damaged.
-                m_prompt.ShowMessage(QStringLiteral("The database file is damaged and cannot be loaded."));
+                m_prompt.ShowMessage(CoreMessages::DamagedFile());
                 for (NodeTable &table : m_tables)
                     table.slots.clear();
                 m_used = 0;
@@ -135,15 +151,14 @@ bool CChannelDb::TransferToDb3()
             offset += nodeSize;
         }
     }
-    m_pool.swap(work);
-    work.clear();
+    m_pool.swap(m_work);
     m_used = int(offset);
     return true;
 }
 
-const NodeTable &CChannelDb::Table(int kind) const
+const NodeTable *CChannelDb::Table(int kind) const
 {
-    return m_tables[size_t(std::clamp(kind, 0, 2))];
+    return IsNodeKind(kind) ? &m_tables[size_t(kind)] : nullptr;
 }
 
 NodeTable *CChannelDb::MutableTable(int kind)
@@ -171,11 +186,11 @@ int CChannelDb::LiveCount(int kind) const
 
 const uint8_t *CChannelDb::Record(int kind, int slot) const
 {
-    if (!IsUsed(kind, slot))
+    if (!IsUsed(kind, slot) || !m_hasPool)
         return nullptr;
     const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(slot)]);
     const size_t size = size_t(m_layouts.NodeSize(kind));
-    return offset + size <= m_pool.size() ? m_pool.data() + offset : nullptr;
+    return offset + size <= UsedLimit() ? m_pool.get() + offset : nullptr;
 }
 
 uint8_t *CChannelDb::Record(int kind, int slot)
@@ -183,9 +198,18 @@ uint8_t *CChannelDb::Record(int kind, int slot)
     return const_cast<uint8_t *>(static_cast<const CChannelDb *>(this)->Record(kind, slot));
 }
 
+std::vector<uint8_t> CChannelDb::RecordBytes(int kind, int slot) const
+{
+    const uint8_t *record = Record(kind, slot);
+    if (!record)
+        return {};
+    return std::vector<uint8_t>(record, record + m_layouts.NodeSize(kind));
+}
+
 int CChannelDb::AllocateNode(int kind)
 {
-    if (m_pool.empty())
+    NodeTable *table = MutableTable(kind);
+    if (!m_hasPool || !table || !LayoutsInStep() || m_layouts.NodeSize(kind) <= 0)
         return -1;
     const int size = m_layouts.NodeSize(kind) + 2;
     if (m_used + size >= m_capacity) {
@@ -193,9 +217,6 @@ int CChannelDb::AllocateNode(int kind)
         if (m_used + size >= m_capacity)
             return -1;
     }
-    NodeTable *table = MutableTable(kind);
-    if (!table)
-        return -1;
     // The new slot follows the last used one; free slots in the middle are not reused.
     int slot = table->Count();
     while (slot > 0 && table->slots[size_t(slot - 1)] < 0)
@@ -206,9 +227,27 @@ int CChannelDb::AllocateNode(int kind)
         table->slots.resize(size_t(std::min(slot + 64, NodeTable::kMaxSlots)), -1);
     }
     table->slots[size_t(slot)] = m_used;
-    std::memset(m_pool.data() + m_used, 0, size_t(size));
+    std::memset(m_pool.get() + m_used, 0, size_t(size));
     m_used += size;
     return slot;
+}
+
+bool CChannelDb::ReviveNode(int kind, int slot, const std::vector<uint8_t> &record)
+{
+    NodeTable *table = MutableTable(kind);
+    const int nodeSize = m_layouts.NodeSize(kind);
+    if (!m_hasPool || !table || !LayoutsInStep() || nodeSize <= 0 || record.size() != size_t(nodeSize)
+        || slot < 0 || slot >= table->Count() || table->slots[size_t(slot)] >= 0)
+        return false;
+    if (m_used + nodeSize >= m_capacity) {
+        Rearrange();
+        if (m_used + nodeSize >= m_capacity)
+            return false;
+    }
+    std::memcpy(m_pool.get() + m_used, record.data(), record.size());
+    table->slots[size_t(slot)] = m_used;
+    m_used += nodeSize;
+    return true;
 }
 
 void CChannelDb::DeleteNode(int kind, int slot)
@@ -218,16 +257,39 @@ void CChannelDb::DeleteNode(int kind, int slot)
         table->slots[size_t(slot)] = -1;
 }
 
+bool CChannelDb::SwapSlots(int kind, int a, int b)
+{
+    NodeTable *table = MutableTable(kind);
+    if (!table || a < 0 || b < 0 || a >= table->Count() || b >= table->Count())
+        return false;
+    std::swap(table->slots[size_t(a)], table->slots[size_t(b)]);
+    return true;
+}
+
+bool CChannelDb::RotateSlots(int kind, int from, int to)
+{
+    NodeTable *table = MutableTable(kind);
+    if (!table || from < 0 || to < 0 || from >= table->Count() || to >= table->Count())
+        return false;
+    auto first = table->slots.begin();
+    if (from > to)
+        std::rotate(first + to, first + from, first + from + 1);
+    else if (from < to)
+        std::rotate(first + from, first + from + 1, first + to + 1);
+    return true;
+}
+
 bool CChannelDb::Rearrange()
 {
-    if (m_pool.empty())
+    if (!m_hasPool)
         return false;
     for (int kind = 0; kind < 3; ++kind) {
         if (m_layouts.NodeSize(kind) == 0)
             return false;
     }
-    PoolVector &work = m_work;
-    work.resize(size_t(m_capacity));
+    uint8_t *work = m_work.get();
+    const size_t workSize = size_t(m_capacity);
+    const size_t used = UsedLimit();
     std::array<std::vector<int32_t>, 3> newSlots;
     size_t offset = 0;
     for (int kind : kStorageOrder) {
@@ -236,19 +298,18 @@ bool CChannelDb::Rearrange()
         for (int32_t &slot : newSlots[size_t(kind)]) {
             if (slot < 0)
                 continue;
-            if (offset + nodeSize > work.size() || size_t(slot) + nodeSize > m_pool.size()) {
+            if (offset + nodeSize > workSize || size_t(slot) + nodeSize > used) {
                 m_prompt.ShowMessage(QStringLiteral("Rearrage : Out of Range"));
                 return false;  // the pool is left as it was
             }
-            std::memcpy(work.data() + offset, m_pool.data() + slot, nodeSize);
+            std::memcpy(work + offset, m_pool.get() + slot, nodeSize);
             slot = int32_t(offset);
             offset += nodeSize;
         }
     }
     for (int kind = 0; kind < 3; ++kind)
         m_tables[size_t(kind)].slots = std::move(newSlots[size_t(kind)]);
-    m_pool.swap(work);
-    work.clear();
+    m_pool.swap(m_work);
     m_used = int(offset);
     return true;
 }
@@ -266,10 +327,10 @@ int CChannelDb::FindFreeId(int kind, int parentSatId, int parentTpId) const
     std::vector<bool> taken(size_t(highest) + 1, false);
 
     auto valueOf = [&](int slot, int field) -> int {
-        std::string text;
-        if (field < 0 || !GetNodeData(kind, slot, field, text, 0, DeclarationOrder))
+        int32_t value = 0;
+        if (field < 0 || !GetNodeInt(kind, slot, field, value, 0, DeclarationOrder))
             return -1;
-        return ParseTemplateNumber(text);
+        return value;
     };
     for (int slot = 0; slot < Count(kind); ++slot) {
         if (!IsUsed(kind, slot))
@@ -289,42 +350,54 @@ int CChannelDb::FindFreeId(int kind, int parentSatId, int parentTpId) const
     return 0;
 }
 
+const FieldDesc *CChannelDb::AccessibleField(int kind, int node, int field, int order, const char *rangeMessage,
+                                             size_t &offset) const
+{
+    if (!IsNodeKind(kind) || node < 0 || node >= Count(kind) || m_tables[size_t(kind)].slots[size_t(node)] < 0)
+        return nullptr;
+    const FieldDesc *desc = m_layouts.Field(kind, field, order);
+    if (!desc || !LayoutsInStep())
+        return nullptr;
+    offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
+    if (offset + FieldCodec::FieldEnd(*desc) > UsedLimit()) {
+        m_prompt.ShowMessage(QString::fromLatin1(rangeMessage));
+        return nullptr;
+    }
+    return desc;
+}
+
 bool CChannelDb::GetNodeData(int kind, int node, int field, std::string &out, int element, int order) const
 {
-    if (!IsNodeKind(kind))
-        return false;
-    const FieldDesc *desc = m_layouts.Field(kind, field, order);
-    if (!desc || node < 0 || node >= Count(kind) || m_tables[size_t(kind)].slots[size_t(node)] < 0)
-        return false;
-    const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
-    const size_t limit = UsedLimit();
-    if (offset + FieldCodec::FieldEnd(*desc) > limit) {
-        m_prompt.ShowMessage(QStringLiteral("GetNodeData: Out of Range"));
-        return false;
-    }
-    return FieldCodec::Read(*desc, m_pool.data() + offset, limit - offset, element, out);
+    size_t offset = 0;
+    const FieldDesc *desc = AccessibleField(kind, node, field, order, "GetNodeData: Out of Range", offset);
+    return desc && FieldCodec::Read(*desc, m_pool.get() + offset, UsedLimit() - offset, element, out);
 }
 
 bool CChannelDb::SetNodeData(int kind, int node, int field, std::string_view text, int order)
 {
-    if (!IsNodeKind(kind) || node < 0 || node >= Count(kind) || m_tables[size_t(kind)].slots[size_t(node)] < 0)
-        return false;
-    const FieldDesc *desc = m_layouts.Field(kind, field, order);
-    if (!desc)
-        return false;
-    const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
-    const size_t limit = UsedLimit();
-    if (offset + FieldCodec::FieldEnd(*desc) > limit) {
-        m_prompt.ShowMessage(QStringLiteral("SetNodeData: Out of Range"));
-        return false;
-    }
-    return FieldCodec::Write(*desc, m_pool.data() + offset, limit - offset, text);
+    size_t offset = 0;
+    const FieldDesc *desc = AccessibleField(kind, node, field, order, "SetNodeData: Out of Range", offset);
+    return desc && FieldCodec::Write(*desc, m_pool.get() + offset, UsedLimit() - offset, text);
+}
+
+bool CChannelDb::GetNodeInt(int kind, int node, int field, int32_t &out, int element, int order) const
+{
+    size_t offset = 0;
+    const FieldDesc *desc = AccessibleField(kind, node, field, order, "GetNodeData: Out of Range", offset);
+    return desc && FieldCodec::ReadInt(*desc, m_pool.get() + offset, UsedLimit() - offset, element, out);
+}
+
+bool CChannelDb::SetNodeInt(int kind, int node, int field, uint32_t value, int order)
+{
+    size_t offset = 0;
+    const FieldDesc *desc = AccessibleField(kind, node, field, order, "SetNodeData: Out of Range", offset);
+    return desc && FieldCodec::WriteInt(*desc, m_pool.get() + offset, UsedLimit() - offset, value);
 }
 
 size_t CChannelDb::UsedLimit() const
 {
     // Only bytes in use belong to records; the rest of the pool is not even initialised.
-    return std::min({m_pool.size(), size_t(m_capacity), size_t(std::max(m_used, 0))});
+    return m_hasPool ? size_t(std::clamp(m_used, 0, m_capacity)) : 0;
 }
 
 int CChannelDb::CachedIndex(int slot, int kind, const char *name) const

@@ -1,7 +1,6 @@
 // The in-memory channel database: record pool, node tables, favourites and kept sub-chunks.
 #pragma once
 
-#include "core/DefaultInitAllocator.h"
 #include "database/NodeTable.h"
 
 #include <QByteArray>
@@ -13,15 +12,26 @@
 #include <string_view>
 #include <vector>
 
+struct FieldDesc;
 class LayoutSet;
 class ProfileStore;
 class UserPrompt;
 
-// Pool bytes beyond the used size are never read, so they need no initialisation.
-using PoolVector = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
-
+// Ownership: the database keeps a reference to the layouts its records are laid out in, so the
+// layouts are created first and outlive it (the editor's frame owns both, layouts first, and lends
+// the layouts to the channel list). A database remembers the layouts' generation when it gets its
+// pool; once the layouts change under a loaded database (a new template while a file is open)
+// every field access fails until the database is cleared or loaded again, so no record is ever
+// read through the descriptions of another layout.
+//
+// Record pointers: Record() points into the pool. AllocateNode, ReviveNode and Rearrange may
+// compact the pool and so move every record; Clear, CreateEmpty and loading replace it. Never hold
+// a pointer from Record() across these calls. Slot order operations (SwapSlots, RotateSlots) move
+// slot-map entries, not records.
 class CChannelDb
 {
+    friend class CChannelDbLoader;
+
 public:
     static constexpr int kPoolCapacity = 8520960;
     static constexpr int kMaxSatellites = 1000;
@@ -29,6 +39,8 @@ public:
     static constexpr int kMaxPrograms = 30000;
 
     CChannelDb(const LayoutSet &layouts, UserPrompt &prompt);
+    CChannelDb(const CChannelDb &) = delete;
+    CChannelDb &operator=(const CChannelDb &) = delete;
 
     const LayoutSet &Layouts() const { return m_layouts; }
     UserPrompt &Prompt() const { return m_prompt; }
@@ -38,43 +50,51 @@ public:
     void Clear();
     // The loaded state without nodes: a pool of the capacity and three named, empty tables.
     void CreateEmpty();
-    bool HasPool() const { return !m_pool.empty(); }
-    static void ResetTable(NodeTable &table);
-
-    // --- loading ---
-    std::vector<LoadEntry> &LoadList(int kind);
-    // One slot per loading-list entry, in list order.
-    void BuildSlotMaps();
-    // Rewrites every loaded DB4 record as a DB3 record.
-    bool TransferToDb3();
-    // The pool, for the reader to inflate into; SetUsed tells how many bytes it filled.
-    PoolVector &PoolBytes() { return m_pool; }
-    void SetUsed(int used) { m_used = used; }
+    bool HasPool() const { return m_hasPool; }
+    // False once the layouts changed after the pool was set up: the records no longer match them.
+    bool LayoutsInStep() const;
 
     // --- nodes ---
-    const NodeTable &Table(int kind) const;
-    int Count(int kind) const;                       // number of slots
+    // The table of a node kind (0 transponder, 1 satellite, 2 program); null for any other kind.
+    const NodeTable *Table(int kind) const;
+    int Count(int kind) const;                       // number of slots, 0 for a bad kind
     bool IsUsed(int kind, int slot) const;
     int LiveCount(int kind) const;                   // number of used slots
-    // The record of a used slot, null for a free or out-of-range slot.
+    // The record of a used slot, null for a free or out-of-range slot. See "Record pointers".
     const uint8_t *Record(int kind, int slot) const;
     uint8_t *Record(int kind, int slot);
-    // Adds a zeroed record and returns its slot, or -1.
+    // Adds a zeroed record and returns its slot, or -1. May move records.
     int AllocateNode(int kind);
     void DeleteNode(int kind, int slot);
-    // Compacts the pool: records back to back in kind and slot order.
+    // Gives a free slot (one that DeleteNode freed) a record again with the given bytes, which must
+    // be a whole record of the kind; used to undo a deletion. May move records.
+    bool ReviveNode(int kind, int slot, const std::vector<uint8_t> &record);
+    // A copy of a used slot's record, empty for a free slot.
+    std::vector<uint8_t> RecordBytes(int kind, int slot) const;
+    // Compacts the pool: records back to back in kind and slot order. Moves records.
     bool Rearrange();
     // The lowest unused id under a parent (satellites: none; transponders: satellite id;
     // programs: satellite and transponder id); 0 when all are taken, -1 without layouts.
     int FindFreeId(int kind, int parentSatId = 0, int parentTpId = 0) const;
 
+    // --- slot order: the order of the nodes in their table and in the saved file ---
+    // Exchanges the slot-map entries of two slots (either may be free). False for a bad kind or
+    // a slot outside the table; nothing changes then.
+    bool SwapSlots(int kind, int a, int b);
+    // Moves the entry of slot `from` to slot `to`; the entries between shift by one place towards
+    // `from`. Applying RotateSlots(kind, to, from) undoes it.
+    bool RotateSlots(int kind, int from, int to);
+
     int Capacity() const { return m_capacity; }
     int Used() const { return m_used; }
-    const PoolVector &Pool() const { return m_pool; }
 
     // --- field access by node ---
     bool GetNodeData(int kind, int node, int field, std::string &out, int element, int order) const;
     bool SetNodeData(int kind, int node, int field, std::string_view text, int order);
+    // The same as numbers, without a text round trip: the value GetNodeData's text would parse to
+    // (an Integer field or one IntArray element), and the value SetNodeData would store.
+    bool GetNodeInt(int kind, int node, int field, int32_t &out, int element, int order) const;
+    bool SetNodeInt(int kind, int node, int field, uint32_t value, int order);
 
     // Cached position-order indexes.
     int SatIdOfSatellite() const;
@@ -96,9 +116,22 @@ public:
     void SetExtraBlock(QByteArray block);
 
 private:
+    // Loading, reached through CChannelDbLoader.
+    std::vector<LoadEntry> *LoadList(int kind);
+    void BuildSlotMaps();
+    bool TransferToDb3();
+    uint8_t *PoolData() { return m_pool.get(); }
+    size_t PoolSize() const { return m_hasPool ? size_t(m_capacity) : 0; }
+    void SetUsed(int used) { m_used = used; }
+
+    static void ResetTable(NodeTable &table);
     int CachedIndex(int slot, int kind, const char *name) const;
     size_t UsedLimit() const;
     NodeTable *MutableTable(int kind);
+    // The slot's record offset and the field, when a field access may go ahead (range message shown).
+    const FieldDesc *AccessibleField(int kind, int node, int field, int order, const char *rangeMessage,
+                                     size_t &offset) const;
+    void EnsureBuffers();
 
     const LayoutSet &m_layouts;
     UserPrompt &m_prompt;
@@ -107,10 +140,14 @@ private:
     mutable std::array<int, 6> m_cachedIndexes;
     std::unique_ptr<FavouriteRecord> m_favourites;
     std::array<NodeTable, 3> m_tables;                   // by node kind
-    PoolVector m_pool;
-    PoolVector m_work;  // compaction and transfer target, kept between uses
+    // The pool and the compaction/transfer work area: allocated once, uninitialised, and kept for
+    // the database's life, so a load costs what its file holds, not what the capacity is.
+    std::unique_ptr<uint8_t[]> m_pool;
+    std::unique_ptr<uint8_t[]> m_work;
+    bool m_hasPool = false;
     int m_capacity = kPoolCapacity;
     int m_used = 0;
+    uint64_t m_layoutGeneration = 0;
     QByteArray m_extraBlock;
     bool m_hasExtraBlock = false;
 };

@@ -43,14 +43,4 @@ inline int KindOfNodeId(uint32_t id)
     return -1;
 }
 
-// Messages for damaged files that the container's own messages do not cover.
-inline QString DamagedFileMessage()
-{
-    return QStringLiteral("The database file is damaged and cannot be loaded.");
-}
-inline QString TooLargeFileMessage()
-{
-    return QStringLiteral("The file is too large to be a channel database.");
-}
-
 } // namespace DatabaseFormat

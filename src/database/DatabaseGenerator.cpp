@@ -356,8 +356,8 @@ bool DatabaseGenerator::WriteFile(CChannelDb &db, const QString &path, const Pro
     SaveOptions options;
     options.keepTerrestrial = true;
     if (path.endsWith(QStringLiteral(".ddf"), Qt::CaseInsensitive))
-        return SaveDefaultDatabase(db, path, profile, options);
-    return SaveNewUserDatabase(db, path, profile, options);
+        return SaveDefaultDatabase(db, path, profile, options) == SaveResult::Written;
+    return SaveNewUserDatabase(db, path, profile, options) == SaveResult::Written;
 }
 
 bool DatabaseGenerator::Fits(const GeneratorOptions &options, FitTarget target) const

@@ -2,8 +2,10 @@
 #include "database/DatabaseReader.h"
 
 #include "core/ByteOrder.h"
+#include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
+#include "database/CChannelDbLoader.h"
 #include "database/DatabaseFormat.h"
 #include "database/RecordConverter.h"
 #include "layout/FieldDesc.h"
@@ -51,7 +53,7 @@ bool ParseFavouriteSubChunk(CChannelDb &db, const QByteArray &file, size_t at)
         if (count >= 1 && count <= 127 && nameLength >= 1 && nameLength <= 127) {
             const size_t namesAt = at + 24;
             if (namesAt + size_t(count) * size_t(nameLength) > size) {
-                prompt.ShowMessage(DamagedFileMessage());
+                prompt.ShowMessage(CoreMessages::DamagedFile());
                 return false;
             }
             auto record = std::make_unique<FavouriteRecord>();
@@ -76,7 +78,7 @@ bool ParseFavouriteSubChunk(CChannelDb &db, const QByteArray &file, size_t at)
     size_t chunk = at + next;
     while (true) {
         if (chunk + kSubChunkHeaderSize > size) {
-            prompt.ShowMessage(DamagedFileMessage());
+            prompt.ShowMessage(CoreMessages::DamagedFile());
             return false;
         }
         const uint32_t following = ByteOrder::ReadBe24(p + chunk + 4);
@@ -84,7 +86,7 @@ bool ParseFavouriteSubChunk(CChannelDb &db, const QByteArray &file, size_t at)
         // A sub-chunk is at least its header, lies inside the file, and the block has a limit.
         if (chunkSize < kSubChunkHeaderSize || chunk + chunkSize > size
             || size_t(block.size()) + chunkSize > size_t(kMaxPayload)) {
-            prompt.ShowMessage(DamagedFileMessage());
+            prompt.ShowMessage(CoreMessages::DamagedFile());
             return false;
         }
         block.append(file.constData() + chunk, qsizetype(chunkSize));
@@ -110,7 +112,7 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
 {
     db.Clear();
     if (file.size() > db.Capacity())
-        return Refuse(db, TooLargeFileMessage());
+        return Refuse(db, CoreMessages::TooLargeFile());
     const size_t size = size_t(file.size());
     const uint8_t *p = Bytes(file);
     if (size < kSubChunkHeaderSize || p[0] != kNodeDataType)
@@ -137,22 +139,23 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
         db.SetExtraBlock(extraBlock);
 
     // Inflate straight into the pool behind the 16-byte header, as the records are addressed.
-    PoolVector &pool = db.PoolBytes();
-    uLongf payloadLength = uLongf(std::min<size_t>(size_t(kMaxPayload), pool.size() - kSubChunkHeaderSize));
-    const int result = uncompress(pool.data() + kSubChunkHeaderSize, &payloadLength, p + kSubChunkHeaderSize,
+    CChannelDbLoader loader(db);
+    uint8_t *pool = loader.PoolData();
+    uLongf payloadLength = uLongf(std::min<size_t>(size_t(kMaxPayload), loader.PoolSize() - kSubChunkHeaderSize));
+    const int result = uncompress(pool + kSubChunkHeaderSize, &payloadLength, p + kSubChunkHeaderSize,
                                   uLong(streamLength));
     if (result != Z_OK)
         return Refuse(db, InflateMessage(result));
     const size_t payloadEnd = kSubChunkHeaderSize + payloadLength;
-    db.SetUsed(int(payloadEnd));
+    loader.SetUsed(int(payloadEnd));
 
     if (payloadLength < 6)
-        return Refuse(db, DamagedFileMessage());
-    const uint8_t *index = pool.data() + kSubChunkHeaderSize;
+        return Refuse(db, CoreMessages::DamagedFile());
+    const uint8_t *index = pool + kSubChunkHeaderSize;
     const size_t entries = ByteOrder::ReadLe16(index + 4);
     const size_t indexEnd = 6 + entries * kIndexEntrySize;
     if (indexEnd > payloadLength)
-        return Refuse(db, DamagedFileMessage());
+        return Refuse(db, CoreMessages::DamagedFile());
     const int limits[3] = {CChannelDb::kMaxTransponders, CChannelDb::kMaxSatellites, CChannelDb::kMaxPrograms};
     for (size_t i = 0; i < entries; ++i) {
         const uint8_t *entry = index + 6 + i * kIndexEntrySize;
@@ -161,17 +164,17 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
         const int kind = KindOfNodeId(id);
         // Records lie behind the index, inside the payload.
         if (kind < 0 || offset < indexEnd || offset >= payloadLength)
-            return Refuse(db, DamagedFileMessage());
-        std::vector<LoadEntry> &list = db.LoadList(kind);
+            return Refuse(db, CoreMessages::DamagedFile());
+        std::vector<LoadEntry> &list = *loader.LoadList(kind);
         if (int(list.size()) >= limits[kind])
             return Refuse(db, QStringLiteral("The database holds more nodes than the editor can take."));
         list.push_back(LoadEntry{id, offset + uint32_t(kSubChunkHeaderSize)});
     }
-    db.BuildSlotMaps();
+    loader.BuildSlotMaps();
     const RecordConverter converter(db.Layouts());
     if (!converter.IsValid(KindTransponder) || !converter.IsValid(KindSatellite) || !converter.IsValid(KindProgram))
-        return Refuse(db, QStringLiteral("The record layouts are missing or invalid: load a template first."));
-    if (!db.TransferToDb3()) {
+        return Refuse(db, CoreMessages::LayoutsMissing());
+    if (!loader.TransferToDb3()) {
         db.Clear();  // the transfer has given its reason
         return false;
     }
@@ -185,12 +188,12 @@ bool LoadDatabase(CChannelDb &db, const QString &path, bool useDefaultFavourites
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         db.Clear();
-        db.Prompt().ShowMessage(QStringLiteral("Cannot open \"%1\".").arg(path));
+        db.Prompt().ShowMessage(CoreMessages::CannotOpen(path));
         return false;
     }
     if (file.size() > db.Capacity()) {
         db.Clear();
-        db.Prompt().ShowMessage(TooLargeFileMessage());
+        db.Prompt().ShowMessage(CoreMessages::TooLargeFile());
         return false;
     }
     return LoadDatabaseBytes(db, file.readAll(), useDefaultFavourites, profile);

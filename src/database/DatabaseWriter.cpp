@@ -2,6 +2,7 @@
 #include "database/DatabaseWriter.h"
 
 #include "core/ByteOrder.h"
+#include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
 #include "database/DatabaseFormat.h"
@@ -57,22 +58,22 @@ bool AcceptTerrestrialLoss(const CChannelDb &db, const Payload &payload)
         == UserPrompt::Yes;
 }
 
-bool WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes);
+SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes);
 
 // Node data, padding and the given tail: the body of every ".usd".
-bool WriteUserDatabase(const CChannelDb &db, const QString &path, const QByteArray &tail,
+SaveResult WriteUserDatabase(const CChannelDb &db, const QString &path, const QByteArray &tail,
                        const SaveOptions &options = {})
 {
     Payload payload;
     if (!BuildPayload(db, payload, options))
-        return false;
+        return SaveResult::Failed;
     QByteArray stream;
     if (!Compress(db, payload.bytes, kMaxPayload, stream))
-        return false;
+        return SaveResult::Failed;
     const int e = int(stream.size());
     const int padding = StreamPadding(e);
     if (!AcceptTerrestrialLoss(db, payload))
-        return true;
+        return SaveResult::Declined;
 
     QByteArray file = SubChunkHeader(kNodeDataType, uint32_t(e),
                                      tail.isEmpty() ? 0 : uint32_t(kSubChunkHeaderSize + e + padding));
@@ -82,14 +83,20 @@ bool WriteUserDatabase(const CChannelDb &db, const QString &path, const QByteArr
     return WriteAtomically(db, path, file);
 }
 
-bool WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes)
+SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        db.Prompt().ShowMessage(QStringLiteral("Cannot write \"%1\"; the file is unchanged.").arg(path));
-        return false;
+        db.Prompt().ShowMessage(CoreMessages::CannotWrite(path));
+        return SaveResult::Failed;
     }
-    return true;
+    return SaveResult::Written;
+}
+
+QString KindName(int kind)
+{
+    return kind == KindSatellite ? QStringLiteral("satellite") : kind == KindTransponder ? QStringLiteral("transponder")
+                                                                                         : QStringLiteral("program");
 }
 
 } // namespace
@@ -103,9 +110,13 @@ bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &opt
     const int limits[3] = {CChannelDb::kMaxTransponders, CChannelDb::kMaxSatellites, CChannelDb::kMaxPrograms};
     size_t entries = 0;
     payload.terrestrial = false;
+    if (db.HasPool() && !db.LayoutsInStep()) {
+        db.Prompt().ShowMessage(CoreMessages::LayoutsChanged());
+        return false;
+    }
     for (int kind : kStorageOrder) {
         if (!converter.IsValid(kind)) {
-            db.Prompt().ShowMessage(QStringLiteral("The record layouts are missing or invalid: load a template first."));
+            db.Prompt().ShowMessage(CoreMessages::LayoutsMissing());
             return false;
         }
         const size_t nodeSize = size_t(db.Layouts().NodeSize(kind));
@@ -119,6 +130,19 @@ bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &opt
             if (length < 0)
                 return false;
             const uint32_t id = ByteOrder::ReadLe32(data.data() + start);
+            // The reader tells a node's kind by the parts of its id: an id that does not say this
+            // kind (a satellite id 0, a transponder id 0) would make a file that cannot be opened.
+            if (KindOfNodeId(id) != kind) {
+                db.Prompt().ShowMessage(
+                    QStringLiteral("Cannot save: the %1 in place %2 has an invalid id (satellite %3, transponder %4, "
+                                   "program %5). Give it a valid id first.")
+                        .arg(KindName(kind))
+                        .arg(slot + 1)
+                        .arg(RecordConverter::SatIdOf(id))
+                        .arg((id >> 10) & 0x3FF)
+                        .arg(id & 0x3FF));
+                return false;
+            }
             if (RecordConverter::SatIdOf(id) == RecordConverter::kTerrestrialSatId && !options.keepTerrestrial) {
                 payload.terrestrial = true;
                 data.resize(start);
@@ -197,24 +221,24 @@ QByteArray BuildFavouriteTail(CChannelDb &db, const ProfileStore &profile)
     return tail;
 }
 
-bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
-                         const SaveOptions &options)
+SaveResult SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+                               const SaveOptions &options)
 {
     const QByteArray tail = BuildFavouriteTail(db, profile);
     Payload payload;
     if (!BuildPayload(db, payload, options))
-        return false;
+        return SaveResult::Failed;
     QByteArray stream;
     if (!Compress(db, payload.bytes, kDefaultCompressBuffer, stream))
-        return false;
+        return SaveResult::Failed;
     const int e = int(stream.size());
     const int padding = StreamPadding(e);
     if (e >= kDefaultFileSize + 1 || kSubChunkHeaderSize + e + padding + tail.size() > kDefaultFileSize) {
         db.Prompt().ShowMessage(QStringLiteral("Default data is too long!"));
-        return false;
+        return SaveResult::Failed;
     }
     if (!AcceptTerrestrialLoss(db, payload))
-        return true;  // declined: nothing is written, and that is no failure
+        return SaveResult::Declined;
 
     QByteArray file = SubChunkHeader(kNodeDataType, uint32_t(e), uint32_t(kSubChunkHeaderSize + e + padding));
     file.append(stream);
@@ -227,21 +251,21 @@ bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore
     return WriteAtomically(db, path, file);
 }
 
-bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
-                         const SaveOptions &options)
+SaveResult SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+                               const SaveOptions &options)
 {
     const QByteArray tail = BuildFavouriteTail(db, profile);
     return WriteUserDatabase(db, path, tail, options);
 }
 
-bool SaveUserDatabase(const CChannelDb &db, const QString &path)
+SaveResult SaveUserDatabase(const CChannelDb &db, const QString &path)
 {
     QByteArray old;
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            db.Prompt().ShowMessage(QStringLiteral("Cannot open \"%1\".").arg(path));
-            return false;
+            db.Prompt().ShowMessage(CoreMessages::CannotOpen(path));
+            return SaveResult::Failed;
         }
         old = file.readAll();
     }
@@ -251,8 +275,11 @@ bool SaveUserDatabase(const CChannelDb &db, const QString &path)
         // Without a second sub-chunk there is nothing to keep; the old node data is not a tail.
         if (tailAt != 0) {
             if (tailAt > uint32_t(old.size())) {
-                db.Prompt().ShowMessage(QStringLiteral("The database file is damaged and cannot be loaded."));
-                return false;
+                // The part to keep cannot be found: saving would lose it, so nothing is written.
+                db.Prompt().ShowMessage(QStringLiteral("Cannot save into \"%1\": the file is damaged behind its node "
+                                                       "data. Save under another name; the file is unchanged.")
+                                            .arg(path));
+                return SaveResult::Failed;
             }
             tail = old.mid(qsizetype(tailAt));
         }

@@ -20,20 +20,25 @@ struct SaveOptions
     bool keepTerrestrial = false;
 };
 
-// Builds the uncompressed node data; fails (with a message) when it cannot be stored.
+// What a save did. Declined: the user answered No to a question (the terrestrial one); nothing was
+// written and the file on disk is as it was, exactly as after a failure, but nothing went wrong.
+enum class SaveResult { Written, Declined, Failed };
+
+// Builds the uncompressed node data; fails (with a message) when it cannot be stored, or when the
+// reader would refuse what it makes (a node whose ids do not make a valid id of its kind).
 bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &options = {});
 
 // Writes exactly 65280 bytes: node data, favourite sub-chunk, kept sub-chunks, fill pattern.
 // Creates the default favourite groups from the profile when the database has none.
-bool SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+SaveResult SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
                          const SaveOptions &options = {});
 
 // Rewrites the node data of an existing ".usd" and keeps everything behind it.
-bool SaveUserDatabase(const CChannelDb &db, const QString &path);
+SaveResult SaveUserDatabase(const CChannelDb &db, const QString &path);
 
 // Writes a new ".usd" whose tail is the database's favourite sub-chunk (the default groups
 // from the profile when it has none) and its kept sub-chunks; an existing file is replaced.
-bool SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+SaveResult SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
                          const SaveOptions &options = {});
 
 // The favourite sub-chunk (padded to 16) with the kept sub-chunks behind it.

@@ -27,10 +27,38 @@ size_t FieldCodec::ByteStart(const FieldDesc &field)
 
 size_t FieldCodec::FieldEnd(const FieldDesc &field)
 {
-    if (field.kind == FieldKind::Integer)
-        return size_t(field.wordIndex) * 4 + 4;  // integers are accessed as their whole word
+    if (field.kind == FieldKind::Integer) {
+        // Only the bytes the bits occupy: a record need not be a multiple of four bytes long, so
+        // the word of its last field may run past the record's end.
+        const int lastBit = std::clamp(field.bitOffset + std::max(field.bitWidth, 1) - 1, 0, 31);
+        return size_t(field.wordIndex) * 4 + size_t(lastBit / 8) + 1;
+    }
     return ByteStart(field) + size_t(field.sizeBits / 8);
 }
+
+namespace {
+
+// The 32-bit little-endian word of an Integer field, with the bytes past the field's last byte
+// taken as zero: they are masked away, and they may lie beyond the record.
+uint32_t ReadFieldWord(const FieldDesc &field, const uint8_t *record)
+{
+    const size_t start = size_t(field.wordIndex) * 4;
+    const size_t end = FieldCodec::FieldEnd(field);
+    uint32_t word = 0;
+    for (size_t i = start; i < end; ++i)
+        word |= uint32_t(record[i]) << (8 * (i - start));
+    return word;
+}
+
+void WriteFieldWord(const FieldDesc &field, uint8_t *record, uint32_t word)
+{
+    const size_t start = size_t(field.wordIndex) * 4;
+    const size_t end = FieldCodec::FieldEnd(field);
+    for (size_t i = start; i < end; ++i)
+        record[i] = uint8_t(word >> (8 * (i - start)));
+}
+
+} // namespace
 
 bool FieldCodec::ReadInt(const FieldDesc &field, const uint8_t *record, size_t available, int element,
                          int32_t &out)
@@ -38,7 +66,7 @@ bool FieldCodec::ReadInt(const FieldDesc &field, const uint8_t *record, size_t a
     if (!record || field.wordIndex < 0 || field.bitOffset < 0 || field.sizeBits < 0 || FieldEnd(field) > available)
         return false;
     if (field.kind == FieldKind::Integer) {
-        const int32_t word = int32_t(ByteOrder::ReadLe32(record + size_t(field.wordIndex) * 4));
+        const int32_t word = int32_t(ReadFieldWord(field, record));
         int32_t value = word >> field.bitOffset;  // the sign is copied into the vacated bits
         if (field.bitWidth < 32)
             value &= int32_t((1u << field.bitWidth) - 1u);
@@ -64,15 +92,14 @@ bool FieldCodec::WriteInt(const FieldDesc &field, uint8_t *record, size_t availa
     if (!record || field.wordIndex < 0 || field.bitOffset < 0 || field.sizeBits < 0 || FieldEnd(field) > available)
         return false;
     if (field.kind == FieldKind::Integer) {
-        uint8_t *p = record + size_t(field.wordIndex) * 4;
-        uint32_t word = ByteOrder::ReadLe32(p);
+        uint32_t word = ReadFieldWord(field, record);
         if (field.bitWidth < 32) {
             const uint32_t mask = (1u << field.bitWidth) - 1u;
             word = (word & ~(mask << field.bitOffset)) | ((value & mask) << field.bitOffset);
         } else {
             word = value;
         }
-        ByteOrder::WriteLe32(p, word);
+        WriteFieldWord(field, record, word);
         return true;
     }
     if (field.kind != FieldKind::IntArray)

@@ -59,18 +59,21 @@ bool LayoutSet::HasNodeLayouts() const
 
 void LayoutSet::ClearKind(int kind)
 {
+    ++m_generation;
     if (kind >= 0 && kind < kNodeKindCount)
         m_layouts[size_t(kind)].Clear();
 }
 
 void LayoutSet::ReplaceKind(int kind, std::vector<FieldDesc> declarations)
 {
+    ++m_generation;
     if (kind >= 0 && kind < kNodeKindCount)
         m_layouts[size_t(kind)].Assign(std::move(declarations), kind != KindDefaultProgram);
 }
 
 void LayoutSet::Clear()
 {
+    ++m_generation;
     for (NodeLayout &layout : m_layouts)
         layout.Clear();
 }

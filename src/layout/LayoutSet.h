@@ -36,6 +36,10 @@ public:
     void ReplaceKind(int kind, std::vector<FieldDesc> declarations);
     void Clear();
 
+    // Counts every change of the layouts, so that records laid out in older layouts can tell.
+    uint64_t Generation() const { return m_generation; }
+
 private:
     std::array<NodeLayout, kNodeKindCount> m_layouts;
+    uint64_t m_generation = 0;
 };

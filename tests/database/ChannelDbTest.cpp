@@ -78,9 +78,9 @@ TEST_F(ChannelDbTest, RearrangeLeavesNoGaps)
     const int progSize = layouts.NodeSize(KindProgram);
     const int satSize = layouts.NodeSize(KindSatellite);
     // Satellites first, then programs, each NodeSize bytes without the 2 spare bytes.
-    EXPECT_EQ(db->Table(KindSatellite).slots[size_t(sat)], 0);
-    EXPECT_EQ(db->Table(KindProgram).slots[size_t(a)], satSize);
-    EXPECT_EQ(db->Table(KindProgram).slots[size_t(c)], satSize + progSize);
+    EXPECT_EQ(db->Table(KindSatellite)->slots[size_t(sat)], 0);
+    EXPECT_EQ(db->Table(KindProgram)->slots[size_t(a)], satSize);
+    EXPECT_EQ(db->Table(KindProgram)->slots[size_t(c)], satSize + progSize);
     EXPECT_EQ(db->Used(), satSize + 2 * progSize);
     EXPECT_EQ(Get(KindProgram, c, "prog_id"), "3");
     EXPECT_EQ(Get(KindSatellite, sat, "sat_id"), "1");
@@ -185,4 +185,167 @@ TEST(ChannelDbRange, FieldsBeyondThePoolAreReportedNotRead)
     ASSERT_EQ(f.prompt.messages.size(), 2);
     EXPECT_EQ(f.prompt.messages[0], "GetNodeData: Out of Range");
     EXPECT_EQ(f.prompt.messages[1], "SetNodeData: Out of Range");
+}
+
+namespace {
+
+// The small template with `extraBytes` one-byte fields appended to every node kind, so that the
+// record sizes cover every remainder modulo 4; the last field's word runs past the record's end.
+QByteArray TemplateWithTail(int extraBytes)
+{
+    QByteArray text = SmallTemplate();
+    QByteArray fields;
+    for (int i = 0; i < extraBytes; ++i)
+        fields += " UINT8 tail" + QByteArray::number(i) + ";";
+    text.replace("UINT32 bandwidth:8; }", "UINT32 bandwidth:8;" + fields + " }");
+    text.replace("satname[8] /*#type:string|pos:2@*/; }", "satname[8] /*#type:string|pos:2@*/;" + fields + " }");
+    text.replace("UINT16 tail_field; }", "UINT16 tail_field;" + fields + " }");
+    return text;
+}
+
+} // namespace
+
+TEST(ChannelDbRange, LastFieldsOfRecordsOfEverySizeModuloFour)
+{
+    for (int extra = 0; extra < 4; ++extra) {
+        DbFixture f(TemplateWithTail(extra + 1));
+        for (int kind = 0; kind < 3; ++kind) {
+            const int size = f.layouts.NodeSize(kind);
+            ASSERT_GT(size, 0);
+            const std::string last = "tail" + std::to_string(extra);
+            const int field = f.layouts.FindField(kind, last, DeclarationOrder);
+            ASSERT_GE(field, 0);
+            f.db->CreateEmpty();
+            // First, middle and last record, then one allocated after the others were written.
+            std::vector<int> slots;
+            for (int i = 0; i < 3; ++i)
+                slots.push_back(f.db->AllocateNode(kind));
+            for (int i = 0; i < 3; ++i)
+                ASSERT_TRUE(f.db->SetNodeData(kind, slots[size_t(i)], field, std::to_string(200 + i), DeclarationOrder));
+            slots.push_back(f.db->AllocateNode(kind));
+            for (int i = 0; i < 4; ++i) {
+                const std::string expected = i < 3 ? std::to_string(200 + i) : "0";
+                EXPECT_EQ(f.Get(kind, slots[size_t(i)], last.c_str()), expected) << "size " << size << " slot " << i;
+            }
+            // Writing the last byte of a record leaves the next record's bytes alone.
+            ASSERT_TRUE(f.Set(kind, slots[1], "sat_id", "7"));
+            ASSERT_TRUE(f.db->SetNodeData(kind, slots[0], field, "255", DeclarationOrder));
+            EXPECT_EQ(f.Get(kind, slots[1], "sat_id"), "7");
+            int32_t value = 0;
+            ASSERT_TRUE(f.db->GetNodeInt(kind, slots[0], field, value, 0, DeclarationOrder));
+            EXPECT_EQ(value, 255);
+        }
+        EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.messages.join('|').toStdString();
+    }
+}
+
+TEST(ChannelDbRange, ALoadedLastRecordReadsItsLastField)
+{
+    DbFixture f(TemplateWithTail(1));  // program record of 57 bytes
+    f.db->CreateEmpty();
+    const int field = f.layouts.FindField(KindProgram, "tail0", DeclarationOrder);
+    for (int i = 0; i < 2; ++i) {
+        const int slot = f.db->AllocateNode(KindProgram);
+        f.Set(KindProgram, slot, "sat_id", "1");
+        f.Set(KindProgram, slot, "tp_id", "1");
+        f.Set(KindProgram, slot, "prog_id", std::to_string(i + 1));
+    }
+    ASSERT_TRUE(f.db->Rearrange());  // the last program record now ends exactly at the used bytes
+    EXPECT_EQ(f.db->Used(), 2 * f.layouts.NodeSize(KindProgram));
+    EXPECT_TRUE(f.db->SetNodeData(KindProgram, 1, field, "9", DeclarationOrder));
+    EXPECT_EQ(f.Get(KindProgram, 1, "tail0"), "9");
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+}
+
+TEST_F(ChannelDbTest, SlotOrderSwapsAndRotatesEntriesNotRecords)
+{
+    for (int i = 1; i <= 6; ++i)
+        AddProgram(1, 1, i);
+    auto ids = [&] {
+        std::string order;
+        for (int slot = 0; slot < 6; ++slot)
+            order += Get(KindProgram, slot, "prog_id");
+        return order;
+    };
+    ASSERT_EQ(ids(), "123456");
+    EXPECT_TRUE(db->SwapSlots(KindProgram, 0, 5));
+    EXPECT_EQ(ids(), "623451");
+    EXPECT_TRUE(db->SwapSlots(KindProgram, 0, 5));
+    // Move slot 1 to slot 4: the entries between move one place towards the front.
+    EXPECT_TRUE(db->RotateSlots(KindProgram, 1, 4));
+    EXPECT_EQ(ids(), "134526");
+    EXPECT_TRUE(db->RotateSlots(KindProgram, 4, 1));  // and back
+    EXPECT_EQ(ids(), "123456");
+    EXPECT_TRUE(db->RotateSlots(KindProgram, 5, 0));
+    EXPECT_EQ(ids(), "612345");
+    EXPECT_TRUE(db->RotateSlots(KindProgram, 3, 3));
+    EXPECT_EQ(ids(), "612345");
+    // A free slot moves like any other entry.
+    db->DeleteNode(KindProgram, 0);
+    EXPECT_TRUE(db->SwapSlots(KindProgram, 0, 2));
+    EXPECT_FALSE(db->IsUsed(KindProgram, 2));
+    EXPECT_EQ(Get(KindProgram, 0, "prog_id"), "2");
+
+    // Bad kinds and slots change nothing.
+    const std::vector<int32_t> before = db->Table(KindProgram)->slots;
+    EXPECT_FALSE(db->SwapSlots(3, 0, 1));
+    EXPECT_FALSE(db->SwapSlots(-1, 0, 1));
+    EXPECT_FALSE(db->SwapSlots(KindProgram, 0, db->Count(KindProgram)));
+    EXPECT_FALSE(db->RotateSlots(KindProgram, -1, 2));
+    EXPECT_FALSE(db->RotateSlots(KindDefaultProgram, 0, 2));
+    EXPECT_EQ(db->Table(KindProgram)->slots, before);
+}
+
+TEST_F(ChannelDbTest, BadKindsNeverReachARealTable)
+{
+    AddProgram(1, 1, 1);
+    EXPECT_EQ(db->Table(3), nullptr);
+    EXPECT_EQ(db->Table(-1), nullptr);
+    ASSERT_NE(db->Table(KindProgram), nullptr);
+    EXPECT_EQ(db->Count(3), 0);
+    EXPECT_EQ(db->AllocateNode(3), -1);
+    EXPECT_EQ(db->Record(3, 0), nullptr);
+    std::string out;
+    EXPECT_FALSE(db->GetNodeData(3, 0, 0, out, 0, DeclarationOrder));
+    EXPECT_FALSE(db->SetNodeData(3, 0, 0, "1", DeclarationOrder));
+    int32_t value = 0;
+    EXPECT_FALSE(db->GetNodeInt(3, 0, 0, value, 0, DeclarationOrder));
+    EXPECT_FALSE(db->SetNodeInt(3, 0, 0, 1, DeclarationOrder));
+    db->DeleteNode(3, 0);
+    EXPECT_TRUE(db->IsUsed(KindProgram, 0));
+}
+
+TEST_F(ChannelDbTest, NumbersReadAndWriteLikeTheirTexts)
+{
+    const int slot = AddProgram(1, 1, 1);
+    const int field = layouts.FindField(KindProgram, "service_id", DeclarationOrder);
+    ASSERT_TRUE(db->SetNodeInt(KindProgram, slot, field, 0xFFFFFFFFu, DeclarationOrder));
+    EXPECT_EQ(Get(KindProgram, slot, "service_id"), "-1");
+    int32_t value = 0;
+    ASSERT_TRUE(db->GetNodeInt(KindProgram, slot, field, value, 0, DeclarationOrder));
+    EXPECT_EQ(value, -1);
+    const int apid = layouts.FindField(KindProgram, "apid", DeclarationOrder);
+    ASSERT_TRUE(Set(KindProgram, slot, "apid", "0x1FFF"));
+    ASSERT_TRUE(db->GetNodeInt(KindProgram, slot, apid, value, 0, DeclarationOrder));
+    EXPECT_EQ(value, 0x1FFF);
+    EXPECT_FALSE(db->GetNodeInt(KindProgram, slot, apid, value, 2, DeclarationOrder));  // past the array
+    db->DeleteNode(KindProgram, slot);
+    EXPECT_FALSE(db->GetNodeInt(KindProgram, slot, field, value, 0, DeclarationOrder));
+}
+
+TEST_F(ChannelDbTest, ADeletedNodeRevivesAtItsSlotWithItsBytes)
+{
+    for (int i = 1; i <= 3; ++i)
+        AddProgram(1, 1, i);
+    const std::vector<uint8_t> bytes = db->RecordBytes(KindProgram, 1);
+    ASSERT_EQ(bytes.size(), size_t(layouts.NodeSize(KindProgram)));
+    db->DeleteNode(KindProgram, 1);
+    EXPECT_TRUE(db->RecordBytes(KindProgram, 1).empty());
+    EXPECT_FALSE(db->ReviveNode(KindProgram, 0, bytes));  // a used slot is not overwritten
+    EXPECT_FALSE(db->ReviveNode(KindProgram, 1, std::vector<uint8_t>(3)));  // not a whole record
+    ASSERT_TRUE(db->Rearrange());  // compaction drops the deleted record's bytes
+    ASSERT_TRUE(db->ReviveNode(KindProgram, 1, bytes));
+    EXPECT_EQ(Get(KindProgram, 1, "prog_id"), "2");
+    EXPECT_EQ(db->RecordBytes(KindProgram, 1), bytes);
+    EXPECT_EQ(Get(KindProgram, 2, "prog_id"), "3");
 }

@@ -135,7 +135,7 @@ TEST_F(WriterTest, NamesLongerThan32BytesAreStoredCut)
     EXPECT_EQ(out[5 + 1 + 31], 'P');  // the 16th character ends the stored name
 
     const QString path = wide.dir.Path("wide.usd");
-    ASSERT_TRUE(SaveNewUserDatabase(*wide.db, path, *wide.profile));
+    ASSERT_EQ(SaveNewUserDatabase(*wide.db, path, *wide.profile), SaveResult::Written);
     CChannelDb loaded(wide.layouts, wide.prompt);
     ASSERT_TRUE(LoadDatabase(loaded, path, false, *wide.profile));
     std::string name;
@@ -169,7 +169,7 @@ TEST_F(WriterTest, DefaultDatabaseFrameFillAndDeterminism)
     Populate();
     profile->WriteString("Project Favor Group", "FavGroup0", "News");
     const QString path = dir.Path("out.ddf");
-    ASSERT_TRUE(SaveDefaultDatabase(*db, path, *profile));
+    ASSERT_EQ(SaveDefaultDatabase(*db, path, *profile), SaveResult::Written);
     const QByteArray file = ReadFileBytes(path);
     ASSERT_EQ(file.size(), 65280);
     EXPECT_EQ(uint8_t(file[0]), 1);
@@ -190,7 +190,7 @@ TEST_F(WriterTest, DefaultDatabaseFrameFillAndDeterminism)
         EXPECT_EQ(file[fillStart + j], "SMTDB4"[j % 6]) << j;
     EXPECT_EQ(file[65279], "SMTDB4"[(65279 - fillStart) % 6]);
 
-    ASSERT_TRUE(SaveDefaultDatabase(*db, path, *profile));
+    ASSERT_EQ(SaveDefaultDatabase(*db, path, *profile), SaveResult::Written);
     EXPECT_EQ(ReadFileBytes(path), file);
 
     // It loads back with every node.
@@ -207,13 +207,13 @@ TEST_F(WriterTest, DefaultDatabaseTooLongIsRefusedAndNothingWritten)
     uint32_t seed = 12345;
     for (int i = 0; i < 8000; ++i) {
         seed = seed * 1103515245u + 12345u;
-        const int p = Add(KindProgram, 1 + int(seed >> 28), 1 + int((seed >> 16) & 0x3FF), 1 + (i % 1023));
+        const int p = Add(KindProgram, 1 + int(seed >> 28), 1 + int((seed >> 16) % 1023), 1 + (i % 1023));
         Set(KindProgram, p, "service_id", std::to_string(seed & 0xFFFF));
         Set(KindProgram, p, "apid", std::to_string(seed >> 8));
     }
     const QString path = dir.Path("big.ddf");
     WriteFileBytes(path, "old contents");
-    EXPECT_FALSE(SaveDefaultDatabase(*db, path, *profile));
+    EXPECT_EQ(SaveDefaultDatabase(*db, path, *profile), SaveResult::Failed);
     EXPECT_EQ(prompt.messages.last(), "Default data is too long!");
     EXPECT_EQ(ReadFileBytes(path), "old contents");
 }
@@ -232,12 +232,12 @@ TEST_F(WriterTest, UserDatabaseKeepsItsTailAndEndsThere)
     WriteFileBytes(path, MakeFile(MakePayload(many), tail));
     profile->WriteString("Project Favor Group", "FavGroup0", "Different");
 
-    ASSERT_TRUE(SaveUserDatabase(*db, path));
+    ASSERT_EQ(SaveUserDatabase(*db, path), SaveResult::Written);
     const QByteArray file = ReadFileBytes(path);
     const int next = int(Be24At(file, 4));
     EXPECT_EQ(file.mid(next), tail);  // byte for byte, and nothing after it
     const QByteArray first = file;
-    ASSERT_TRUE(SaveUserDatabase(*db, path));
+    ASSERT_EQ(SaveUserDatabase(*db, path), SaveResult::Written);
     EXPECT_EQ(ReadFileBytes(path), first);
 
     CChannelDb again(layouts, prompt);
@@ -254,7 +254,7 @@ TEST_F(WriterTest, RoundTripKeepsEveryField)
     const int terrestrialTp = Add(KindTransponder, 1, 2);
     Set(KindTransponder, terrestrialTp, "dvbt_frq", "5");  // not stored for satellite transponders
     const QString path = dir.Path("a.usd");
-    ASSERT_TRUE(SaveNewUserDatabase(*db, path, *profile));
+    ASSERT_EQ(SaveNewUserDatabase(*db, path, *profile), SaveResult::Written);
     CChannelDb loaded(layouts, prompt);
     ASSERT_TRUE(LoadDatabase(loaded, path, false, *profile));
     for (int kind = 0; kind < 3; ++kind) {
@@ -282,13 +282,26 @@ TEST_F(WriterTest, TerrestrialNodesAskFirstAndNoKeepsTheFile)
     Add(KindSatellite, 255);
     Add(KindTransponder, 255, 1);
     const QString path = dir.Path("t.usd");
-    ASSERT_TRUE(SaveNewUserDatabase(*db, path, *profile));  // the scripted prompt answers No
+    // The scripted prompt answers No: the save is declined, which is neither success nor failure.
+    EXPECT_EQ(SaveNewUserDatabase(*db, path, *profile), SaveResult::Declined);
     EXPECT_EQ(prompt.questions.size(), 1);
     EXPECT_EQ(prompt.questions[0], "It will remove Terrestrial, Do you continue saving?");
-    EXPECT_FALSE(QFile::exists(path));  // declined: success, nothing written
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(prompt.messages.isEmpty());
+
+    // A declined save into an existing file leaves every byte of it, for both writers.
+    const QByteArray old = MakeFile(MakePayload({}), FavouriteChunk({"A"}, 4));
+    const QString userPath = dir.Path("old.usd");
+    const QString defaultPath = dir.Path("old.ddf");
+    WriteFileBytes(userPath, old);
+    WriteFileBytes(defaultPath, old);
+    EXPECT_EQ(SaveUserDatabase(*db, userPath), SaveResult::Declined);
+    EXPECT_EQ(SaveDefaultDatabase(*db, defaultPath, *profile), SaveResult::Declined);
+    EXPECT_EQ(ReadFileBytes(userPath), old);
+    EXPECT_EQ(ReadFileBytes(defaultPath), old);
 
     prompt.answers.push_back(UserPrompt::Yes);
-    ASSERT_TRUE(SaveNewUserDatabase(*db, path, *profile));
+    ASSERT_EQ(SaveNewUserDatabase(*db, path, *profile), SaveResult::Written);
     CChannelDb loaded(layouts, prompt);
     ASSERT_TRUE(LoadDatabase(loaded, path, false, *profile));
     EXPECT_EQ(loaded.LiveCount(KindSatellite), 1);
@@ -298,7 +311,7 @@ TEST_F(WriterTest, TerrestrialNodesAskFirstAndNoKeepsTheFile)
 TEST_F(WriterTest, FailedSavesLeaveTheOldFileAlone)
 {
     Populate();
-    EXPECT_FALSE(SaveUserDatabase(*db, dir.Path("missing.usd")));
+    EXPECT_EQ(SaveUserDatabase(*db, dir.Path("missing.usd")), SaveResult::Failed);
     EXPECT_FALSE(QFile::exists(dir.Path("missing.usd")));
 
     const QString path = dir.Path("keep.usd");
@@ -307,9 +320,62 @@ TEST_F(WriterTest, FailedSavesLeaveTheOldFileAlone)
     LayoutSet broken;  // no layouts: the payload cannot be built
     CChannelDb withoutLayouts(broken, prompt);
     withoutLayouts.CreateEmpty();
-    EXPECT_FALSE(SaveUserDatabase(withoutLayouts, path));
+    EXPECT_EQ(SaveUserDatabase(withoutLayouts, path), SaveResult::Failed);
     EXPECT_EQ(ReadFileBytes(path), old);
 
     // An unwritable target directory: the save reports failure.
-    EXPECT_FALSE(SaveDefaultDatabase(*db, dir.Path("no/such/dir/x.ddf"), *profile));
+    EXPECT_EQ(SaveDefaultDatabase(*db, dir.Path("no/such/dir/x.ddf"), *profile), SaveResult::Failed);
+}
+
+TEST_F(WriterTest, NodesWithIdsTheReaderRefusesAreNotSaved)
+{
+    const QString path = dir.Path("keep.usd");
+    const QByteArray old = MakeFile(MakePayload({}), FavouriteChunk({"A"}, 4));
+    struct Case
+    {
+        int kind, sat, tp, prog;
+    };
+    // A satellite without its id, a transponder and a program without theirs.
+    for (const Case &bad : {Case {KindSatellite, 0, 0, 0}, Case {KindTransponder, 1, 0, 0}, Case {KindProgram, 1, 1, 0},
+                            Case {KindProgram, 1, 0, 5}}) {
+        db->CreateEmpty();
+        Populate();
+        Add(bad.kind, bad.sat, bad.tp, bad.prog);
+        WriteFileBytes(path, old);
+        prompt.messages.clear();
+        EXPECT_EQ(SaveUserDatabase(*db, path), SaveResult::Failed) << bad.kind;
+        EXPECT_EQ(SaveNewUserDatabase(*db, dir.Path("new.usd"), *profile), SaveResult::Failed);
+        EXPECT_EQ(SaveDefaultDatabase(*db, dir.Path("new.ddf"), *profile), SaveResult::Failed);
+        EXPECT_EQ(ReadFileBytes(path), old);
+        EXPECT_FALSE(QFile::exists(dir.Path("new.usd")));
+        EXPECT_FALSE(QFile::exists(dir.Path("new.ddf")));
+        ASSERT_FALSE(prompt.messages.isEmpty());
+        EXPECT_TRUE(prompt.messages[0].startsWith("Cannot save: the ")) << prompt.messages[0].toStdString();
+    }
+    // A transponder without a satellite id is a valid node for the reader, and so is saved.
+    db->CreateEmpty();
+    Populate();
+    Add(KindTransponder, 0, 7);
+    ASSERT_EQ(SaveNewUserDatabase(*db, dir.Path("ok.usd"), *profile), SaveResult::Written);
+    CChannelDb loaded(layouts, prompt);
+    ASSERT_TRUE(LoadDatabase(loaded, dir.Path("ok.usd"), false, *profile));
+    EXPECT_EQ(loaded.LiveCount(KindTransponder), 2);
+}
+
+TEST_F(WriterTest, NothingIsSavedThroughLayoutsThatChangedUnderTheDatabase)
+{
+    Populate();
+    const QString path = dir.Path("keep.usd");
+    const QByteArray old = MakeFile(MakePayload({}), FavouriteChunk({"A"}, 4));
+    WriteFileBytes(path, old);
+    layouts.ReplaceKind(KindProgram, *layouts.Declarations(KindProgram));  // the same fields, but a new set
+    EXPECT_FALSE(db->LayoutsInStep());
+    EXPECT_EQ(SaveUserDatabase(*db, path), SaveResult::Failed);
+    EXPECT_EQ(ReadFileBytes(path), old);
+    std::string text;
+    EXPECT_FALSE(db->GetNodeData(KindProgram, 0, 0, text, 0, DeclarationOrder));
+    EXPECT_EQ(db->AllocateNode(KindProgram), -1);
+    db->CreateEmpty();  // a database set up again in the new layouts works
+    EXPECT_TRUE(db->LayoutsInStep());
+    EXPECT_GE(db->AllocateNode(KindProgram), 0);
 }

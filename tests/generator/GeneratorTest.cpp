@@ -267,7 +267,7 @@ TEST_F(GeneratorTest, TerrestrialSatelliteIsWrittenAndReadBack)
     // The editor's writer leaves them out, after asking.
     EXPECT_EQ(loaded.LiveCount(KindTransponder), 12);
     prompt.answers = {UserPrompt::Yes};
-    ASSERT_TRUE(SaveUserDatabase(loaded, dir.Path("t.usd")));
+    ASSERT_EQ(SaveUserDatabase(loaded, dir.Path("t.usd")), SaveResult::Written);
     EXPECT_EQ(prompt.questions.size(), 1);
     ASSERT_TRUE(LoadDatabase(loaded, dir.Path("t.usd"), false, profile));
     EXPECT_EQ(loaded.LiveCount(KindSatellite), 2);
@@ -350,11 +350,11 @@ TEST_F(GeneratorTest, LargestProgramCountFitsAndSomewhatMoreDoesNot)
     ASSERT_GT(options.programs, 100);
     CChannelDb db(layouts, prompt);
     ASSERT_TRUE(generator.Generate(db, options));
-    ASSERT_TRUE(SaveDefaultDatabase(db, dir.Path("full.ddf"), profile)) << prompt.messages.join('|').toStdString();
+    ASSERT_EQ(SaveDefaultDatabase(db, dir.Path("full.ddf"), profile), SaveResult::Written) << prompt.messages.join('|').toStdString();
     EXPECT_EQ(ReadFileBytes(dir.Path("full.ddf")).size(), 65280);
     options.programs += 100;
     ASSERT_TRUE(generator.Generate(db, options));
-    EXPECT_FALSE(SaveDefaultDatabase(db, dir.Path("over.ddf"), profile));
+    EXPECT_EQ(SaveDefaultDatabase(db, dir.Path("over.ddf"), profile), SaveResult::Failed);
     EXPECT_TRUE(prompt.messages.contains("Default data is too long!"));
 
     options.programs = generator.LargestProgramCount(options, DatabaseGenerator::FitTarget::UserPayload);
