@@ -1,4 +1,4 @@
-// Column headers and widths of the program list.
+// Column headers, widths and shown fields of the program list.
 #include "layout/ListColumns.h"
 
 #include "layout/LayoutSet.h"
@@ -24,16 +24,28 @@ int ColumnWidthFor(const QString &fieldName)
     return 70;
 }
 
-std::vector<ListColumn> DeriveListColumns(const LayoutSet &layouts, int kind)
+std::vector<ListFieldColumn> DeriveColumnFields(const LayoutSet &layouts, int kind)
 {
-    std::vector<ListColumn> columns{{QStringLiteral("Index"), 44}};
+    std::vector<ListFieldColumn> shown;
     const int count = layouts.PositionCount(kind);
     for (int i = 0; i < count; ++i) {
         const FieldDesc *field = layouts.Field(kind, i, PositionOrder);
-        if (!field || field->masked != 0 || field->pos == -1)
+        if (!field)
+            break;
+        if (field->masked != 0 || field->pos == -1)
             continue;
+        shown.push_back(ListFieldColumn{i, field->pos});
+    }
+    return shown;
+}
+
+std::vector<ListColumn> DeriveListColumns(const LayoutSet &layouts, int kind)
+{
+    std::vector<ListColumn> columns{{QStringLiteral("Index"), 44}};
+    for (const ListFieldColumn &shown : DeriveColumnFields(layouts, kind)) {
+        const FieldDesc *field = layouts.Field(kind, shown.fieldIndex, PositionOrder);
         const QString name = QString::fromUtf8(field->name.data(), qsizetype(field->name.size()));
-        const size_t at = std::min(size_t(field->pos), columns.size());
+        const size_t at = std::min(size_t(std::max(shown.pos, 0)), columns.size());
         columns.insert(columns.begin() + qsizetype(at), ListColumn{name, ColumnWidthFor(name)});
     }
     return columns;
