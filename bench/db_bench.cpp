@@ -242,7 +242,7 @@ int main(int argc, char **argv)
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
-    reporter.PrintRatio("load", "Load", "LoadFloor", 2.0);
+    reporter.PrintRatio("load", "Load", "LoadFloor", 1.2);
     reporter.PrintRatio("save .usd", "SaveUser", "SaveUserFloor", 1.3);
     reporter.PrintRatio("save .ddf", "SaveDefault", "SaveDefaultFloor", 1.3);
     benchmark::Shutdown();

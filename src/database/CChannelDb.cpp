@@ -3,6 +3,7 @@
 
 #include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
+#include "core/Utf8Text.h"
 #include "database/ProfileStore.h"
 #include "database/RecordConverter.h"
 #include "layout/FieldCodec.h"
@@ -23,17 +24,6 @@ enum CachedSlot { SatIdSat, SatIdTp, SatIdProg, TpIdTp, TpIdProg, SatNameSat };
 bool IsNodeKind(int kind)
 {
     return kind >= 0 && kind < 3;
-}
-
-// Cuts a UTF-8 text to at most maxBytes without splitting a character.
-std::string CutUtf8(const std::string &text, size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return text;
-    size_t cut = maxBytes;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.substr(0, cut);
 }
 
 } // namespace
@@ -123,6 +113,11 @@ bool CChannelDb::TransferToDb3()
     const size_t workSize = size_t(m_capacity);
     // DB4 records lie in the payload, which ends where the file data ended.
     const size_t payloadEnd = size_t(std::clamp(m_used, 0, m_capacity));
+    // Bytes no rule fills read 0xFF: fill every record's place at once, then convert into it.
+    size_t needed = 0;
+    for (int kind : kStorageOrder)
+        needed += size_t(LiveCount(kind)) * size_t(m_layouts.NodeSize(kind));
+    std::fill_n(work, std::min(needed, workSize), uint8_t(0xFF));
     size_t offset = 0;
     for (int kind : kStorageOrder) {
         const size_t nodeSize = size_t(m_layouts.NodeSize(kind));
@@ -137,7 +132,6 @@ bool CChannelDb::TransferToDb3()
                 return false;
             }
             const size_t source = size_t(slot);
-            std::fill_n(work + offset, nodeSize, uint8_t(0xFF));  // bytes no rule fills
             if (source >= payloadEnd
                 || !converter.Db4ToDb3(kind, work + offset, nodeSize, m_pool.get() + source, payloadEnd - source)) {
                 // A record that runs past the data it came with: the file is damaged.

@@ -91,8 +91,9 @@ public:
     // --- field access by node ---
     bool GetNodeData(int kind, int node, int field, std::string &out, int element, int order) const;
     bool SetNodeData(int kind, int node, int field, std::string_view text, int order);
-    // The same as numbers, without a text round trip: the value GetNodeData's text would parse to
-    // (an Integer field or one IntArray element), and the value SetNodeData would store.
+    // The same as numbers, without a text round trip: the value GetNodeData formats as its text
+    // (an Integer field or one IntArray element; a 32-bit field reads signed), and the value
+    // SetNodeData stores for the text of that number. Text fields are not numbers here.
     bool GetNodeInt(int kind, int node, int field, int32_t &out, int element, int order) const;
     bool SetNodeInt(int kind, int node, int field, uint32_t value, int order);
 

@@ -36,11 +36,36 @@ public:
     bool IsValid(int kind) const { return kind >= 0 && kind < 3 && m_plans[size_t(kind)].valid; }
 
 private:
+    // An Integer field's place, worked out once per layout: writing it is then a few byte moves.
+    struct IntSlot
+    {
+        bool present = false;
+        uint32_t start = 0;      // byte of the field's word
+        uint32_t bytes = 0;      // bytes of the word the field occupies (1..4)
+        uint32_t first = 0;      // first of them that holds field bits
+        uint32_t shift = 0;
+        uint32_t mask = 0;       // in place, after the shift
+        void Write(uint8_t *record, uint32_t value) const
+        {
+            if (!present)
+                return;
+            uint8_t *word = record + start;
+            uint32_t old = 0;
+            for (uint32_t i = 0; i < bytes; ++i)
+                old |= uint32_t(word[i]) << (8 * i);
+            const uint32_t merged = (old & ~mask) | ((value << shift) & mask);
+            for (uint32_t i = first; i < bytes; ++i)
+                word[i] = uint8_t(merged >> (8 * i));
+        }
+    };
+    static IntSlot MakeIntSlot(const FieldDesc *field, size_t nodeSize);
+
     enum class Group { Cas, Audio, Name, Provider };
     struct VariableGroup
     {
         Group group;
         const FieldDesc *count = nullptr;
+        IntSlot countSlot;
         std::array<const FieldDesc *, 2> data{};   // one or two companion fields (audio has two)
     };
     struct Plan
@@ -53,6 +78,7 @@ private:
         const FieldDesc *satId = nullptr;
         const FieldDesc *tpId = nullptr;
         const FieldDesc *progId = nullptr;
+        IntSlot satIdSlot, tpIdSlot, progIdSlot;
         std::vector<VariableGroup> groups;
     };
 

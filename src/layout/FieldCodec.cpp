@@ -15,47 +15,23 @@ namespace {
 constexpr size_t kMinStringBytes = 2;
 constexpr size_t kMaxReadableStringBytes = 63;
 
-} // namespace
-
-size_t FieldCodec::ByteStart(const FieldDesc &field)
+// The 32-bit little-endian word of an Integer field from its first `bytes` bytes, the others taken
+// as zero: they are masked away, and they may lie beyond the record.
+uint32_t ReadFieldWord(const uint8_t *word, size_t bytes)
 {
-    size_t start = size_t(field.wordIndex) * 4;
-    if (field.kind == FieldKind::String)
-        return start + size_t((field.bitOffset + 7) / 8);
-    return start + size_t(field.bitOffset / 8);
+    if (bytes == 4)
+        return ByteOrder::ReadLe32(word);
+    uint32_t value = 0;
+    for (size_t i = 0; i < bytes; ++i)
+        value |= uint32_t(word[i]) << (8 * i);
+    return value;
 }
 
-size_t FieldCodec::FieldEnd(const FieldDesc &field)
+// Writes back only the bytes the field occupies (from its first byte to `bytes`).
+void WriteFieldWord(uint8_t *word, size_t first, size_t bytes, uint32_t value)
 {
-    if (field.kind == FieldKind::Integer) {
-        // Only the bytes the bits occupy: a record need not be a multiple of four bytes long, so
-        // the word of its last field may run past the record's end.
-        const int lastBit = std::clamp(field.bitOffset + std::max(field.bitWidth, 1) - 1, 0, 31);
-        return size_t(field.wordIndex) * 4 + size_t(lastBit / 8) + 1;
-    }
-    return ByteStart(field) + size_t(field.sizeBits / 8);
-}
-
-namespace {
-
-// The 32-bit little-endian word of an Integer field, with the bytes past the field's last byte
-// taken as zero: they are masked away, and they may lie beyond the record.
-uint32_t ReadFieldWord(const FieldDesc &field, const uint8_t *record)
-{
-    const size_t start = size_t(field.wordIndex) * 4;
-    const size_t end = FieldCodec::FieldEnd(field);
-    uint32_t word = 0;
-    for (size_t i = start; i < end; ++i)
-        word |= uint32_t(record[i]) << (8 * (i - start));
-    return word;
-}
-
-void WriteFieldWord(const FieldDesc &field, uint8_t *record, uint32_t word)
-{
-    const size_t start = size_t(field.wordIndex) * 4;
-    const size_t end = FieldCodec::FieldEnd(field);
-    for (size_t i = start; i < end; ++i)
-        record[i] = uint8_t(word >> (8 * (i - start)));
+    for (size_t i = first; i < bytes; ++i)
+        word[i] = uint8_t(value >> (8 * i));
 }
 
 } // namespace
@@ -66,7 +42,8 @@ bool FieldCodec::ReadInt(const FieldDesc &field, const uint8_t *record, size_t a
     if (!record || field.wordIndex < 0 || field.bitOffset < 0 || field.sizeBits < 0 || FieldEnd(field) > available)
         return false;
     if (field.kind == FieldKind::Integer) {
-        const int32_t word = int32_t(ReadFieldWord(field, record));
+        const size_t start = size_t(field.wordIndex) * 4;
+        const int32_t word = int32_t(ReadFieldWord(record + start, FieldEnd(field) - start));
         int32_t value = word >> field.bitOffset;  // the sign is copied into the vacated bits
         if (field.bitWidth < 32)
             value &= int32_t((1u << field.bitWidth) - 1u);
@@ -92,14 +69,16 @@ bool FieldCodec::WriteInt(const FieldDesc &field, uint8_t *record, size_t availa
     if (!record || field.wordIndex < 0 || field.bitOffset < 0 || field.sizeBits < 0 || FieldEnd(field) > available)
         return false;
     if (field.kind == FieldKind::Integer) {
-        uint32_t word = ReadFieldWord(field, record);
+        const size_t start = size_t(field.wordIndex) * 4;
+        const size_t bytes = FieldEnd(field) - start;
+        uint32_t word = ReadFieldWord(record + start, bytes);
         if (field.bitWidth < 32) {
             const uint32_t mask = (1u << field.bitWidth) - 1u;
             word = (word & ~(mask << field.bitOffset)) | ((value & mask) << field.bitOffset);
         } else {
             word = value;
         }
-        WriteFieldWord(field, record, word);
+        WriteFieldWord(record + start, size_t(field.bitOffset / 8), bytes, word);
         return true;
     }
     if (field.kind != FieldKind::IntArray)

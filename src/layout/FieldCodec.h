@@ -3,6 +3,7 @@
 
 #include "layout/FieldDesc.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,8 +14,17 @@ class LayoutSet;
 class FieldCodec
 {
 public:
-    // Number of bytes from the record start that reading or writing the field touches.
-    static size_t FieldEnd(const FieldDesc &field);
+    // Number of bytes from the record start that reading or writing the field touches. An Integer
+    // counts only the bytes its bits occupy: a record need not be a multiple of four bytes long, so
+    // the word of its last field may run past the record's end.
+    static size_t FieldEnd(const FieldDesc &field)
+    {
+        if (field.kind == FieldKind::Integer) {
+            const int lastBit = std::clamp(field.bitOffset + std::max(field.bitWidth, 1) - 1, 0, 31);
+            return size_t(field.wordIndex) * 4 + size_t(lastBit / 8) + 1;
+        }
+        return ByteStart(field) + size_t(field.sizeBits / 8);
+    }
 
     // Reads the field of a record of `available` bytes. Fails when the field or the element lies
     // beyond them. An IntArray of another element width than 8, 16 or 32 succeeds untouched.
@@ -33,7 +43,13 @@ public:
     static bool WriteRawArray(const FieldDesc &field, uint8_t *record, size_t available, std::string_view bytes);
 
     // Byte offset of an IntArray or String field's first byte.
-    static size_t ByteStart(const FieldDesc &field);
+    static size_t ByteStart(const FieldDesc &field)
+    {
+        const size_t start = size_t(field.wordIndex) * 4;
+        if (field.kind == FieldKind::String)
+            return start + size_t((field.bitOffset + 7) / 8);
+        return start + size_t(field.bitOffset / 8);
+    }
 };
 
 // Field access on a record held in any buffer, by declaration-order index. An IntArray reads and
