@@ -200,6 +200,15 @@ std::vector<uint8_t> CChannelDb::RecordBytes(int kind, int slot) const
     return std::vector<uint8_t>(record, record + m_layouts.NodeSize(kind));
 }
 
+bool CChannelDb::SetRecordBytes(int kind, int slot, const std::vector<uint8_t> &record)
+{
+    uint8_t *target = LayoutsInStep() ? Record(kind, slot) : nullptr;
+    if (!target || record.size() != size_t(m_layouts.NodeSize(kind)))
+        return false;
+    std::memcpy(target, record.data(), record.size());
+    return true;
+}
+
 int CChannelDb::AllocateNode(int kind)
 {
     NodeTable *table = MutableTable(kind);

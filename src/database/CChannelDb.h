@@ -71,6 +71,8 @@ public:
     bool ReviveNode(int kind, int slot, const std::vector<uint8_t> &record);
     // A copy of a used slot's record, empty for a free slot.
     std::vector<uint8_t> RecordBytes(int kind, int slot) const;
+    // Overwrites a used slot's record with a whole record of the kind (undo and redo of an edit).
+    bool SetRecordBytes(int kind, int slot, const std::vector<uint8_t> &record);
     // Compacts the pool: records back to back in kind and slot order. Moves records.
     bool Rearrange();
     // The lowest unused id under a parent (satellites: none; transponders: satellite id;

@@ -346,6 +346,14 @@ TEST_F(ChannelDbTest, ADeletedNodeRevivesAtItsSlotWithItsBytes)
     ASSERT_TRUE(db->Rearrange());  // compaction drops the deleted record's bytes
     ASSERT_TRUE(db->ReviveNode(KindProgram, 1, bytes));
     EXPECT_EQ(Get(KindProgram, 1, "prog_id"), "2");
+    // A record's bytes are replaced whole, and only by a whole record of a used slot.
+    std::vector<uint8_t> edited = db->RecordBytes(KindProgram, 0);
+    ASSERT_TRUE(Set(KindProgram, 0, "service_id", "77"));
+    EXPECT_TRUE(db->SetRecordBytes(KindProgram, 0, edited));
+    EXPECT_EQ(Get(KindProgram, 0, "service_id"), "0");
+    EXPECT_FALSE(db->SetRecordBytes(KindProgram, 0, std::vector<uint8_t>(2)));
+    db->DeleteNode(KindProgram, 2);
+    EXPECT_FALSE(db->SetRecordBytes(KindProgram, 2, edited));
+    ASSERT_TRUE(db->ReviveNode(KindProgram, 2, db->RecordBytes(KindProgram, 0)));
     EXPECT_EQ(db->RecordBytes(KindProgram, 1), bytes);
-    EXPECT_EQ(Get(KindProgram, 2, "prog_id"), "3");
 }
