@@ -20,7 +20,8 @@ public:
     static size_t FieldEnd(const FieldDesc &field)
     {
         if (field.kind == FieldKind::Integer) {
-            const int lastBit = std::clamp(field.bitOffset + std::max(field.bitWidth, 1) - 1, 0, 31);
+            // 64-bit sum: a damaged cache may give any width.
+            const int64_t lastBit = std::clamp<int64_t>(int64_t(field.bitOffset) + std::max(field.bitWidth, 1) - 1, 0, 31);
             return size_t(field.wordIndex) * 4 + size_t(lastBit / 8) + 1;
         }
         return ByteStart(field) + size_t(field.sizeBits / 8);

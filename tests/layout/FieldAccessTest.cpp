@@ -126,6 +126,31 @@ TEST(FieldCodec, FieldsBeyondTheBufferAreRefused)
     EXPECT_FALSE(FieldCodec::Read(Integer(0, 0, 8), nullptr, 4, 0, out));
 }
 
+TEST(FieldCodec, IntegersTouchOnlyTheBytesTheirBitsOccupy)
+{
+    // A record of 5 bytes whose last field is one byte of word 1: its word runs 3 bytes past the end.
+    std::vector<uint8_t> record {1, 2, 3, 4, 0xAB};
+    std::string out;
+    const FieldDesc last = Integer(1, 0, 8);
+    EXPECT_EQ(FieldCodec::FieldEnd(last), 5u);
+    ASSERT_TRUE(FieldCodec::Read(last, record.data(), record.size(), 0, out));
+    EXPECT_EQ(out, "171");
+    ASSERT_TRUE(FieldCodec::Write(last, record.data(), record.size(), "0x7F"));
+    EXPECT_EQ(record, (std::vector<uint8_t> {1, 2, 3, 4, 0x7F}));
+    // A field in the upper half of its word needs the bytes up to its last bit, no more.
+    EXPECT_EQ(FieldCodec::FieldEnd(Integer(0, 12, 4)), 2u);
+    EXPECT_EQ(FieldCodec::FieldEnd(Integer(0, 0, 32)), 4u);
+    // Writing a field in the second byte leaves the first byte of its word alone.
+    ASSERT_TRUE(FieldCodec::Write(Integer(0, 8, 8), record.data(), 2, "9"));
+    EXPECT_EQ(record[0], 1);
+    EXPECT_EQ(record[1], 9);
+    // Widths a damaged cache can hold do not overflow.
+    FieldDesc huge = Integer(0, 31, 8);
+    huge.bitWidth = 2147483647;
+    EXPECT_EQ(FieldCodec::FieldEnd(huge), 4u);
+    EXPECT_TRUE(FieldCodec::Read(huge, record.data(), record.size(), 0, out));
+}
+
 TEST(FieldText, RawArraysAndMissingEntries)
 {
     LayoutSet layouts;
