@@ -16,10 +16,14 @@ QByteArray Line(const QString &text)
 
 } // namespace
 
-void ConsolePrompt::ShowMessage(const QString &text)
+void ConsolePrompt::ShowMessageBox(const Message &message)
 {
     ++m_messages;
-    std::fprintf(stderr, "dravel-cli: %s\n", Line(text).constData());
+    // A caption of its own ("Warning") leads the line, as it heads the box in the window.
+    if (message.caption.isEmpty())
+        std::fprintf(stderr, "dravel-cli: %s\n", Line(message.text).constData());
+    else
+        std::fprintf(stderr, "dravel-cli: %s: %s\n", Line(message.caption).constData(), Line(message.text).constData());
     std::fflush(stderr);
 }
 

@@ -9,7 +9,7 @@ public:
     // yes: every question is answered Yes (the --yes flag); otherwise No.
     explicit ConsolePrompt(bool yes = false) : m_yes(yes) {}
 
-    void ShowMessage(const QString &text) override;
+    void ShowMessageBox(const Message &message) override;
     Answer AskYesNo(const QString &text) override;
     Answer AskYesNoCancel(const QString &text) override;
 

@@ -1,6 +1,7 @@
 // DownloadJob: the download sequence and the chunk walk of the SDRAM load.
 #include "link/DownloadJob.h"
 
+#include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "link/CUpgradeLink.h"
 #include "link/TransferObserver.h"
@@ -96,8 +97,7 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
         StbInfo info;
         if (m_link.GetStbInfo(version, info) != kLinkOk) {
             if (info.reportedChunks > kMaxStbChunks)
-                return Fail(QString("The STB reports %1 flash chunks; at most 16 are supported.")
-                                .arg(info.reportedChunks));
+                return Fail(CoreMessages::TooManyChunks(info.reportedChunks));
             return Fail("Fail to get version.");
         }
         const uint8_t effective = EffectiveVersion(version, options.transferFormat);

@@ -29,7 +29,11 @@ constexpr int kUploadDumpPercent = 1007;
 constexpr int kUploadDumpDone = 1006;
 } // namespace TransferControl
 
-// Called on the job's thread; a dialog forwards the calls to its controls on the UI thread.
+// Threading: every function is called on the job's thread (the worker). None may block for long:
+// a progress dialog on the user-interface thread gets them through a QueuedTransferObserver,
+// which posts each update, in order, to the dialog's thread and returns at once (RequestClose
+// included). CancelRequested() is a flag read, set by the dialog's Cancel from its own thread,
+// so it needs no call across threads. Questions during a job go through the UserPrompt instead.
 class TransferObserver
 {
 public:

@@ -1,6 +1,7 @@
 // UploadJob: the upload sequence, its flash range choice and the atomic file write.
 #include "link/UploadJob.h"
 
+#include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
@@ -99,7 +100,7 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     StbInfo info;
     if (m_link.GetStbInfo(version, info) != kLinkOk) {
         if (info.reportedChunks > kMaxStbChunks)
-            return Fail(QString("The STB reports %1 flash chunks; at most 16 are supported.").arg(info.reportedChunks));
+            return Fail(CoreMessages::TooManyChunks(info.reportedChunks));
         return Fail("Fail to get version.");
     }
     const uint8_t effective = EffectiveVersion(version, options.transferFormat);
@@ -141,7 +142,7 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     if (!file.open(QIODevice::WriteOnly)
         || file.write(reinterpret_cast<const char *>(buffer.data()), qint64(count)) != qint64(count)
         || !file.commit()) {
-        m_prompt.ShowMessage("Can not open file!");
+        m_prompt.ShowMessage("Can not open file!", "Warning", UserPrompt::Exclamation);
         m_savedPath.clear();
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <vector>
 
 class ScriptedPrompt : public UserPrompt
 {
@@ -12,8 +13,15 @@ public:
     QStringList messages;          // every message shown, in order
     QStringList questions;         // every question asked, in order
     std::deque<Answer> answers;    // answers to give; No once the script runs out
+    QStringList captions;          // the caption of each message (empty: the program's own)
+    std::vector<Icon> icons;       // the icon of each message
 
-    void ShowMessage(const QString &text) override { messages << text; }
+    void ShowMessageBox(const Message &message) override
+    {
+        messages << message.text;
+        captions << message.caption;
+        icons.push_back(message.icon);
+    }
     Answer AskYesNo(const QString &text) override { return Next(text); }
     Answer AskYesNoCancel(const QString &text) override { return Next(text); }
 
