@@ -1,0 +1,163 @@
+// The channel list on the largest generated database: fill "All Services", switch the TV/Radio
+// filter, and Move Up in a list of every program (the move rewrites two rows, not the list).
+#include "core/UserPrompt.h"
+#include "database/CChannelDb.h"
+#include "database/DatabaseGenerator.h"
+#include "database/ProfileStore.h"
+#include "database/SlotLists.h"
+#include "editors/NavNode.h"
+#include "layout/FieldDesc.h"
+#include "layout/LayoutSet.h"
+#include "shell/CZanEditorView.h"
+#include "shell/EditorContext.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+class EmptyProfile : public ProfileStore
+{
+public:
+    QString ReadString(const QString &, const QString &) const override { return {}; }
+    void WriteString(const QString &, const QString &, const QString &) override {}
+};
+
+class BenchContext : public EditorContext
+{
+public:
+    CChannelDb &Database() override { return *db; }
+    const LayoutSet &Layouts() const override { return layouts; }
+    QUndoStack &UndoStack() override { return stack; }
+    UserPrompt &Prompt() override { return prompt; }
+    ProfileStore &Profile() override { return profile; }
+    NavNode *SelectedNode() override { return selected; }
+    void SetGroupItemText(int, const QString &) override {}
+    void SetBusy(bool) override {}
+
+    QTemporaryDir dir;
+    LayoutSet layouts;
+    SilentPrompt prompt{UserPrompt::Yes};
+    EmptyProfile profile;
+    std::unique_ptr<CChannelDb> db;
+    QUndoStack stack;
+    NavNode *selected = nullptr;
+};
+
+struct Setup
+{
+    BenchContext context;
+    NavNode all;
+    std::unique_ptr<CZanEditorView> view;
+};
+
+Setup *g_setup = nullptr;
+
+bool Prepare(Setup &s)
+{
+    BenchContext &c = s.context;
+    if (!c.dir.isValid())
+        return false;
+    QDir::setCurrent(c.dir.path());
+    if (!c.layouts.ParseTemplate(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/templates/dravel-stb.h"), c.prompt))
+        return false;
+    // The database benchmark's satellite line-up with the most programs a database holds (more
+    // than a ".usd" payload stores, but what the editor can have in memory).
+    const DatabaseGenerator generator(c.layouts);
+    GeneratorOptions options;
+    options.satellites = 60;
+    options.transponders = 1200;
+    options.seed = 42;
+    options.programs = CChannelDb::kMaxPrograms;
+    c.db = std::make_unique<CChannelDb>(c.layouts, c.prompt);
+    if (!generator.Generate(*c.db, options) || c.db->LiveCount(KindProgram) != options.programs)
+        return false;
+    s.all.kind = NavAllServices;
+    s.all.slots = AllProgramSlots(*c.db);
+    s.all.hasSlots = true;
+    c.selected = &s.all;
+    c.stack.setUndoLimit(1000);
+    s.view = std::make_unique<CZanEditorView>(c);
+    s.view->resize(1000, 700);
+    s.view->show();
+    s.view->SetupListColumns();
+    QApplication::processEvents();
+    std::fprintf(stderr, "programs: %d\n", int(s.all.slots.size()));
+    return true;
+}
+
+// Each step includes the event processing that paints the list.
+void BM_FillAllServices(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(2);
+    for (auto _ : state) {
+        view.FillChannelList(&g_setup->all);
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = view.RowCount();
+}
+
+void BM_SwitchServiceFilter(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.FillChannelList(&g_setup->all);
+    int filter = 2;
+    for (auto _ : state) {
+        filter = filter == 1 ? 2 : 1;  // TV only, then all services again
+        view.SetServiceFilter(filter);
+        QApplication::processEvents();
+    }
+    view.SetServiceFilter(2);
+}
+
+void BM_MoveUp(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(2);
+    view.FillChannelList(&g_setup->all);
+    const int rows = view.RowCount();
+    view.SelectChannelRow(rows / 2);
+    bool up = true;
+    for (auto _ : state) {
+        // Up and down in turn, so the selected program stays in the middle of the list.
+        if (up)
+            view.MoveUp();
+        else
+            view.MoveDown();
+        up = !up;
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = rows;
+}
+
+BENCHMARK(BM_FillAllServices)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SwitchServiceFilter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveUp)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Setup setup;
+    if (!Prepare(setup)) {
+        std::fprintf(stderr, "setup failed\n");
+        return 1;
+    }
+    g_setup = &setup;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_setup = nullptr;
+    return 0;
+}

@@ -1,0 +1,329 @@
+// The main window's construction: panes, actions, menus, tool bar, status bar, profile names.
+#include "shell/CMainFrame.h"
+
+#include "editors/CNavigator.h"
+#include "shell/CAboutDlg.h"
+#include "shell/CRightPane.h"
+#include "shell/CSwitchView.h"
+#include "shell/CZanEditorView.h"
+#include "shell/MessageBoxPrompt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QToolBar>
+
+static void InitDravelResources()
+{
+    Q_INIT_RESOURCE(dravel);
+}
+
+namespace {
+
+const QString kFavourSection = QStringLiteral("Project Favor Group");
+
+QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback, const QWidget *widget)
+{
+    return QIcon::fromTheme(QString::fromLatin1(name), widget->style()->standardIcon(fallback, nullptr, widget));
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
+    : QMainWindow(parent),
+      m_ownPrompt(prompt ? nullptr : std::make_unique<MessageBoxPrompt>(this)),
+      m_prompt(prompt ? prompt : m_ownPrompt.get()),
+      m_db(m_layouts, *m_prompt),
+      m_cacheFolders(RunningProgramCacheFolders())
+{
+    InitDravelResources();
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowIcon(QIcon(QStringLiteral(":/dravel/dravel-256.png")));
+    CreatePanes();
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->showMessage(QStringLiteral("Ready"));
+    EnsureProfileGroupNames();
+
+    connect(&m_undoStack, &QUndoStack::cleanChanged, this, [this](bool) { UpdateTitle(); });
+    UpdateTitle();
+    UpdateActions();
+    resize(1000, 640);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The panes refer to the database and the layouts: they go first.
+    delete m_splitter;
+    m_splitter = nullptr;
+}
+
+void CMainFrame::CreatePanes()
+{
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("mainSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_navigator = new CNavigator(*this, m_splitter);
+    m_list = new CZanEditorView(*this);
+    m_rightPane = new CRightPane(m_list, m_splitter);
+    m_splitter->addWidget(m_navigator);
+    m_splitter->addWidget(m_rightPane);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({280, 900});
+    setCentralWidget(m_splitter);
+
+    connect(m_navigator, &CNavigator::NodeSelected, this, [this](NavNode *node) { m_list->FillChannelList(node); });
+    connect(m_rightPane->Switch(), &CSwitchView::FilterChosen, this,
+            [this](int filter) { m_list->SetServiceFilter(filter); });
+}
+
+QAction *CMainFrame::MakeAction(int id, const QString &text, const QKeySequence &shortcut, const QString &tip)
+{
+    auto *action = new QAction(text, this);
+    action->setData(id);
+    action->setObjectName(QStringLiteral("action%1").arg(id));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    action->setStatusTip(tip);
+    action->setToolTip(QString(text).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+    return action;
+}
+
+void CMainFrame::CreateActions()
+{
+    QAction *open = MakeAction(FrameCommand::FileOpen, QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+                               QStringLiteral("Open a user or default database"));
+    open->setIcon(ThemeIcon("document-open", QStyle::SP_DialogOpenButton, this));
+    connect(open, &QAction::triggered, this, &CMainFrame::FileOpen);
+
+    QAction *save = MakeAction(FrameCommand::FileSave, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                               QStringLiteral("Save the open database"));
+    save->setIcon(ThemeIcon("document-save", QStyle::SP_DialogSaveButton, this));
+    connect(save, &QAction::triggered, this, &CMainFrame::FileSave);
+
+    QAction *saveAs = MakeAction(FrameCommand::FileSaveAs, QStringLiteral("Save &As..."), QKeySequence(),
+                                 QStringLiteral("Save the open database under another name"));
+    saveAs->setIcon(ThemeIcon("document-save-as", QStyle::SP_DialogSaveButton, this));
+    connect(saveAs, &QAction::triggered, this, &CMainFrame::FileSaveAs);
+
+    QAction *closeFile = MakeAction(FrameCommand::FileClose, QStringLiteral("&Close"), QKeySequence(),
+                                    QStringLiteral("Close the open database"));
+    closeFile->setIcon(ThemeIcon("document-close", QStyle::SP_DialogCloseButton, this));
+    connect(closeFile, &QAction::triggered, this, &CMainFrame::FileClose);
+
+    QAction *exitApp = MakeAction(FrameCommand::AppExit, QStringLiteral("E&xit"), QKeySequence(),
+                                  QStringLiteral("Quit the application"));
+    exitApp->setMenuRole(QAction::QuitRole);
+    connect(exitApp, &QAction::triggered, this, &QWidget::close);
+
+    QAction *undo = m_undoStack.createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setData(FrameCommand::EditUndo);
+    undo->setObjectName(QStringLiteral("action%1").arg(FrameCommand::EditUndo));
+    undo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    undo->setStatusTip(QStringLiteral("Undo the last edit"));
+    undo->setIcon(ThemeIcon("edit-undo", QStyle::SP_ArrowBack, this));
+    addAction(undo);
+
+    QAction *redo = m_undoStack.createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setData(FrameCommand::EditRedo);
+    redo->setObjectName(QStringLiteral("action%1").arg(FrameCommand::EditRedo));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setStatusTip(QStringLiteral("Redo the edit undone last"));
+    redo->setIcon(ThemeIcon("edit-redo", QStyle::SP_ArrowForward, this));
+    addAction(redo);
+
+    QAction *about = MakeAction(FrameCommand::AppAbout, QStringLiteral("About Dravel(&A)..."), QKeySequence(),
+                                QStringLiteral("Program information and version"));
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, &CMainFrame::AppAbout);
+
+    // Not in a menu, as in the receiver tools: Ctrl+N runs the layout start-up again.
+    QAction *fileNew = MakeAction(FrameCommand::FileNew, QStringLiteral("&New (reload layouts)"),
+                                  QKeySequence(Qt::CTRL | Qt::Key_N),
+                                  QStringLiteral("Close the file and load the record layouts again"));
+    connect(fileNew, &QAction::triggered, this, &CMainFrame::FileNew);
+    addAction(fileNew);
+
+    QAction *nextPane = MakeAction(FrameCommand::NextPane, QStringLiteral("Next Pane"), QKeySequence(Qt::Key_F6),
+                                   QStringLiteral("Move the focus to the next pane"));
+    connect(nextPane, &QAction::triggered, this, [this] { FocusPane(1); });
+    addAction(nextPane);
+    QAction *prevPane = MakeAction(FrameCommand::PrevPane, QStringLiteral("Previous Pane"),
+                                   QKeySequence(Qt::SHIFT | Qt::Key_F6),
+                                   QStringLiteral("Move the focus to the previous pane"));
+    connect(prevPane, &QAction::triggered, this, [this] { FocusPane(-1); });
+    addAction(prevPane);
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File(&F)"));
+    file->setObjectName(QStringLiteral("fileMenu"));
+    file->addAction(Action(FrameCommand::FileOpen));
+    file->addSeparator();
+    file->addAction(Action(FrameCommand::FileSave));
+    file->addAction(Action(FrameCommand::FileSaveAs));
+    file->addSeparator();
+    file->addAction(Action(FrameCommand::FileClose));
+    file->addSeparator();
+    file->addAction(Action(FrameCommand::AppExit));
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("Edit(&E)"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    edit->addAction(Action(FrameCommand::EditUndo));
+    edit->addAction(Action(FrameCommand::EditRedo));
+
+    QMenu *channel = menuBar()->addMenu(QStringLiteral("Channel(&C)"));
+    channel->setObjectName(QStringLiteral("channelMenu"));
+    channel->addActions(m_list->ChannelActions());
+    const QList<QAction *> groupActions = m_list->GroupActions();
+    if (!groupActions.isEmpty()) {
+        channel->addSeparator();
+        channel->addActions(groupActions);
+    }
+
+    // The view menu's two entries are made here; the tool bar's entry needs the tool bar.
+    QMenu *view = menuBar()->addMenu(QStringLiteral("View(&V)"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    help->addAction(Action(FrameCommand::AppAbout));
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Tool Bar"));
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonFollowStyle);
+    m_toolBar->addAction(Action(FrameCommand::FileOpen));
+    m_toolBar->addAction(Action(FrameCommand::FileSave));
+    m_toolBar->addAction(Action(FrameCommand::FileClose));
+
+    QAction *toolBarToggle = m_toolBar->toggleViewAction();
+    toolBarToggle->setText(QStringLiteral("&Tool Bar"));
+    toolBarToggle->setData(FrameCommand::ViewToolBar);
+    toolBarToggle->setObjectName(QStringLiteral("action%1").arg(FrameCommand::ViewToolBar));
+    toolBarToggle->setStatusTip(QStringLiteral("Show or hide the tool bar"));
+
+    auto *statusToggle = MakeAction(FrameCommand::ViewStatusBar, QStringLiteral("&Status Bar"), QKeySequence(),
+                                    QStringLiteral("Show or hide the status bar"));
+    statusToggle->setCheckable(true);
+    statusToggle->setChecked(true);
+    connect(statusToggle, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("viewMenu"));
+    view->addAction(toolBarToggle);
+    view->addAction(statusToggle);
+}
+
+QAction *CMainFrame::Action(int commandId) const
+{
+    for (QAction *action : findChildren<QAction *>()) {
+        if (action->data().toInt() == commandId && action->data().isValid())
+            return action;
+    }
+    return nullptr;
+}
+
+void CMainFrame::EnsureProfileGroupNames()
+{
+    for (int i = 0; i < 32; ++i) {
+        const QString entry = QStringLiteral("FavGroup%1").arg(i);
+        if (m_profile.ReadString(kFavourSection, entry).isEmpty())
+            m_profile.WriteString(kFavourSection, entry, QStringLiteral("Favor Group %1").arg(i + 1));
+    }
+}
+
+void CMainFrame::UpdateTitle()
+{
+    if (m_currentPath.isEmpty()) {
+        setWindowTitle(QStringLiteral("Dravel"));
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(QStringLiteral("Dravel - %1[*]").arg(m_currentPath));
+    setWindowModified(!m_undoStack.isClean());
+}
+
+void CMainFrame::UpdateActions()
+{
+    const bool open = IsFileOpen();
+    const bool saveable = open
+        && (m_currentExt.compare(QLatin1String("ddf"), Qt::CaseInsensitive) == 0
+            || m_currentExt.compare(QLatin1String("usd"), Qt::CaseInsensitive) == 0);
+    Action(FrameCommand::FileSave)->setEnabled(saveable);
+    Action(FrameCommand::FileSaveAs)->setEnabled(open);
+    Action(FrameCommand::FileClose)->setEnabled(open);
+}
+
+NavNode *CMainFrame::SelectedNode()
+{
+    return m_navigator ? m_navigator->GetSelectedNode() : nullptr;
+}
+
+void CMainFrame::SetGroupItemText(int group, const QString &text)
+{
+    m_navigator->SetGroupItemText(group, text);
+}
+
+void CMainFrame::SetBusy(bool busy)
+{
+    if (busy) {
+        if (m_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0) {
+        if (--m_busyDepth == 0)
+            QApplication::restoreOverrideCursor();
+    }
+}
+
+void CMainFrame::FocusPane(int step)
+{
+    const QList<QWidget *> panes {m_navigator, m_rightPane->Switch(), m_list->Table()};
+    int current = -1;
+    for (int i = 0; i < panes.size(); ++i) {
+        if (panes[i]->isAncestorOf(focusWidget()) || panes[i] == focusWidget())
+            current = i;
+    }
+    const int next = current < 0 ? 0 : (current + step + int(panes.size())) % int(panes.size());
+    panes[next]->setFocus(Qt::ShortcutFocusReason);
+    if (panes[next] == m_rightPane->Switch()) {
+        if (QWidget *button = m_rightPane->Switch()->Button(m_rightPane->Switch()->SelectedFilter()))
+            button->setFocus(Qt::ShortcutFocusReason);
+    }
+}
+
+void CMainFrame::AppAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    if (m_terminating || CloseDatabaseFile()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void CMainFrame::Terminate()
+{
+    m_terminating = true;
+    // A modal box or dialog open now is answered with its "change nothing" button.
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QDialog *>(widget); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    close();
+}

@@ -1,0 +1,140 @@
+// The main window: owns the database, layouts, profile and undo stack; file commands; panes.
+#pragma once
+
+#include "database/CChannelDb.h"
+#include "database/SettingsProfileStore.h"
+#include "layout/LayoutSet.h"
+#include "shell/EditorContext.h"
+#include "shell/LayoutCacheLocations.h"
+#include "shell/LayoutStartup.h"
+
+#include <QMainWindow>
+#include <QUndoStack>
+
+#include <memory>
+
+class CNavigator;
+class CRightPane;
+class CZanEditorView;
+class MessageBoxPrompt;
+class QAction;
+class QSplitter;
+class QToolBar;
+
+// Command identifiers of the main window's actions (QAction::data()).
+namespace FrameCommand {
+constexpr int FileNew = 57600;
+constexpr int FileOpen = 57601;
+constexpr int FileClose = 32771;
+constexpr int FileSave = 32791;
+constexpr int FileSaveAs = 32792;
+constexpr int AppExit = 57665;
+constexpr int AppAbout = 57664;
+constexpr int EditUndo = 57643;
+constexpr int EditRedo = 57644;
+constexpr int ViewToolBar = 59392;
+constexpr int ViewStatusBar = 59393;
+constexpr int NextPane = 57680;
+constexpr int PrevPane = 57681;
+} // namespace FrameCommand
+
+class CMainFrame : public QMainWindow, public EditorContext
+{
+    Q_OBJECT
+
+public:
+    // Without a prompt the frame shows message boxes; tests pass a scripted one.
+    explicit CMainFrame(UserPrompt *prompt = nullptr, QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    CNavigator *GetNavigator() { return m_navigator; }
+    CZanEditorView *GetChannelList() { return m_list; }
+    CRightPane *GetRightPane() { return m_rightPane; }
+    QSplitter *MainSplitter() { return m_splitter; }
+
+    // The folders the layout start-up searches (tests point them at temporary ones).
+    void SetLayoutCacheFolders(const LayoutCacheFolders &folders) { m_cacheFolders = folders; }
+    const LayoutCacheFolders &LayoutCacheFoldersInUse() const { return m_cacheFolders; }
+    // The initial update of the panes: switch to "TV/Radio", list emptied, layouts started up.
+    LayoutSource InitialUpdate();
+
+    // Opens a ".usd" or ".ddf" (by the last three characters, any case). An open file is closed
+    // first, with the save prompt; false when that was cancelled or the file was not opened.
+    bool OpenDatabaseFile(const QString &path);
+    // True when closed or nothing was open; false when the user cancelled or a wanted save failed.
+    bool CloseDatabaseFile();
+    // True to go on (saved, or not wanted); false to abandon what asked (Cancel, failed save).
+    bool QuerySaveModified();
+    // True only when the file was written; only then the database counts as saved.
+    bool SaveDatabaseFile(const QString &path);
+
+    QString CurrentPath() const { return m_currentPath; }
+    QString CurrentExtension() const { return m_currentExt; }
+    bool IsFileOpen() const { return !m_currentPath.isEmpty(); }
+    bool IsModified() const { return IsFileOpen() && !m_undoStack.isClean(); }
+
+    // The action carrying this command id, or null.
+    QAction *Action(int commandId) const;
+    QToolBar *MainToolBar() const { return m_toolBar; }
+
+    // A termination request: the window closes at once, nothing is asked and nothing is written.
+    void Terminate();
+    bool IsTerminating() const { return m_terminating; }
+
+    // EditorContext
+    CChannelDb &Database() override { return m_db; }
+    const LayoutSet &Layouts() const override { return m_layouts; }
+    QUndoStack &UndoStack() override { return m_undoStack; }
+    UserPrompt &Prompt() override { return *m_prompt; }
+    ProfileStore &Profile() override { return m_profile; }
+    NavNode *SelectedNode() override;
+    void SetGroupItemText(int group, const QString &text) override;
+    void SetBusy(bool busy) override;
+
+public Q_SLOTS:
+    void FileOpen();
+    void FileSave();
+    void FileSaveAs();
+    void FileClose();
+    // Ctrl+N: closes the file (with the save prompt) and runs the layout start-up again.
+    void FileNew();
+    void AppAbout();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreatePanes();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void EnsureProfileGroupNames();
+    void UpdateTitle();
+    void UpdateActions();
+    void FocusPane(int step);
+    QAction *MakeAction(int id, const QString &text, const QKeySequence &shortcut, const QString &tip);
+    // The writer for the path's extension; Failed for a path it cannot be.
+    enum class WriteOutcome { Written, NotWritten, Unsupported };
+    WriteOutcome WriteDatabase(const QString &path);
+    bool SaveAsNewUserCopy(const QString &newPath);
+
+    // In this order: the database refers to the layouts, the profile and the prompt.
+    LayoutSet m_layouts;
+    SettingsProfileStore m_profile;
+    std::unique_ptr<MessageBoxPrompt> m_ownPrompt;
+    UserPrompt *m_prompt = nullptr;
+    CChannelDb m_db;
+    QUndoStack m_undoStack;
+
+    QSplitter *m_splitter = nullptr;
+    CNavigator *m_navigator = nullptr;
+    CRightPane *m_rightPane = nullptr;
+    CZanEditorView *m_list = nullptr;
+    QToolBar *m_toolBar = nullptr;
+
+    QString m_currentPath;
+    QString m_currentExt;
+    LayoutCacheFolders m_cacheFolders;
+    int m_busyDepth = 0;
+    bool m_terminating = false;
+};

@@ -1,0 +1,141 @@
+// The channel list: the programs of the selected navigator node, and the channel-editing commands.
+#pragma once
+
+#include "database/FavouriteNameTable.h"
+#include "layout/ListColumns.h"
+
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class ChannelListModel;
+class EditorContext;
+class QAction;
+class QMenu;
+class QTableView;
+struct NavNode;
+struct RowRecord;
+
+class CZanEditorView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Command ids of menus 138 and 156; each action carries its id in data().
+    enum CommandId {
+        IdEditChannel = 32784,
+        IdMoveUp = 32785,
+        IdMoveDown = 32786,
+        IdMoveChannel = 32787,
+        IdSwitchChannel = 32788,
+        IdInsertChannel = 32789,
+        IdDeleteChannel = 32790,
+        IdEditGroup = 32794,
+        IdRemoveItem = 32796,
+        IdRenameGroup = 32800,
+    };
+
+    // The dialogs behind Edit Channel (node, slot-list index), Insert Channel (node, insertion
+    // index) and Edit Group (node, group number). True when the dialog ended with OK.
+    using NodeDialogHook = std::function<bool(NavNode &node, int index)>;
+
+    explicit CZanEditorView(EditorContext &context, QWidget *parent = nullptr);
+    ~CZanEditorView() override;
+
+    EditorContext &Context() const { return m_context; }
+
+    // --- the list ---
+    // Rebuilds the columns from the program layout (the only kind the list shows).
+    void SetupListColumns(int kind = 2);
+    void FillChannelList(NavNode *node);
+    void RefreshChannelRow(NavNode *node, int row, int index);
+    // Deletes every row. The list also forgets its node: the navigator frees its nodes after a
+    // clear, and a later filter switch must not refill from a freed node.
+    void ClearChannelList();
+    void SelectChannelRow(int row, bool keepFocus = true);
+    bool SwapChannelRows(int a, int b);
+    void SetServiceFilter(int filter);
+    int ServiceFilter() const { return m_serviceFilter; }
+    NavNode *CurrentNode() const { return m_currentNode; }
+    int ColumnKind() const { return m_columnKind; }
+    QTableView *Table() const { return m_table; }
+    ChannelListModel *Model() const { return m_model; }
+    int RowCount() const;
+    // The first row in the selected state, or -1; and every selected row, ascending.
+    int FirstSelectedRow() const;
+    std::vector<int> SelectedRows() const;
+    const RowRecord *Record(int row) const;
+    // The 32 group keys and names, rebuilt at every fill; read by the program dialog.
+    const FavouriteNameTable &FavouriteNames() const { return m_favouriteNames; }
+
+    // --- refreshing after an undo or redo step ---
+    // Recomputes the current node's slot list from the database and fills the list again.
+    void RefillCurrentNode();
+    // Rewrites the rows that show either slot.
+    void RefreshSlotRows(int slotA, int slotB);
+    // Selects the row showing this program slot, if there is one.
+    void SelectSlotRow(int slot);
+    void RebuildFavouriteNames();
+
+    // --- commands ---
+    QList<QAction *> ChannelActions() const;  // menu 138
+    QList<QAction *> GroupActions() const;    // menu 156
+    QAction *Action(int commandId) const;
+    // Sets the enable states of the pop-up for a right click at `pos` (viewport coordinates) and
+    // returns the menu to show, or null when no menu belongs there. ShowPopupMenu runs it.
+    QMenu *PreparePopupMenu(const QPoint &pos);
+    // Whether a key press of this key (with its modifiers) may run its command now.
+    bool KeyAllowed(int key, Qt::KeyboardModifiers modifiers) const;
+
+    void SetEditChannelHook(NodeDialogHook hook) { m_editChannelHook = std::move(hook); }
+    void SetInsertChannelHook(NodeDialogHook hook) { m_insertChannelHook = std::move(hook); }
+    void SetEditGroupHook(NodeDialogHook hook) { m_editGroupHook = std::move(hook); }
+
+public Q_SLOTS:
+    void EditChannel();
+    void MoveUp();
+    void MoveDown();
+    void MoveChannel();
+    void SwitchChannel();
+    void InsertChannel();
+    void DeleteChannel();
+    void EditGroup();
+    void RemoveItem();
+    void RenameGroup();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateActions();
+    QAction *AddAction(int id, const QString &text, const QList<QKeySequence> &keys, void (CZanEditorView::*slot)());
+    void ShowPopupMenu(const QPoint &pos);
+    void OnDoubleClicked(const QModelIndex &index);
+    void EnableAllActions();
+    void RebuildNodeSlots(NavNode &node) const;
+    // The row's slot-list index and node, when it has both and the index lies in the list.
+    bool RowSlot(int row, NavNode *&node, int &index, int &slot) const;
+    bool SwapRows(int a, int b, const QString &commandText);
+    int TargetRowFromPrompt(int selected);
+    void ApplyColumnWidths();
+
+    EditorContext &m_context;
+    QTableView *m_table = nullptr;
+    ChannelListModel *m_model = nullptr;
+    int m_columnKind = 2;
+    int m_serviceFilter = 2;
+    NavNode *m_currentNode = nullptr;
+    std::vector<ListFieldColumn> m_fields;  // the shown program fields, column 1 first
+    FavouriteNameTable m_favouriteNames;
+
+    QMenu *m_programMenu = nullptr;  // 138
+    QMenu *m_groupMenu = nullptr;    // 156
+    QList<QAction *> m_channelActions;
+    QList<QAction *> m_groupActions;
+
+    NodeDialogHook m_editChannelHook;
+    NodeDialogHook m_insertChannelHook;
+    NodeDialogHook m_editGroupHook;
+};
