@@ -1,0 +1,231 @@
+// The satellite dialog's window: moves values between its controls and SatelliteInfoForm.
+#include "editors/CSatelliteInfoDlg.h"
+
+#include "core/UserPrompt.h"
+#include "database/CChannelDb.h"
+#include "editors/NavNode.h"
+#include "layout/FieldDesc.h"
+#include "shell/DatabaseEditCommand.h"
+#include "shell/EditorContext.h"
+
+#include "ui_CSatelliteInfoDlg.h"
+
+#include <QCloseEvent>
+#include <QUndoStack>
+
+namespace {
+
+std::function<void(CSatelliteInfoDlg &)> g_testScript;
+
+} // namespace
+
+CSatelliteInfoDlg::CSatelliteInfoDlg(EditorContext &context, NavNode &node, SatelliteInfoMode mode, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CSatelliteInfoDlg>()), m_context(context), m_node(node),
+      m_mode(mode)
+{
+    m_ui->setupUi(this);
+    m_ui->nameEdit->setMaxLength(SatelliteInfoForm::NameCapacity(context.Database()));
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CSatelliteInfoDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CSatelliteInfoDlg::reject);
+    connect(m_ui->resetButton, &QPushButton::clicked, this, &CSatelliteInfoDlg::OnReset);
+    connect(m_ui->lnbTypeCombo, &QComboBox::currentIndexChanged, this, &CSatelliteInfoDlg::OnLnbTypeChanged);
+    LoadOrPrepare();
+    ShowValues();
+}
+
+CSatelliteInfoDlg::~CSatelliteInfoDlg() = default;
+
+void CSatelliteInfoDlg::SetTestScript(std::function<void(CSatelliteInfoDlg &)> script)
+{
+    g_testScript = std::move(script);
+}
+
+QWidget *CSatelliteInfoDlg::Control(int controlId) const
+{
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        const QVariant id = child->property("controlId");
+        if (id.isValid() && id.toInt() == controlId)
+            return child;
+    }
+    return nullptr;
+}
+
+void CSatelliteInfoDlg::LoadOrPrepare()
+{
+    if (m_mode == SatelliteInfoMode::New) {
+        SatelliteInfoForm::Prepare(m_values);
+        return;
+    }
+    bool orbitOutOfRange = false;
+    SatelliteInfoForm::Load(m_context.Database(), m_node, m_values, orbitOutOfRange);
+    if (orbitOutOfRange)
+        m_context.Prompt().ShowMessage(QStringLiteral("BUG"));
+}
+
+void CSatelliteInfoDlg::ShowTable(QComboBox *combo, const SatelliteListTable &table, int row)
+{
+    combo->clear();
+    for (const SatelliteListRow &entry : table)
+        combo->addItem(entry.text, entry.value);
+    combo->setCurrentIndex(row >= 0 && size_t(row) < table.size() ? row : -1);
+}
+
+void CSatelliteInfoDlg::ShowValues()
+{
+    m_showing = true;
+    const SatelliteInfoValues &v = m_values;
+    m_ui->nameEdit->setText(v.name);
+    m_ui->selectedCheck->setChecked(v.selected);
+    m_ui->tunerCombo->setCurrentIndex(v.tunerRow >= 0 && v.tunerRow < m_ui->tunerCombo->count() ? v.tunerRow : -1);
+    ShowTable(m_ui->lnbTypeCombo, LnbTypeTable(), v.lnbTypeRow);
+    ShowTable(m_ui->firstFrequencyCombo, LnbFrequencyTable(), v.firstFrequencyRow);
+    if (v.secondFrequencyFilled)
+        ShowTable(m_ui->secondFrequencyCombo, LnbFrequencyTable(), v.secondFrequencyRow);
+    else
+        m_ui->secondFrequencyCombo->clear();
+    m_ui->positionEdit->setText(QString::number(v.position));
+    ShowTable(m_ui->eastWestCombo, EastWestTable(), v.eastWestRow);
+    ShowTable(m_ui->diseqcCombo, DiseqcTable(), v.diseqcRow);
+    ShowTable(m_ui->k22Combo, K22Table(), v.k22Row);
+    ShowTable(m_ui->v12Combo, V12Table(), v.v12Row);
+    ShowTable(m_ui->toneburstCombo, ToneburstTable(), v.toneburstRow);
+    m_ui->longitudeEdit->setText(SatelliteInfoForm::FormatLongitude(v.longitude));
+
+    // The terrestrial satellite is shown read-only.
+    for (QWidget *input : {static_cast<QWidget *>(m_ui->nameEdit), static_cast<QWidget *>(m_ui->selectedCheck),
+                           static_cast<QWidget *>(m_ui->tunerCombo), static_cast<QWidget *>(m_ui->lnbTypeCombo),
+                           static_cast<QWidget *>(m_ui->firstFrequencyCombo),
+                           static_cast<QWidget *>(m_ui->positionEdit), static_cast<QWidget *>(m_ui->longitudeEdit),
+                           static_cast<QWidget *>(m_ui->eastWestCombo), static_cast<QWidget *>(m_ui->diseqcCombo),
+                           static_cast<QWidget *>(m_ui->k22Combo), static_cast<QWidget *>(m_ui->v12Combo),
+                           static_cast<QWidget *>(m_ui->toneburstCombo)})
+        input->setEnabled(v.inputsEnabled);
+    m_ui->secondFrequencyCombo->setEnabled(v.secondFrequencyEnabled);
+    m_showing = false;
+}
+
+void CSatelliteInfoDlg::TakeValues()
+{
+    SatelliteInfoValues &v = m_values;
+    v.name = m_ui->nameEdit->text();
+    v.selected = m_ui->selectedCheck->isChecked();
+    v.tunerRow = m_ui->tunerCombo->currentIndex();
+    v.lnbTypeRow = m_ui->lnbTypeCombo->currentIndex();
+    v.firstFrequencyRow = m_ui->firstFrequencyCombo->currentIndex();
+    v.secondFrequencyFilled = m_ui->secondFrequencyCombo->count() > 0;
+    v.secondFrequencyRow = m_ui->secondFrequencyCombo->currentIndex();
+    v.secondFrequencyEnabled = m_ui->secondFrequencyCombo->isEnabled();
+    v.eastWestRow = m_ui->eastWestCombo->currentIndex();
+    v.diseqcRow = m_ui->diseqcCombo->currentIndex();
+    v.k22Row = m_ui->k22Combo->currentIndex();
+    v.v12Row = m_ui->v12Combo->currentIndex();
+    v.toneburstRow = m_ui->toneburstCombo->currentIndex();
+}
+
+void CSatelliteInfoDlg::OnLnbTypeChanged(int row)
+{
+    if (m_showing || row < 0)
+        return;
+    TakeValues();
+    SatelliteInfoForm::ChooseLnbType(m_values, row);
+    m_showing = true;
+    ShowTable(m_ui->firstFrequencyCombo, LnbFrequencyTable(), m_values.firstFrequencyRow);
+    if (m_values.secondFrequencyFilled)
+        ShowTable(m_ui->secondFrequencyCombo, LnbFrequencyTable(), m_values.secondFrequencyRow);
+    else
+        m_ui->secondFrequencyCombo->clear();
+    m_ui->secondFrequencyCombo->setEnabled(m_values.secondFrequencyEnabled);
+    m_showing = false;
+}
+
+void CSatelliteInfoDlg::OnReset()
+{
+    LoadOrPrepare();
+    ShowValues();
+}
+
+void CSatelliteInfoDlg::FocusControl(SatelliteInfoControl control)
+{
+    QLineEdit *edit = nullptr;
+    switch (control) {
+    case SatelliteInfoControl::Name:
+        edit = m_ui->nameEdit;
+        break;
+    case SatelliteInfoControl::Position:
+        edit = m_ui->positionEdit;
+        break;
+    case SatelliteInfoControl::Longitude:
+        edit = m_ui->longitudeEdit;
+        break;
+    case SatelliteInfoControl::None:
+        return;
+    }
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+}
+
+void CSatelliteInfoDlg::accept()
+{
+    TakeValues();
+    const SatelliteInfoCheck check =
+        SatelliteInfoForm::Validate(m_ui->positionEdit->text(), m_ui->longitudeEdit->text(),
+                                    SatelliteInfoForm::NameCapacity(m_context.Database()), m_values);
+    if (!check.Ok()) {
+        m_context.Prompt().ShowMessage(check.message);
+        FocusControl(check.control);
+        return;
+    }
+    m_okFlag = EndedWithOk;
+    QDialog::accept();
+}
+
+void CSatelliteInfoDlg::reject()
+{
+    m_okFlag = EndedWithCancel;
+    QDialog::reject();
+}
+
+void CSatelliteInfoDlg::closeEvent(QCloseEvent *event)
+{
+    QDialog::closeEvent(event);  // rejects
+    if (event->isAccepted())
+        m_okFlag = ClosedByCloseBox;
+}
+
+bool CSatelliteInfoDlg::WriteSatellite(const std::function<void()> &refresh)
+{
+    CChannelDb &db = m_context.Database();
+    const SatelliteWriteOutcome outcome = SatelliteInfoForm::Write(db, m_node, m_mode, m_values);
+    if (!outcome.written) {
+        m_context.Prompt().ShowMessage(outcome.message);
+        return false;
+    }
+    // The writes are taken back at once and made again by the command's first redo.
+    NodeChange change = outcome.created
+                            ? DatabaseEditCommand::TakeBackCreation(db, KindSatellite, outcome.slot)
+                            : DatabaseEditCommand::TakeBackEdit(db, KindSatellite, outcome.slot, outcome.before);
+    const QString text = outcome.created ? QStringLiteral("Add Satellite") : QStringLiteral("Edit Satellite");
+    m_context.UndoStack().push(new DatabaseEditCommand(db, text, {std::move(change)}, {}, refresh));
+    return true;
+}
+
+bool CSatelliteInfoDlg::Run(EditorContext &context, NavNode &node, SatelliteInfoMode mode,
+                            std::function<void()> refresh, QWidget *parent)
+{
+    if (mode == SatelliteInfoMode::New) {
+        const QString refusal = SatelliteInfoForm::CheckNewSatellite(context.Database());
+        if (!refusal.isEmpty()) {
+            context.Prompt().ShowMessage(refusal);
+            return false;
+        }
+    }
+    CSatelliteInfoDlg dialog(context, node, mode, parent);
+    if (g_testScript)
+        g_testScript(dialog);
+    else
+        dialog.exec();
+    if (dialog.m_okFlag != EndedWithOk)
+        return false;
+    return dialog.WriteSatellite(refresh);
+}

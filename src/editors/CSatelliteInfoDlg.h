@@ -1,0 +1,77 @@
+// The "Satellite Information" dialog (141): edits a satellite record or enters a new one.
+#pragma once
+
+#include "editors/SatelliteInfoForm.h"
+#include "editors/SatelliteInfoTables.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class EditorContext;
+class QComboBox;
+struct NavNode;
+
+namespace Ui {
+class CSatelliteInfoDlg;
+}
+
+class CSatelliteInfoDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // How the dialog ended: Cancel, OK, or the window's close box (which counts as Cancel).
+    enum OkFlag : int {
+        EndedWithCancel = 0,
+        EndedWithOk = 1,
+        ClosedByCloseBox = 2,
+    };
+
+    CSatelliteInfoDlg(EditorContext &context, NavNode &node, SatelliteInfoMode mode, QWidget *parent = nullptr);
+    ~CSatelliteInfoDlg() override;
+
+    // Opens the dialog modally on the node. Edit: the node is the satellite's (kind 3); on OK its
+    // record is rewritten and its label holds the new name. New: the node is empty; when no
+    // satellite id is free the dialog is not shown (a message says why); on OK a record is created
+    // and the node made a complete kind-3 node (index, sat id, label). Either way the writes become
+    // one command on the undo stack, whose undo and redo call `refresh` (it must look the tree up
+    // again: it may not hold the node). True when the dialog ended with OK and the record was written.
+    static bool Run(EditorContext &context, NavNode &node, SatelliteInfoMode mode, std::function<void()> refresh,
+                    QWidget *parent);
+
+    // Test hook: while set, Run calls the script instead of exec(); the script sets controls and
+    // calls accept() or reject(). An empty function restores exec().
+    static void SetTestScript(std::function<void(CSatelliteInfoDlg &)> script);
+
+    // The child control whose controlId property is `controlId`, or null.
+    QWidget *Control(int controlId) const;
+    int OkFlagValue() const { return m_okFlag; }
+    const SatelliteInfoValues &Values() const { return m_values; }
+
+public Q_SLOTS:
+    void accept() override;
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void LoadOrPrepare();
+    void ShowValues();
+    void TakeValues();
+    void OnLnbTypeChanged(int row);
+    void OnReset();
+    void FocusControl(SatelliteInfoControl control);
+    bool WriteSatellite(const std::function<void()> &refresh);
+    static void ShowTable(QComboBox *combo, const SatelliteListTable &table, int row);
+
+    std::unique_ptr<Ui::CSatelliteInfoDlg> m_ui;
+    EditorContext &m_context;
+    NavNode &m_node;
+    SatelliteInfoMode m_mode;
+    SatelliteInfoValues m_values;
+    int m_okFlag = EndedWithCancel;
+    bool m_showing = false;  // controls are being set from the values, not by the user
+};

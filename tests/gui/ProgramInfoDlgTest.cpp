@@ -1,0 +1,468 @@
+// The program dialog through Run on a generated database: controls, rules, checks, writes, undo.
+#include "database/CChannelDb.h"
+#include "database/DatabaseGenerator.h"
+#include "database/FavouriteNameTable.h"
+#include "database/NodeFields.h"
+#include "database/SettingsProfileStore.h"
+#include "database/SlotLists.h"
+#include "editors/CProgramInfoDlg.h"
+#include "layout/LayoutSet.h"
+#include "shell/EditorContext.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QLabel>
+#include <QTest>
+#include <QUndoStack>
+
+namespace {
+
+// The frame's part that the dialog reaches, over a generated database.
+class TestContext : public EditorContext
+{
+public:
+    ScopedWorkingDir dir;
+    ScriptedPrompt prompt;
+    LayoutSet layouts;
+    std::unique_ptr<SettingsProfileStore> profile;
+    std::unique_ptr<CChannelDb> db;
+    QUndoStack stack;
+
+    TestContext()
+    {
+        layouts.ParseTemplate(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/templates/dravel-stb.h"), prompt);
+        profile = std::make_unique<SettingsProfileStore>(dir.Path("profile.ini"));
+        db = std::make_unique<CChannelDb>(layouts, prompt);
+        GeneratorOptions options;
+        options.satellites = 2;
+        options.transponders = 6;
+        options.programs = 60;
+        DatabaseGenerator(layouts).Generate(*db, options);
+    }
+
+    CChannelDb &Database() override { return *db; }
+    const LayoutSet &Layouts() const override { return layouts; }
+    QUndoStack &UndoStack() override { return stack; }
+    UserPrompt &Prompt() override { return prompt; }
+    ProfileStore &Profile() override { return *profile; }
+    NavNode *SelectedNode() override { return nullptr; }
+    void SetGroupItemText(int, const QString &) override {}
+    void SetBusy(bool) override {}
+
+    // The first transponder with at least three programs, as the navigator makes its node.
+    NavNode Transponder()
+    {
+        NavNode node;
+        node.kind = NavTransponder;
+        for (int slot = 0; slot < db->Count(KindTransponder); ++slot) {
+            node.satId = GetNodeIntOrZero(*db, KindTransponder, slot, "sat_id", PositionOrder);
+            node.tpId = GetNodeIntOrZero(*db, KindTransponder, slot, "tp_id", PositionOrder);
+            node.index = slot;
+            node.slots = RebuildSlotList(*db, NavTransponder, node.satId, node.tpId, 0).slots;
+            node.hasSlots = true;
+            if (node.SlotCount() >= 3)
+                break;
+        }
+        return node;
+    }
+
+    FavouriteNameTable Groups() const { return BuildFavouriteNameTable(*db, *profile); }
+
+    std::string Field(int slot, const char *name)
+    {
+        return GetNodeTextByName(*db, KindProgram, slot, name, DeclarationOrder).value_or("<none>");
+    }
+    void Set(int slot, const char *name, const std::string &text)
+    {
+        QVERIFY(SetNodeTextByName(*db, KindProgram, slot, name, text, DeclarationOrder));
+    }
+
+    // Every program record, free slots as empty ones.
+    std::vector<std::vector<uint8_t>> Programs() const
+    {
+        std::vector<std::vector<uint8_t>> all;
+        for (int slot = 0; slot < db->Count(KindProgram); ++slot)
+            all.push_back(db->RecordBytes(KindProgram, slot));
+        return all;
+    }
+};
+
+// The dialog's controls, found by their object names as an assistive tool would see them.
+struct Controls
+{
+    QLineEdit *nameEdit, *serviceIdEdit, *videoPidEdit, *audioPid1Edit, *audioPid2Edit, *audioPid3Edit, *pcrPidEdit;
+    QComboBox *channelTypeCombo, *groupCombo, *scrambleCombo, *factoryCombo;
+    QPushButton *resetButton;
+
+    explicit Controls(CProgramInfoDlg &d)
+        : nameEdit(Find<QLineEdit>(d, "nameEdit")), serviceIdEdit(Find<QLineEdit>(d, "serviceIdEdit")),
+          videoPidEdit(Find<QLineEdit>(d, "videoPidEdit")), audioPid1Edit(Find<QLineEdit>(d, "audioPid1Edit")),
+          audioPid2Edit(Find<QLineEdit>(d, "audioPid2Edit")), audioPid3Edit(Find<QLineEdit>(d, "audioPid3Edit")),
+          pcrPidEdit(Find<QLineEdit>(d, "pcrPidEdit")), channelTypeCombo(Find<QComboBox>(d, "channelTypeCombo")),
+          groupCombo(Find<QComboBox>(d, "groupCombo")), scrambleCombo(Find<QComboBox>(d, "scrambleCombo")),
+          factoryCombo(Find<QComboBox>(d, "factoryCombo")), resetButton(Find<QPushButton>(d, "resetButton"))
+    {
+    }
+
+    template <class T>
+    static T *Find(CProgramInfoDlg &d, const char *name)
+    {
+        T *control = d.findChild<T *>(QString::fromLatin1(name));
+        if (!control)
+            qFatal("no control %s", name);
+        return control;
+    }
+};
+
+// Runs the dialog with the script; true when Run reports a change.
+bool RunDialog(TestContext &c, NavNode &node, int mode, int index, const std::function<void(CProgramInfoDlg &)> &script,
+               int filter = 2, int *refreshed = nullptr)
+{
+    CProgramInfoDlg::SetTestScript(script);
+    const bool changed = CProgramInfoDlg::Run(
+        c, node, mode, index, filter, c.Groups(), [refreshed] { if (refreshed) ++*refreshed; }, nullptr);
+    CProgramInfoDlg::SetTestScript({});
+    return changed;
+}
+
+// Clicks group item `row` in the dropped-down list, as the user does.
+void ClickGroup(CProgramInfoDlg &d, int row)
+{
+    QComboBox *combo = Controls(d).groupCombo;
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    combo->hidePopup();
+}
+
+} // namespace
+
+class ProgramInfoDlgTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { CProgramInfoDlg::SetTestScript({}); }
+
+    void controlsIdsLabelsAndTabOrder()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        ProgramInfoForm form(*c.db, &node, ProgramEditMode, 0, 2, c.Groups());
+        CProgramInfoDlg d(form, c.prompt);
+        QCOMPARE(d.windowTitle(), QStringLiteral("Program Information"));
+        QCOMPARE(d.property("controlId").toInt(), 140);
+        const std::vector<std::pair<int, const char *>> fields = {
+            {1024, "Channel Name"}, {1033, "Channel Type"}, {1026, "Service ID"}, {1027, "Video Pid"},
+            {1028, "Audio Pid1"}, {1029, "Audio Pid2"}, {1030, "Audio Pid3"}, {1031, "PCR Pid"},
+            {1036, "Group"}, {1038, "Scramble"}, {1039, "Factory"}};
+        QList<QLabel *> labels = d.findChildren<QLabel *>();
+        QWidget *previous = nullptr;
+        for (const auto &[id, text] : fields) {
+            QWidget *control = d.ControlById(id);
+            QVERIFY2(control, text);
+            QCOMPARE(control->accessibleName(), QString::fromLatin1(text));
+            const auto label =
+                std::find_if(labels.begin(), labels.end(), [&](QLabel *l) { return l->buddy() == control; });
+            QVERIFY2(label != labels.end(), text);
+            QCOMPARE((*label)->text().remove(QLatin1Char('&')), QString::fromLatin1(text));
+            if (previous) {
+                QWidget *next = previous->nextInFocusChain();
+                while (!(next->focusPolicy() & Qt::TabFocus))
+                    next = next->nextInFocusChain();
+                QCOMPARE(next, control);
+            }
+            previous = control;
+        }
+        auto *ok = qobject_cast<QPushButton *>(d.ControlById(1));
+        QVERIFY(ok && ok->isDefault());
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(qobject_cast<QPushButton *>(d.ControlById(2))->text(), QStringLiteral("Cancel"));
+        QCOMPARE(qobject_cast<QPushButton *>(d.ControlById(1034))->text().remove(QLatin1Char('&')),
+                 QStringLiteral("Reset"));
+        QCOMPARE(Controls(d).channelTypeCombo->count(), 2);
+        QCOMPARE(Controls(d).channelTypeCombo->itemText(1), QStringLiteral("Radio"));
+        QCOMPARE(Controls(d).scrambleCombo->itemText(1), QStringLiteral("Yes"));
+        QCOMPARE(Controls(d).groupCombo->count(), 32);
+        QCOMPARE(Controls(d).groupCombo->itemText(0), QString::fromStdString(c.Groups()[0].name));
+        QCOMPARE(Controls(d).nameEdit->maxLength(), 16);  // what the 32-byte name field holds
+    }
+
+    void editShowsStoredValuesAndWritesOneUndoableEdit()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        const int slot = node.slots[1];
+        c.Set(slot, "Service Name", "Stored");
+        c.Set(slot, "Service Type", "1");
+        c.Set(slot, "Video Pid", "600");
+        c.Set(slot, "Service ID", "0");
+        c.Set(slot, "Favorite Group", "2");
+        c.Set(slot, "Scramble", "0");
+        const auto before = c.Programs();
+        int refreshed = 0;
+        const bool changed = RunDialog(c, node, ProgramEditMode, 1, [&](CProgramInfoDlg &d) {
+            const Controls ui(d);
+            QCOMPARE(ui.nameEdit->text(), QStringLiteral("Stored"));
+            QCOMPARE(ui.channelTypeCombo->currentIndex(), 0);
+            QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("600"));
+            QVERIFY(d.GroupItemTicked(1));
+            QVERIFY(!d.GroupItemTicked(0));
+            QVERIFY(ui.pcrPidEdit->isEnabled());
+            ui.nameEdit->setText(QStringLiteral("Hello"));
+            ui.videoPidEdit->setText(QStringLiteral(" 700 "));
+            ui.audioPid1Edit->setText(QStringLiteral("701"));
+            ui.audioPid2Edit->setText(QStringLiteral("0"));
+            ui.audioPid3Edit->setText(QStringLiteral("0"));
+            ui.pcrPidEdit->setText(QStringLiteral("702"));
+            ui.scrambleCombo->setCurrentIndex(1);
+            ClickGroup(d, 1);  // unticks group 2
+            ClickGroup(d, 0);
+            ClickGroup(d, 2);
+            d.accept();
+        }, 2, &refreshed);
+        QVERIFY(changed);
+        QVERIFY(c.prompt.messages.isEmpty());
+        QCOMPARE(c.Field(slot, "Service Name"), std::string("Hello"));
+        QCOMPARE(c.Field(slot, "name_len"), std::string("10"));
+        QCOMPARE(c.Field(slot, "Video Pid"), std::string("700"));
+        QCOMPARE(c.Field(slot, "Audio Pid1"), std::string("701"));
+        QCOMPARE(c.Field(slot, "PCR Pid"), std::string("702"));
+        QCOMPARE(c.Field(slot, "Favorite Group"), std::string("5"));
+        QCOMPARE(c.Field(slot, "Scramble"), std::string("1"));
+        QCOMPARE(c.stack.count(), 1);
+        QCOMPARE(c.stack.undoText(), QStringLiteral("Edit Channel"));
+        QCOMPARE(refreshed, 1);
+        const auto after = c.Programs();
+        QVERIFY(after != before);
+
+        c.stack.undo();
+        QCOMPARE(c.Programs(), before);
+        QCOMPARE(refreshed, 2);
+        c.stack.redo();
+        QCOMPARE(c.Programs(), after);
+    }
+
+    void groupThirtyTwoAndKeyboardChoosingDoesNotTick()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        const int slot = node.slots[0];
+        c.Set(slot, "Favorite Group", "0");
+        QVERIFY(RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
+            QComboBox *combo = Controls(d).groupCombo;
+            combo->setCurrentIndex(4);      // chosen, not ticked
+            QVERIFY(!d.GroupItemTicked(4));
+            combo->showPopup();
+            QAbstractItemView *view = combo->view();
+            view->setCurrentIndex(view->model()->index(31, 0));
+            QTest::keyClick(view, Qt::Key_Space);  // Space ticks for keyboard users
+            combo->hidePopup();
+            QVERIFY(d.GroupItemTicked(31));
+            d.accept();
+        }));
+        int32_t groups = 0;
+        const int field = c.layouts.FindField(KindProgram, "Favorite Group", DeclarationOrder);
+        QVERIFY(c.db->GetNodeInt(KindProgram, slot, field, groups, 0, DeclarationOrder));
+        QCOMPARE(uint32_t(groups), 2147483648u);
+    }
+
+    void validationMessagesKeepTheDialogOpen()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        const auto before = c.Programs();
+        struct Step {
+            std::vector<std::pair<int, const char *>> texts;  // entered on top of valid values
+            int focused;
+            const char *message;
+        };
+        QVERIFY(!RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
+            d.show();
+            const Controls ui(d);
+            ui.channelTypeCombo->setCurrentIndex(0);
+            const std::vector<std::pair<int, const char *>> valid = {
+                {1026, "0"}, {1027, "100"}, {1028, "101"}, {1029, "0"}, {1030, "0"}, {1031, "102"}, {1024, "Name"}};
+            const std::vector<Step> steps = {
+                {{{1024, ""}}, 1024, "Empty channel name!"},
+                {{{1027, "8191"}}, 1027, "Video Pid: [32,  8190]"},
+                {{{1027, "31"}}, 1027, "Video Pid: [32,  8190]"},
+                {{{1028, "65536"}}, 1028, "Audio Pid1:  [32,  65535]"},
+                {{{1030, "100"}}, 1029, "Audio Pid2:  0 or [32,  65535]"},
+                {{{1029, "31"}}, 1029, "Audio Pid2:  0 or [32,  65535]"},
+                {{{1029, "200"}, {1030, "31"}}, 1030, "Audio Pid3:  0 or [32,  65535]"},
+                {{{1031, "8192"}}, 1031, "PCR Pid: [32,  8191]"},
+                {{{1031, "31"}}, 1031, "PCR Pid: [32,  8191]"},
+                {{{1031, "12x"}}, 1031, "Please enter an integer."},
+                {{{1026, "0x10"}}, 1026, "Please enter an unsigned integer."},
+                {{{1026, "-1"}}, 1026, "Please enter an unsigned integer."},
+            };
+            auto enter = [&](const std::vector<std::pair<int, const char *>> &texts) {
+                for (const auto &[id, text] : texts)
+                    qobject_cast<QLineEdit *>(d.ControlById(id))->setText(QString::fromLatin1(text));
+            };
+            for (const Step &step : steps) {
+                enter(valid);
+                enter(step.texts);
+                c.prompt.messages.clear();
+                d.accept();
+                QCOMPARE(c.prompt.messages, QStringList {QString::fromLatin1(step.message)});
+                QVERIFY(d.isVisible());
+                QCOMPARE(d.EndFlag(), int(CProgramInfoDlg::EndedCancel));
+                auto *focused = qobject_cast<QLineEdit *>(d.ControlById(step.focused));
+                QCOMPARE(d.focusWidget(), focused);
+                QCOMPARE(focused->selectedText(), focused->text());
+            }
+            d.reject();
+        }));
+        QCOMPARE(c.Programs(), before);  // Cancel writes nothing
+        QCOMPARE(c.stack.count(), 0);
+    }
+
+    void serviceIdRuleAndItsAcceptance()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        const int slot = node.slots[0];
+        QVERIFY(RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
+            const Controls ui(d);
+            ui.serviceIdEdit->setText(QStringLiteral("0x10"));  // reads as 16
+            for (QLineEdit *e : {ui.videoPidEdit, ui.audioPid1Edit, ui.audioPid2Edit, ui.audioPid3Edit, ui.pcrPidEdit})
+                QVERIFY(!e->isEnabled());
+            ui.serviceIdEdit->setText(QStringLiteral("0"));
+            for (QLineEdit *e : {ui.videoPidEdit, ui.audioPid1Edit, ui.audioPid2Edit, ui.audioPid3Edit, ui.pcrPidEdit})
+                QVERIFY(e->isEnabled());
+            ui.serviceIdEdit->setText(QStringLiteral("1"));
+            for (QLineEdit *e : {ui.videoPidEdit, ui.audioPid1Edit, ui.audioPid2Edit, ui.audioPid3Edit, ui.pcrPidEdit})
+                e->setText(QStringLiteral("0"));
+            d.accept();
+            QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("8191"));  // shown before the dialog ends
+        }));
+        QCOMPARE(c.Field(slot, "Video Pid"), std::string("8191"));
+        QCOMPARE(c.Field(slot, "Audio Pid1"), std::string("8191"));
+        QCOMPARE(c.Field(slot, "PCR Pid"), std::string("8191"));
+        QCOMPARE(c.Field(slot, "Audio Pid2"), std::string("0"));
+        QCOMPARE(c.Field(slot, "Audio Pid3"), std::string("0"));
+        QCOMPARE(c.Field(slot, "Service ID"), std::string("1"));
+    }
+
+    void channelTypeAndFiltersAndReset()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        const int slot = node.slots[0];
+        c.Set(slot, "Service Type", "1");
+        c.Set(slot, "Video Pid", "555");
+        c.Set(slot, "Service ID", "0");
+        c.Set(slot, "Service Name", "Keep");
+        QVERIFY(!RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
+            const Controls ui(d);
+            QVERIFY(ui.channelTypeCombo->isEnabled());
+            ui.channelTypeCombo->setCurrentIndex(1);
+            Q_EMIT ui.channelTypeCombo->activated(1);
+            QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("8191"));
+            QVERIFY(!ui.videoPidEdit->isEnabled());
+            ui.channelTypeCombo->setCurrentIndex(0);
+            Q_EMIT ui.channelTypeCombo->activated(0);
+            QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("555"));
+            QVERIFY(ui.videoPidEdit->isEnabled());
+            ui.nameEdit->setText(QStringLiteral("Typed"));
+            ui.videoPidEdit->setText(QStringLiteral("9"));
+            QTest::mouseClick(ui.resetButton, Qt::LeftButton);
+            QCOMPARE(ui.nameEdit->text(), QStringLiteral("Keep"));
+            QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("555"));
+            d.reject();
+        }));
+        QVERIFY(!RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
+            QVERIFY(!Controls(d).channelTypeCombo->isEnabled());  // TV filter
+            d.reject();
+        }, 1));
+        QVERIFY(!RunDialog(c, node, ProgramInsertMode, 0, [&](CProgramInfoDlg &d) {
+            const Controls ui(d);
+            QVERIFY(!ui.channelTypeCombo->isEnabled());  // radio filter
+            QCOMPARE(ui.channelTypeCombo->currentText(), QStringLiteral("Radio"));
+            QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("8191"));
+            QCOMPARE(ui.nameEdit->text(), QStringLiteral("New Channel"));
+            d.close();  // the close box ends like Cancel
+            QCOMPARE(d.EndFlag(), int(CProgramInfoDlg::EndedClosed));
+        }, 0));
+    }
+
+    void insertCancelOkUndoRedo()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        const auto before = c.Programs();
+        const int live = c.db->LiveCount(KindProgram);
+        const SlotList slots = node.slots;
+        QVERIFY(!RunDialog(c, node, ProgramInsertMode, 1, [](CProgramInfoDlg &d) { d.reject(); }));
+        QCOMPARE(c.Programs(), before);
+        QCOMPARE(node.slots, slots);
+
+        const int expectedId = c.db->FindFreeId(KindProgram, node.satId, node.tpId);
+        int refreshed = 0;
+        QVERIFY(RunDialog(c, node, ProgramInsertMode, 1, [](CProgramInfoDlg &d) {
+            const Controls ui(d);
+            ui.nameEdit->setText(QStringLiteral("Brand New"));
+            ui.videoPidEdit->setText(QStringLiteral("100"));
+            ui.audioPid1Edit->setText(QStringLiteral("101"));
+            ui.pcrPidEdit->setText(QStringLiteral("100"));
+            d.accept();
+        }, 2, &refreshed));
+        QCOMPARE(c.db->LiveCount(KindProgram), live + 1);
+        const int created = node.slots[1];
+        QCOMPARE(node.slots[0], slots[0]);
+        QCOMPARE(node.slots[2], slots[1]);
+        QVERIFY(created >= int(before.size()) || before[size_t(created)].empty());
+        QCOMPARE(c.Field(created, "Service Name"), std::string("Brand New"));
+        QCOMPARE(c.Field(created, "sat_id"), std::to_string(node.satId));
+        QCOMPARE(c.Field(created, "tp_id"), std::to_string(node.tpId));
+        QCOMPARE(c.Field(created, "prog_id"), std::to_string(expectedId));
+        QCOMPARE(c.stack.undoText(), QStringLiteral("Insert Channel"));
+        QCOMPARE(refreshed, 1);
+        const std::vector<uint8_t> record = c.db->RecordBytes(KindProgram, created);
+
+        c.stack.undo();
+        QVERIFY(!c.db->IsUsed(KindProgram, created));
+        QCOMPARE(c.db->LiveCount(KindProgram), live);
+        for (size_t s = 0; s < before.size(); ++s)
+            QCOMPARE(c.db->RecordBytes(KindProgram, int(s)), before[s]);
+        c.stack.redo();
+        QCOMPARE(c.db->RecordBytes(KindProgram, created), record);
+    }
+
+    void fullTransponderRefusesANewProgram()
+    {
+        TestContext c;
+        NavNode node = c.Transponder();
+        for (int id = 1; id <= 1023; ++id) {
+            if (c.db->FindFreeId(KindProgram, node.satId, node.tpId) == 0)
+                break;
+            const int slot = c.db->AllocateNode(KindProgram);
+            c.Set(slot, "sat_id", std::to_string(node.satId));
+            c.Set(slot, "tp_id", std::to_string(node.tpId));
+            c.Set(slot, "prog_id", std::to_string(c.db->FindFreeId(KindProgram, node.satId, node.tpId)));
+        }
+        QCOMPARE(c.db->FindFreeId(KindProgram, node.satId, node.tpId), 0);
+        const auto before = c.Programs();
+        bool shown = false;
+        QVERIFY(!RunDialog(c, node, ProgramInsertMode, 0, [&](CProgramInfoDlg &d) {
+            shown = true;
+            d.accept();
+        }));
+        QVERIFY(!shown);
+        QCOMPARE(c.prompt.messages.size(), 1);
+        QVERIFY(c.prompt.messages[0].contains(QStringLiteral("1023")));
+        QCOMPARE(c.Programs(), before);
+        QCOMPARE(c.stack.count(), 0);
+    }
+};
+
+QTEST_MAIN(ProgramInfoDlgTest)
+#include "ProgramInfoDlgTest.moc"
