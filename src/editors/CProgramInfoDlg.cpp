@@ -44,7 +44,7 @@ void FillCombo(QComboBox *combo, const std::array<ProgramListRow, N> &table)
 } // namespace
 
 CProgramInfoDlg::CProgramInfoDlg(ProgramInfoForm &form, UserPrompt &prompt, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CProgramInfoDlg>()), m_form(form), m_prompt(prompt)
+    : CNodeDialog(parent), m_ui(std::make_unique<Ui::CProgramInfoDlg>()), m_form(form), m_prompt(prompt)
 {
     m_ui->setupUi(this);
     m_groupImages = {CheckImage(false), CheckImage(true)};
@@ -93,17 +93,6 @@ QIcon CProgramInfoDlg::CheckImage(bool ticked) const
 QList<QLineEdit *> CProgramInfoDlg::PidEdits() const
 {
     return {m_ui->videoPidEdit, m_ui->audioPid1Edit, m_ui->audioPid2Edit, m_ui->audioPid3Edit, m_ui->pcrPidEdit};
-}
-
-QWidget *CProgramInfoDlg::ControlById(int controlId) const
-{
-    const QList<QWidget *> children = findChildren<QWidget *>();
-    for (QWidget *child : children) {
-        const QVariant id = child->property("controlId");
-        if (id.isValid() && id.toInt() == controlId)
-            return child;
-    }
-    return nullptr;
 }
 
 void CProgramInfoDlg::FillLists()
@@ -272,21 +261,7 @@ void CProgramInfoDlg::accept()
     }
     ShowValues(*values);
     m_accepted = *values;
-    m_okFlag = EndedOk;
-    QDialog::accept();
-}
-
-void CProgramInfoDlg::reject()
-{
-    m_okFlag = EndedCancel;
-    QDialog::reject();
-}
-
-void CProgramInfoDlg::closeEvent(QCloseEvent *event)
-{
-    QDialog::closeEvent(event);
-    if (event->isAccepted())
-        m_okFlag = EndedClosed;
+    AcceptChecked();
 }
 
 bool CProgramInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int index, int serviceFilter,

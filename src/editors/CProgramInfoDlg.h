@@ -3,7 +3,7 @@
 
 #include "editors/ProgramInfoForm.h"
 
-#include <QDialog>
+#include "editors/CNodeDialog.h"
 #include <QIcon>
 
 #include <functional>
@@ -18,13 +18,12 @@ class QLineEdit;
 class QStandardItemModel;
 class UserPrompt;
 
-class CProgramInfoDlg : public QDialog
+class CProgramInfoDlg : public CNodeDialog
 {
     Q_OBJECT
 
 public:
     // How the dialog ended: Cancel, OK, or the window's close box.
-    enum OkFlag { EndedCancel = 0, EndedOk = 1, EndedClosed = 2 };
 
     CProgramInfoDlg(ProgramInfoForm &form, UserPrompt &prompt, QWidget *parent = nullptr);
     ~CProgramInfoDlg() override;
@@ -42,7 +41,6 @@ public:
 
     Ui::CProgramInfoDlg &Controls() { return *m_ui; }
     ProgramInfoForm &Form() { return m_form; }
-    int EndFlag() const { return m_okFlag; }
     // The values OK took from the controls (after its Service ID rule).
     const ProgramValues &AcceptedValues() const { return m_accepted; }
 
@@ -50,14 +48,11 @@ public:
     void ToggleGroupItem(int item);
     bool GroupItemTicked(int item) const;
     // The control with this id, or null.
-    QWidget *ControlById(int controlId) const;
 
 public Q_SLOTS:
     void accept() override;
-    void reject() override;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -79,5 +74,4 @@ private:
     QStandardItemModel *m_groupModel = nullptr;
     std::array<QIcon, 2> m_groupImages;  // 0 an empty box, 1 a box with a tick
     ProgramValues m_accepted;
-    int m_okFlag = EndedCancel;
 };

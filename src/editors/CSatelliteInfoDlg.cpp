@@ -20,7 +20,7 @@ std::function<void(CSatelliteInfoDlg &)> g_testScript;
 } // namespace
 
 CSatelliteInfoDlg::CSatelliteInfoDlg(EditorContext &context, NavNode &node, SatelliteInfoMode mode, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CSatelliteInfoDlg>()), m_context(context), m_node(node),
+    : CNodeDialog(parent), m_ui(std::make_unique<Ui::CSatelliteInfoDlg>()), m_context(context), m_node(node),
       m_mode(mode)
 {
     m_ui->setupUi(this);
@@ -38,17 +38,6 @@ CSatelliteInfoDlg::~CSatelliteInfoDlg() = default;
 void CSatelliteInfoDlg::SetTestScript(std::function<void(CSatelliteInfoDlg &)> script)
 {
     g_testScript = std::move(script);
-}
-
-QWidget *CSatelliteInfoDlg::Control(int controlId) const
-{
-    const QList<QWidget *> children = findChildren<QWidget *>();
-    for (QWidget *child : children) {
-        const QVariant id = child->property("controlId");
-        if (id.isValid() && id.toInt() == controlId)
-            return child;
-    }
-    return nullptr;
 }
 
 void CSatelliteInfoDlg::LoadOrPrepare()
@@ -176,21 +165,7 @@ void CSatelliteInfoDlg::accept()
         FocusControl(check.control);
         return;
     }
-    m_okFlag = EndedWithOk;
-    QDialog::accept();
-}
-
-void CSatelliteInfoDlg::reject()
-{
-    m_okFlag = EndedWithCancel;
-    QDialog::reject();
-}
-
-void CSatelliteInfoDlg::closeEvent(QCloseEvent *event)
-{
-    QDialog::closeEvent(event);  // rejects
-    if (event->isAccepted())
-        m_okFlag = ClosedByCloseBox;
+    AcceptChecked();
 }
 
 bool CSatelliteInfoDlg::WriteSatellite(const std::function<void()> &refresh)
@@ -225,7 +200,7 @@ bool CSatelliteInfoDlg::Run(EditorContext &context, NavNode &node, SatelliteInfo
         g_testScript(dialog);
     else
         dialog.exec();
-    if (dialog.m_okFlag != EndedWithOk)
+    if (!dialog.EndedWithOk())
         return false;
     return dialog.WriteSatellite(refresh);
 }

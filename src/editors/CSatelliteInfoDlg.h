@@ -4,7 +4,7 @@
 #include "editors/SatelliteInfoForm.h"
 #include "editors/SatelliteInfoTables.h"
 
-#include <QDialog>
+#include "editors/CNodeDialog.h"
 
 #include <functional>
 #include <memory>
@@ -17,18 +17,11 @@ namespace Ui {
 class CSatelliteInfoDlg;
 }
 
-class CSatelliteInfoDlg : public QDialog
+class CSatelliteInfoDlg : public CNodeDialog
 {
     Q_OBJECT
 
 public:
-    // How the dialog ended: Cancel, OK, or the window's close box (which counts as Cancel).
-    enum OkFlag : int {
-        EndedWithCancel = 0,
-        EndedWithOk = 1,
-        ClosedByCloseBox = 2,
-    };
-
     CSatelliteInfoDlg(EditorContext &context, NavNode &node, SatelliteInfoMode mode, QWidget *parent = nullptr);
     ~CSatelliteInfoDlg() override;
 
@@ -46,16 +39,12 @@ public:
     static void SetTestScript(std::function<void(CSatelliteInfoDlg &)> script);
 
     // The child control whose controlId property is `controlId`, or null.
-    QWidget *Control(int controlId) const;
-    int OkFlagValue() const { return m_okFlag; }
     const SatelliteInfoValues &Values() const { return m_values; }
 
 public Q_SLOTS:
     void accept() override;
-    void reject() override;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void LoadOrPrepare();
@@ -72,6 +61,5 @@ private:
     NavNode &m_node;
     SatelliteInfoMode m_mode;
     SatelliteInfoValues m_values;
-    int m_okFlag = EndedWithCancel;
     bool m_showing = false;  // controls are being set from the values, not by the user
 };

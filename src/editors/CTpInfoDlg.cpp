@@ -20,7 +20,7 @@ std::function<void(CTpInfoDlg &)> g_testScript;
 } // namespace
 
 CTpInfoDlg::CTpInfoDlg(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CTpInfoDlg>()), m_context(context), m_ordinal(ordinal),
+    : CNodeDialog(parent), m_ui(std::make_unique<Ui::CTpInfoDlg>()), m_context(context), m_ordinal(ordinal),
       m_node(node), m_mode(mode)
 {
     m_ui->setupUi(this);
@@ -123,20 +123,7 @@ void CTpInfoDlg::accept()
         FocusField(EditOf(problem->controlId));
         return;
     }
-    m_okFlag = EndedWithOk;
-    QDialog::accept();
-}
-
-void CTpInfoDlg::reject()
-{
-    m_okFlag = EndedWithCancel;
-    QDialog::reject();
-}
-
-void CTpInfoDlg::closeEvent(QCloseEvent *event)
-{
-    QDialog::closeEvent(event);  // closes as Cancel
-    m_okFlag = ClosedByCloseBox;
+    AcceptChecked();
 }
 
 bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int ordinal, std::function<void()> refresh,
@@ -159,7 +146,7 @@ bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int ordina
         g_testScript(dialog);
     else
         dialog.exec();
-    if (dialog.m_okFlag != EndedWithOk)
+    if (!dialog.EndedWithOk())
         return false;
 
     TpInfoValues values;

@@ -3,7 +3,7 @@
 
 #include "editors/TpInfoForm.h"
 
-#include <QDialog>
+#include "editors/CNodeDialog.h"
 
 #include <functional>
 #include <memory>
@@ -19,13 +19,12 @@ namespace Ui {
 class CTpInfoDlg;
 }
 
-class CTpInfoDlg : public QDialog
+class CTpInfoDlg : public CNodeDialog
 {
     Q_OBJECT
 
 public:
     // How the dialog ended.
-    enum OkFlag { EndedWithCancel = 0, EndedWithOk = 1, ClosedByCloseBox = 2 };
 
     CTpInfoDlg(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent = nullptr);
     ~CTpInfoDlg() override;
@@ -45,7 +44,6 @@ public:
     static void SetTestScript(std::function<void(CTpInfoDlg &)> script);
 
     int Mode() const { return m_mode; }
-    int OkState() const { return m_okFlag; }
     QLineEdit *TpNameEdit() const;
     QLineEdit *FrequencyEdit() const;
     QComboBox *PolarizationCombo() const;
@@ -57,10 +55,8 @@ public:
 
 public Q_SLOTS:
     void accept() override;
-    void reject() override;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FillPolarizationList();
@@ -79,5 +75,4 @@ private:
     int m_ordinal = 0;
     NavNode &m_node;
     int m_mode = TpInfoNew;
-    int m_okFlag = EndedWithCancel;
 };

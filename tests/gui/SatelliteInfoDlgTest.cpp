@@ -62,7 +62,7 @@ public:
 template <typename T>
 T *ControlOf(CSatelliteInfoDlg &dialog, int id)
 {
-    T *control = qobject_cast<T *>(dialog.Control(id));
+    T *control = qobject_cast<T *>(dialog.ControlById(id));
     if (!control)
         qWarning("control %d missing or of another class", id);
     return control;
@@ -141,7 +141,7 @@ private Q_SLOTS:
             {1041, "Second Frequency"}, {1036, "Satellite Position"}, {1037, "Satellite Longitude"},
             {1040, "East / West Flag"}, {1043, "DiSEqC"}, {1042, "22K"}, {1044, "0 / 12V"}, {1045, "Toneburst"}};
         for (const auto &[id, text] : labelled) {
-            QWidget *control = dialog.Control(id);
+            QWidget *control = dialog.ControlById(id);
             QVERIFY2(control, qPrintable(text));
             bool hasBuddy = false;
             for (QLabel *label : dialog.findChildren<QLabel *>())
@@ -165,7 +165,7 @@ private Q_SLOTS:
         const std::vector<int> order {1035, 1056, 1057, 1038, 1039, 1041, 1036, 1037, 1040, 1043, 1042, 1044, 1045,
                                       1046, 1, 2};
         for (size_t i = 0; i + 1 < order.size(); ++i)
-            QCOMPARE(NextTabStop(dialog.Control(order[i])), dialog.Control(order[i + 1]));
+            QCOMPARE(NextTabStop(dialog.ControlById(order[i])), dialog.ControlById(order[i + 1]));
     }
 
     void editShowsTheRecordAndOkWithoutChangesKeepsItsBytes()
@@ -334,7 +334,7 @@ private Q_SLOTS:
         auto tryOk = [&](CSatelliteInfoDlg &d) {
             const int messages = int(c.prompt.messages.size());
             d.accept();
-            flags << d.OkFlagValue();
+            flags << d.EndFlag();
             auto *edit = qobject_cast<QLineEdit *>(d.focusWidget());
             focused << (edit ? edit->objectName() : QString());
             selected << (edit ? edit->selectedText() : QString());
@@ -389,9 +389,9 @@ private Q_SLOTS:
         const std::vector<uint8_t> before = c.db->RecordBytes(KindSatellite, slot);
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             for (int id : {1035, 1056, 1057, 1038, 1039, 1041, 1036, 1037, 1040, 1043, 1042, 1044, 1045})
-                QVERIFY2(!d.Control(id)->isEnabled(), qPrintable(QString::number(id)));
-            QVERIFY(d.Control(1)->isEnabled());
-            QVERIFY(d.Control(1046)->isEnabled());
+                QVERIFY2(!d.ControlById(id)->isEnabled(), qPrintable(QString::number(id)));
+            QVERIFY(d.ControlById(1)->isEnabled());
+            QVERIFY(d.ControlById(1046)->isEnabled());
             d.accept();
         });
         QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
@@ -411,7 +411,7 @@ private Q_SLOTS:
             LongitudeEdit(d)->setText("99.9");
             Choose(d, 1043, "16/16");
             Choose(d, 1038, "User");
-            QTest::mouseClick(qobject_cast<QPushButton *>(d.Control(1046)), Qt::LeftButton);
+            QTest::mouseClick(qobject_cast<QPushButton *>(d.ControlById(1046)), Qt::LeftButton);
             QCOMPARE(NameEdit(d)->text(), node.label);
             QCOMPARE(LongitudeEdit(d)->text(), longitude);
             QCOMPARE(Combo(d, 1043)->currentText(), diseqc);
@@ -425,7 +425,7 @@ private Q_SLOTS:
             NameEdit(d)->setText("Changed");
             Choose(d, 1038, "Universal");
             Choose(d, 1045, "A");
-            QTest::mouseClick(qobject_cast<QPushButton *>(d.Control(1046)), Qt::LeftButton);
+            QTest::mouseClick(qobject_cast<QPushButton *>(d.ControlById(1046)), Qt::LeftButton);
             QCOMPARE(NameEdit(d)->text(), QStringLiteral("New Satellite"));
             QCOMPARE(Combo(d, 1038)->currentText(), QStringLiteral("Standard"));
             QCOMPARE(Combo(d, 1039)->currentText(), QStringLiteral("5150 MHz"));
@@ -466,7 +466,7 @@ private Q_SLOTS:
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             d.show();
             d.close();
-            QCOMPARE(d.OkFlagValue(), int(CSatelliteInfoDlg::ClosedByCloseBox));
+            QCOMPARE(d.EndFlag(), int(CSatelliteInfoDlg::EndedClosed));
         });
         QVERIFY(!CSatelliteInfoDlg::Run(c, cancelled, SatelliteInfoMode::New, {}, nullptr));
         QCOMPARE(Snapshot(*c.db), original);

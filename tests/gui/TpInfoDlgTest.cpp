@@ -267,7 +267,7 @@ private Q_SLOTS:
                 expectedMessages << message;
                 QCOMPARE(f.context.prompt.messages, expectedMessages);
                 QVERIFY(dialog.isVisible());
-                QCOMPARE(dialog.OkState(), int(CTpInfoDlg::EndedWithCancel));
+                QCOMPARE(dialog.EndFlag(), int(CTpInfoDlg::EndedCancel));
                 QCOMPARE(dialog.focusWidget(), field);
                 QCOMPARE(field->selectedText(), field->text());
             };
@@ -365,10 +365,10 @@ private Q_SLOTS:
                 } else {
                     dialog.reject();
                 }
-                okState = dialog.OkState();
+                okState = dialog.EndFlag();
             });
             QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 4, f.Refresh(), nullptr));
-            QCOMPARE(okState, way == 1 ? int(CTpInfoDlg::ClosedByCloseBox) : int(CTpInfoDlg::EndedWithCancel));
+            QCOMPARE(okState, way == 1 ? int(CTpInfoDlg::EndedClosed) : int(CTpInfoDlg::EndedCancel));
             QCOMPARE(node.kind, 0);
             QVERIFY(TransponderTable(db) == table);
             QCOMPARE(db.Used(), used);
