@@ -8,6 +8,8 @@
 #include "link/AbsImage.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
+#include "link/LocalFileCheck.h"
+#include "link/TransferObserver.h"
 #include "link/UploadJob.h"
 
 #include <QFile>
@@ -24,40 +26,58 @@ const char kAbsUsage[] =
     "Walks the chunk chain of a flash image, checks every chunk's CRC and lists the chunks.\n";
 
 const char kProbeUsage[] =
-    "usage: dravel-cli probe --port DEV [--format 1|2]\n"
+    "usage: dravel-cli probe --port DEV [--format 1|2] [--timeout S]\n"
     "\n"
     "Runs the connection test, reads the protocol version and the flash chunk table of the\n"
     "receiver and prints them. The receiver is left in its upgrade mode.\n"
     "\n"
     "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
-    "  --format 1|2   transfer format for receivers that name no version (default 1)\n";
+    "  --format 1|2   transfer format for receivers that name no version (default 1)\n"
+    "  --timeout S    give up when the receiver makes no progress for S seconds (default 30)\n";
 
 const char kDownloadUsage[] =
-    "usage: dravel-cli download FILE(.ddf|.udf|.abs) --port DEV [--format 1|2] [--default-db] [--user-db]\n"
+    "usage: dravel-cli download FILE(.ddf|.udf|.abs) --port DEV [--format 1|2] [--timeout S] [--default-db]\n"
+    "                         [--user-db]\n"
     "\n"
     "Writes a default database (.ddf), a user database image (.udf) or the database chunks of a\n"
     "flash image (.abs) into the receiver, burns its flash and restarts it. Ctrl+C cancels.\n"
     "\n"
     "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
     "  --format 1|2   transfer format for receivers that name no version (default 1)\n"
+    "  --timeout S    give up when the receiver makes no progress for S seconds (default 30)\n"
     "  --default-db   (.abs) load the default database chunk\n"
     "  --user-db      (.abs) load the user database chunk\n"
     "                 without either flag an .abs loads the default database only\n";
 
 const char kUploadUsage[] =
-    "usage: dravel-cli upload OUT(.udf|.ddf|.abs) --port DEV [--format 1|2]\n"
+    "usage: dravel-cli upload OUT(.udf|.ddf|.abs) --port DEV [--format 1|2] [--timeout S]\n"
     "\n"
     "Reads the user database (.udf), the default database (.ddf) or the whole flash (.abs) out\n"
     "of the receiver into OUT and restarts it. A name of four characters or fewer gets \".abs\".\n"
-    "Ctrl+C cancels.\n"
+    "OUT's folder must be writable before the receiver is touched; when OUT cannot be written\n"
+    "after the dump, the data is saved beside it as NAME.recovered.EXT (or in the temporary\n"
+    "folder). Ctrl+C, SIGTERM and SIGHUP cancel.\n"
     "\n"
     "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
-    "  --format 1|2   transfer format for receivers that name no version (default 1)\n";
+    "  --format 1|2   transfer format for receivers that name no version (default 1)\n"
+    "  --timeout S    give up when the receiver makes no progress for S seconds (default 30)\n";
+
+struct LinkCommandSettings {
+    LinkPortSettings port;
+    int format = 1;
+    int stallTimeoutMs = CUpgradeLink::kDefaultStallTimeoutMs;
+    QString device; // as given, for the messages
+};
+
+const QStringList kLinkValuedOptions = {QStringLiteral("--port"), QStringLiteral("--format"),
+                                        QStringLiteral("--timeout")};
 
 // Common options of the commands that use the line; false with a usage error printed.
 bool ParseLinkOptions(CliOptions &options, const QStringList &args, const char *usage, int positionals,
-                      LinkPortSettings &port, int &format, int &status)
+                      LinkCommandSettings &settings, int &status)
 {
+    LinkPortSettings &port = settings.port;
+    int &format = settings.format;
     if (!options.Parse(args)) {
         status = UsageError(usage, options.Error());
         return false;
@@ -88,8 +108,73 @@ bool ParseLinkOptions(CliOptions &options, const QStringList &args, const char *
         return false;
     }
     format = given ? int(*given) : 1;
+    const auto timeout = options.Number("--timeout", 1, 3600);
+    if (!options.Error().isEmpty()) {
+        status = UsageError(usage, options.Error());
+        return false;
+    }
+    if (timeout)
+        settings.stallTimeoutMs = int(*timeout) * 1000;
+    settings.device = device;
     return true;
 }
+
+// The second line under a failure: what the command knows beyond the system's message.
+void PrintDetail(const QString &detail)
+{
+    if (detail.isEmpty())
+        return;
+    ConsoleTransferObserver::EndProgressLine();
+    std::fprintf(stderr, "  %s\n", detail.toUtf8().constData());
+    std::fflush(stderr);
+}
+
+// The reason of a failed link call in words: a receiver that stopped answering, or the status
+// and its text (the receiver's own refusal from 0x10000 on).
+QString LinkFailureDetail(const CUpgradeLink &link, int status)
+{
+    if (status == kLinkOk || status == kLinkUserCanceled)
+        return QString();
+    if (link.Stalled())
+        return QStringLiteral("the receiver stopped answering (no progress for %1 s)")
+            .arg(link.StallTimeoutMs() / 1000);
+    if (status == kLinkTimeout || status == kLinkNoPacket || status == kLinkTargetNotConnected)
+        return QStringLiteral("the receiver stopped answering");
+    std::string text;
+    StatusText(status, text);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    if (unsigned(status) >= kFinalStatusBase)
+        return QStringLiteral("the receiver refused: status %1 (%2)").arg(status).arg(QString::fromStdString(text));
+    return text.empty() ? QStringLiteral("link status %1").arg(status)
+                        : QStringLiteral("link status %1 (%2)").arg(status).arg(QString::fromStdString(text));
+}
+
+// The console observer, with the device named while the connection test waits.
+class LinkConsoleObserver : public ConsoleTransferObserver
+{
+public:
+    LinkConsoleObserver(bool bar, const QString &device) : ConsoleTransferObserver(bar), m_device(device) {}
+
+    void ShowControl(int controlId) override
+    {
+        ConsoleTransferObserver::ShowControl(controlId);
+        if (!m_testing && (controlId == TransferControl::kDownloadTestStep || controlId == TransferControl::kUploadTestStep)) {
+            m_testing = true;
+            PrintTesting(m_device);
+        }
+    }
+
+    static void PrintTesting(const QString &device)
+    {
+        std::fprintf(stderr, "testing connection on %s\u2026\n", device.toUtf8().constData());
+        std::fflush(stderr);
+    }
+
+private:
+    QString m_device;
+    bool m_testing = false;
+};
 
 QString Text16(const std::array<uint8_t, kChunkTextSize> &text)
 {
@@ -136,9 +221,18 @@ int RunAbsCommand(const QStringList &args)
     if (options.Positionals().size() != 1)
         return UsageError(kAbsUsage, QStringLiteral("abs needs exactly one flash image"));
     const QString path = options.Positionals().first();
+    const QString problem = ReadableFileProblem(path);
+    if (!problem.isEmpty()) {
+        const int status = Failure(QStringLiteral("Get File blocks error"));
+        PrintDetail(path + QStringLiteral(": ") + problem);
+        return status;
+    }
     AbsWalk walk;
-    if (WalkAbsChunks(path, walk) == 0)
-        return Failure(QStringLiteral("Get File blocks error"));
+    if (WalkAbsChunks(path, walk) == 0) {
+        const int status = Failure(QStringLiteral("Get File blocks error"));
+        PrintDetail(AbsWalkFailureText(walk));
+        return status;
+    }
     // The walk reads only the numbers; the texts come from the full headers.
     QFile file(path);
     std::vector<ChunkInfo> chunks;
@@ -168,21 +262,28 @@ int RunAbsCommand(const QStringList &args)
 
 int RunProbeCommand(const QStringList &args)
 {
-    CliOptions options({QStringLiteral("--port"), QStringLiteral("--format")}, {});
-    LinkPortSettings port;
-    int format = 1;
+    CliOptions options(kLinkValuedOptions, {});
+    LinkCommandSettings settings;
     int status = ExitOk;
-    if (!ParseLinkOptions(options, args, kProbeUsage, 0, port, format, status))
+    if (!ParseLinkOptions(options, args, kProbeUsage, 0, settings, status))
         return status;
+    const int format = settings.format;
 
     ConsoleTransferObserver::InstallInterruptHandler();
     CUpgradeLink link;
-    if (OpenLinkPort(link, port) != kLinkOk)
+    link.SetStallTimeoutMs(settings.stallTimeoutMs);
+    if (OpenLinkPort(link, settings.port) != kLinkOk)
         return Failure(QStringLiteral("can not open port"));
+    LinkConsoleObserver::PrintTesting(settings.device);
     uint32_t version = 0;
-    if (link.TestConnection(version, nullptr, [] { return ConsoleTransferObserver::Interrupted(); }) != kLinkOk)
-        return Failure(ConsoleTransferObserver::Interrupted() ? QStringLiteral("cancelled")
-                                                              : QStringLiteral("Fail to test port."));
+    const int testStatus = link.TestConnection(version, nullptr, [] { return ConsoleTransferObserver::Interrupted(); });
+    if (testStatus != kLinkOk) {
+        if (ConsoleTransferObserver::Interrupted())
+            return Failure(QStringLiteral("cancelled"));
+        const int failed = Failure(QStringLiteral("Fail to test port."));
+        PrintDetail(LinkFailureDetail(link, testStatus));
+        return failed;
+    }
     std::printf("connection test: protocol %d.%d\n", int(version >> 4), int(version & 15));
     link.SetProtocolVersion(uint8_t(version));
     StbInfo info;
@@ -190,7 +291,9 @@ int RunProbeCommand(const QStringList &args)
     if (infoStatus != kLinkOk) {
         if (info.reportedChunks > kMaxStbChunks)
             return Failure(CoreMessages::TooManyChunks(info.reportedChunks));
-        return Failure(QStringLiteral("Fail to get version."));
+        const int failed = Failure(QStringLiteral("Fail to get version."));
+        PrintDetail(LinkFailureDetail(link, infoStatus));
+        return failed;
     }
     const uint8_t effective = EffectiveVersion(version, format);
     std::printf("transfer protocol version: %d.%d%s\n", effective >> 4, effective & 15,
@@ -203,12 +306,14 @@ int RunProbeCommand(const QStringList &args)
 
 int RunDownloadCommand(const QStringList &args)
 {
-    CliOptions options({QStringLiteral("--port"), QStringLiteral("--format")},
-                       {QStringLiteral("--default-db"), QStringLiteral("--user-db")});
+    CliOptions options(kLinkValuedOptions, {QStringLiteral("--default-db"), QStringLiteral("--user-db")});
     DownloadOptions download;
+    LinkCommandSettings settings;
     int status = ExitOk;
-    if (!ParseLinkOptions(options, args, kDownloadUsage, 1, download.port, download.transferFormat, status))
+    if (!ParseLinkOptions(options, args, kDownloadUsage, 1, settings, status))
         return status;
+    download.port = settings.port;
+    download.transferFormat = settings.format;
     if (options.Has("--default-db") || options.Has("--user-db")) {
         download.loadDefaultDb = options.Has("--default-db");
         download.loadUserDb = options.Has("--user-db");
@@ -220,32 +325,48 @@ int RunDownloadCommand(const QStringList &args)
 
     ConsoleTransferObserver::InstallInterruptHandler();
     ConsolePrompt prompt;
-    ConsoleTransferObserver observer(isatty(STDERR_FILENO) != 0);
+    LinkConsoleObserver observer(isatty(STDERR_FILENO) != 0, settings.device);
     CUpgradeLink link;
+    link.SetStallTimeoutMs(settings.stallTimeoutMs);
     DownloadJob job(link, prompt, observer);
-    if (!job.Run(path, download))
-        return ConsoleTransferObserver::Interrupted() ? Failure(QStringLiteral("cancelled")) : ExitFailed;
+    if (!job.Run(path, download)) {
+        if (ConsoleTransferObserver::Interrupted())
+            return Failure(QStringLiteral("cancelled"));
+        PrintDetail(!job.FailureDetail().isEmpty() ? job.FailureDetail()
+                                                   : LinkFailureDetail(link, job.FailureStatus()));
+        return ExitFailed;
+    }
     std::printf("downloaded %s\n", path.toUtf8().constData());
     return ExitOk;
 }
 
 int RunUploadCommand(const QStringList &args)
 {
-    CliOptions options({QStringLiteral("--port"), QStringLiteral("--format")}, {});
+    CliOptions options(kLinkValuedOptions, {});
     UploadOptions upload;
+    LinkCommandSettings settings;
     int status = ExitOk;
-    if (!ParseLinkOptions(options, args, kUploadUsage, 1, upload.port, upload.transferFormat, status))
+    if (!ParseLinkOptions(options, args, kUploadUsage, 1, settings, status))
         return status;
+    upload.port = settings.port;
+    upload.transferFormat = settings.format;
     const QString path = options.Positionals().first();
+    upload.targetPath = path; // checked before the receiver is touched
 
     ConsoleTransferObserver::InstallInterruptHandler();
     ConsolePrompt prompt;
-    ConsoleTransferObserver observer(isatty(STDERR_FILENO) != 0);
+    LinkConsoleObserver observer(isatty(STDERR_FILENO) != 0, settings.device);
     CUpgradeLink link;
+    link.SetStallTimeoutMs(settings.stallTimeoutMs);
     UploadJob job(link, prompt, observer);
     job.SetStartDelayMs(0); // no dialog to wait for
-    if (!job.Run(upload, [&path](const QString &) { return std::optional<QString>(path); }))
-        return ConsoleTransferObserver::Interrupted() ? Failure(QStringLiteral("cancelled")) : ExitFailed;
+    if (!job.Run(upload, [&path](const QString &) { return std::optional<QString>(path); })) {
+        if (ConsoleTransferObserver::Interrupted())
+            return Failure(QStringLiteral("cancelled"));
+        PrintDetail(!job.FailureDetail().isEmpty() ? job.FailureDetail()
+                                                   : LinkFailureDetail(link, job.FailureStatus()));
+        return ExitFailed;
+    }
     std::printf("saved %s (%lld bytes)\n", job.SavedPath().toUtf8().constData(),
                 static_cast<long long>(QFileInfo(job.SavedPath()).size()));
     return ExitOk;

@@ -8,6 +8,26 @@
 #include <algorithm>
 #include <cstring>
 
+QString AbsWalkFailureText(const AbsWalk &walk)
+{
+    if (walk.failedChunk < 0)
+        return walk.failure;
+    return QString::asprintf("chunk %d (0x%08X): ", walk.failedChunk, walk.failedId) + walk.failure;
+}
+
+namespace {
+
+uint32_t WalkFailed(AbsWalk &walk, int chunk, uint32_t id, const QString &why)
+{
+    walk.chunkCount = 0;
+    walk.failedChunk = chunk;
+    walk.failedId = id;
+    walk.failure = why;
+    return 0;
+}
+
+} // namespace
+
 uint32_t WalkAbsChunks(uint64_t fileSize, const AbsReader &read, AbsWalk &walk)
 {
     walk = AbsWalk {};
@@ -15,34 +35,38 @@ uint32_t WalkAbsChunks(uint64_t fileSize, const AbsReader &read, AbsWalk &walk)
     uint64_t p = 0;
     uint32_t count = 0;
     std::vector<uint8_t> piece(1024);
+    if (fileSize < kChunkHeaderSize)
+        return WalkFailed(walk, -1, 0, QStringLiteral("the file is shorter than one chunk header (128 bytes)"));
     while (p + kChunkHeaderSize <= fileSize) {
         uint8_t head[16];
+        const int index = int(std::min<uint32_t>(count, INT32_MAX));
         if (!read(p, head, sizeof head))
-            return 0;
+            return WalkFailed(walk, index, 0, QStringLiteral("header cannot be read"));
         ChunkInfo info;
         info.id = ByteOrder::ReadBe32(head);
         info.length = ByteOrder::ReadBe32(head + 4);
         info.size = ByteOrder::ReadBe32(head + 8);
         info.crc = ByteOrder::ReadBe32(head + 12);
         if (count > 0 && head[0] + head[1] != 255)
-            return 0;
+            return WalkFailed(walk, index, info.id, QStringLiteral("the second id byte is not the complement of the first"));
         // A size below 16 cannot hold even the numbered part of a header.
         if (info.size != 0 && (info.size < 16 || info.length > info.size - 16))
-            return 0;
+            return WalkFailed(walk, index, info.id,
+                              QString::asprintf("length 0x%08X does not fit its size 0x%08X", info.length, info.size));
         if (info.crc != kNoCrcMark) {
             if (p + 16 + info.length > fileSize)
-                return 0;
+                return WalkFailed(walk, index, info.id, QStringLiteral("runs past the end of the file"));
             uint32_t crc = kCrcStart;
             uint64_t done = 0;
             while (done < info.length) {
                 size_t n = size_t(std::min<uint64_t>(piece.size(), info.length - done));
                 if (!read(p + 16 + done, piece.data(), n))
-                    return 0;
+                    return WalkFailed(walk, index, info.id, QStringLiteral("contents cannot be read"));
                 crc = LinkCrc(crc, piece.data(), n);
                 done += n;
             }
             if (crc != info.crc)
-                return 0;
+                return WalkFailed(walk, index, info.id, QStringLiteral("CRC mismatch"));
         }
         ++count;
         const int type = ChunkTypeOf(info.id);
@@ -63,8 +87,9 @@ uint32_t WalkAbsChunks(uint64_t fileSize, const AbsReader &read, AbsWalk &walk)
             return count;
         p += info.size;
     }
-    walk.chunkCount = 0;
-    return 0;
+    return WalkFailed(walk, -1, 0,
+                      QString::asprintf("the chain runs past the end of the file after %u chunks without a last chunk",
+                                        count));
 }
 
 uint32_t WalkAbsChunks(const uint8_t *bytes, size_t size, AbsWalk &walk)
@@ -82,7 +107,7 @@ uint32_t WalkAbsChunks(const QString &path, AbsWalk &walk)
     walk = AbsWalk {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return 0;
+        return WalkFailed(walk, -1, 0, file.errorString());
     return WalkAbsChunks(uint64_t(file.size()), [&file](uint64_t offset, uint8_t *out, size_t count) {
         if (!file.seek(qint64(offset)))
             return false;

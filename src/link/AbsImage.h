@@ -26,9 +26,18 @@ struct AbsWalk {
     uint64_t userDbOffset = 0;
     uint64_t userDbSize = 0; // its length + 16
     uint64_t fileSize = 0;
+    // Why a walk failed: the chunk (index in the chain, from 0) and its id, or -1 when the
+    // failure is not one chunk's (a file too short, a chain without a last chunk).
+    int failedChunk = -1;
+    uint32_t failedId = 0;
+    QString failure;
 
     static constexpr size_t kMaxListedChunks = 1024;
 };
+
+// "chunk 2 (0x04FB0100): CRC mismatch", or the failure alone when no chunk is to blame;
+// empty after a good walk.
+QString AbsWalkFailureText(const AbsWalk &walk);
 
 // Reads count bytes at offset into out; false when they are not all there.
 using AbsReader = std::function<bool(uint64_t offset, uint8_t *out, size_t count)>;

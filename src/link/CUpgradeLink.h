@@ -6,6 +6,7 @@
 #include "link/LinkStatus.h"
 #include "link/StbInfo.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,10 +22,23 @@ using MessageSink = std::function<void(int level, const std::string &text)>;
 // One link to one STB. Owns the port, the protocol version (0x20 at start) and the packet
 // sequence and retry counters, which run on across transfers. Every call returns a status
 // number (LinkStatus.h), 0 for success. Used by one thread at a time.
+//
+// Besides the per-packet time-outs every exchange has a deadline without progress (the stall
+// time-out, 30 s unless set otherwise): a command whose attempts have taken that long, and a
+// transfer, burn or dump that has not moved on for that long (a frozen or unplugged receiver,
+// or one that answers another exchange), ends with 8 ("Time out when read data!") and Stalled()
+// becomes true. Packets of another exchange never count as progress. A burn that stalls still
+// asks once more ("burn" confirmed, at most 5 x 2 s) before it gives up.
 class CUpgradeLink
 {
 public:
     CUpgradeLink();
+
+    static constexpr int kDefaultStallTimeoutMs = 30000;
+    void SetStallTimeoutMs(int ms) { m_stallTimeoutMs = ms > 0 ? ms : kDefaultStallTimeoutMs; }
+    int StallTimeoutMs() const { return m_stallTimeoutMs; }
+    // True when the last command or bulk call ended because the receiver made no progress.
+    bool Stalled() const { return m_stalled; }
 
     static const char *GetLibraryVersion();
     void SetProtocolVersion(uint8_t version) { m_version = version; }
@@ -103,6 +117,13 @@ private:
     // The sink's words for a failed command attempt: the reason first, a dot for each retry.
     void ReportFailedAttempt(int attempt, int status, const std::string &text);
     void Report(int level, const char *format, ...) __attribute__((format(printf, 3, 4)));
+    // The stall deadline: restarted at the beginning of an exchange and at each sign of progress.
+    void MarkProgress();
+    bool StallExpired();
+
+    int m_stallTimeoutMs = kDefaultStallTimeoutMs;
+    bool m_stalled = false;
+    std::chrono::steady_clock::time_point m_lastProgress {};
 
     CSerialPort m_port;
     uint8_t m_version = 0x20;

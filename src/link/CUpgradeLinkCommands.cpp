@@ -33,6 +33,7 @@ std::string Format(const char *format, uint32_t a, uint32_t b)
 int CUpgradeLink::TestConnection(uint32_t &version, const LinkProgress &progress, const LinkCancel &cancel)
 {
     const std::string command = Format("comtest %d\r", uint32_t(kBannerLength));
+    m_stalled = false;
     LinkPurge();
     for (int attempt = 0; attempt < kConnectionAttempts; ++attempt) {
         if (cancel && cancel())

@@ -57,10 +57,15 @@ int CUpgradeLink::DumpPacketForm(uint8_t *dst, size_t dstSize, uint32_t &length,
     uint64_t received = 0;
     uint32_t k = 0;
     int misses = 0;
+    MarkProgress();
     while (received < total) {
         if (cancel && cancel()) {
             SendStatusPacket(4, 0); // tell the STB to abandon
             return kLinkUserCanceled;
+        }
+        if (StallExpired()) {
+            SendStatusPacket(4, 0);
+            return kLinkTimeout;
         }
         if (misses > 0)
             LinkPurgeTx();
@@ -78,6 +83,7 @@ int CUpgradeLink::DumpPacketForm(uint8_t *dst, size_t dstSize, uint32_t &length,
                 if (total > dstSize)
                     return kLinkDumpLength;
                 k = 1;
+                MarkProgress();
                 continue;
             }
             if (k > 0 && reply.PacketNumber() == k) {
@@ -88,6 +94,7 @@ int CUpgradeLink::DumpPacketForm(uint8_t *dst, size_t dstSize, uint32_t &length,
                 received += payload;
                 ++k;
                 Tell(progress, received, total);
+                MarkProgress();
                 if (misses >= 3) {
                     Report(2, "%s", "OK");
                     misses = 0;
@@ -125,6 +132,7 @@ int CUpgradeLink::DumpWhole(uint8_t *dst, size_t dstSize, uint32_t &length, cons
     length = total;
     if (!LinkWriteByte('O'))
         return kLinkTargetError;
+    m_stalled = false;
     for (uint32_t i = 0; i < total; ++i) {
         if (cancel && cancel())
             return kLinkUserCanceled;
@@ -200,9 +208,14 @@ int CUpgradeLink::DumpBlocks(uint8_t *dst, size_t dstSize, uint32_t &length, con
     std::vector<bool> stored(dstSize / kBlockSize + 1, false);
     uint64_t received = 0;
     std::array<uint8_t, kBlockSize + 4> block {};
+    m_stalled = false;
+    MarkProgress();
     while (received < total) {
         if (cancel && cancel())
             return kLinkUserCanceled;
+        // Damaged headers and blocks are asked for again, but not for ever.
+        if (StallExpired())
+            return kLinkTimeout;
         if (!LinkWriteByte('H'))
             return kLinkSendDataError;
         uint8_t word[4];
@@ -239,6 +252,7 @@ int CUpgradeLink::DumpBlocks(uint8_t *dst, size_t dstSize, uint32_t &length, con
                 if (!stored[number]) {
                     stored[number] = true;
                     received += n;
+                    MarkProgress();
                 }
                 Tell(progress, received, total);
             } else {

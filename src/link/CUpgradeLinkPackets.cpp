@@ -170,8 +170,12 @@ int CUpgradeLink::CommandWithStatus(const std::string &text, int timeoutMs, uint
                                     bool alwaysResend, bool report)
 {
     LinkPurge();
+    m_stalled = false;
+    MarkProgress();
     int status = kLinkGenericError;
     for (int attempt = 0; attempt < 5; ++attempt) {
+        if (attempt > 0 && StallExpired())
+            return kLinkTimeout;
         status = SendCommandPacket(text, alwaysResend || attempt > 0);
         LinkPacket reply;
         if (status == kLinkOk)
@@ -222,9 +226,13 @@ int CUpgradeLink::QueryCommand(const std::string &text, int timeoutMs, uint8_t &
                                std::vector<uint8_t> &data)
 {
     LinkPurge();
+    m_stalled = false;
+    MarkProgress();
     int status = kLinkGenericError;
     bool sendNew = true;
     for (int attempt = 0; attempt < 5; ++attempt) {
+        if (attempt > 0 && StallExpired())
+            return kLinkTimeout;
         status = SendCommandPacket(text, !sendNew);
         sendNew = false;
         LinkPacket reply;

@@ -30,6 +30,20 @@ void CUpgradeLink::Report(int level, const char *format, ...)
     m_sink(level, text);
 }
 
+void CUpgradeLink::MarkProgress()
+{
+    m_lastProgress = std::chrono::steady_clock::now();
+}
+
+bool CUpgradeLink::StallExpired()
+{
+    if (std::chrono::steady_clock::now() - m_lastProgress < std::chrono::milliseconds(m_stallTimeoutMs))
+        return false;
+    m_stalled = true;
+    Report(0, "\r\n->Error:%s", "no progress within the stall time-out");
+    return true;
+}
+
 int CUpgradeLink::LinkOpenPort(int portNumber, int bitRate, int parity, int stopBits)
 {
     return m_port.PortOpen(portNumber, bitRate, parity, stopBits) ? kLinkOk : kLinkCannotConnect;

@@ -59,10 +59,15 @@ int CUpgradeLink::TransferPacketForm(uint8_t *data, uint32_t count, const LinkPr
     uint64_t sent = 0;
     int misses = 0;
     bool ask = false;
+    MarkProgress();
     while (sent < total) {
         if (cancel && cancel()) {
             SendStatusPacket(4, 0); // tell the STB to abandon
             return kLinkUserCanceled;
+        }
+        if (StallExpired()) {
+            SendStatusPacket(4, 0); // a receiver that comes back must not wait for the rest
+            return kLinkTimeout;
         }
         if (misses > 0)
             LinkPurgeTx();
@@ -79,6 +84,7 @@ int CUpgradeLink::TransferPacketForm(uint8_t *data, uint32_t count, const LinkPr
                 sent += block;
                 ++k;
                 Tell(progress, sent, total);
+                MarkProgress();
             }
             if (misses >= 3) {
                 Report(2, "%s", "OK");
@@ -111,11 +117,15 @@ int CUpgradeLink::TransferCharForm(const uint8_t *data, uint32_t count, const Li
         return status;
     uint64_t delivered = 0;
     int refusals = 0;
+    m_stalled = false;
+    MarkProgress();
     while (delivered < count) {
         if (refusals >= 5)
             return kLinkOverrunRetry;
         if (cancel && cancel())
             return kLinkUserCanceled;
+        if (StallExpired())
+            return kLinkTimeout;
         const size_t block = size_t(std::min<uint64_t>(kBlockSize, count - delivered));
         uint8_t crc[4];
         ByteOrder::WriteBe32(crc, LinkCrc(kCrcStart, data + delivered, block));
@@ -128,6 +138,7 @@ int CUpgradeLink::TransferCharForm(const uint8_t *data, uint32_t count, const Li
             delivered += block;
             refusals = 0;
             Tell(progress, delivered, count);
+            MarkProgress();
         } else if (answer == 'E') {
             ++refusals;
         } else {
@@ -162,7 +173,14 @@ int CUpgradeLink::BurnPacketForm(uint32_t total, const LinkProgress &progress)
     if (status != kLinkOk)
         return status;
     int misses = 0;
+    MarkProgress();
+    bool stalled = false;
     while (misses < 5) {
+        // A receiver silent for the whole deadline is asked once more, as after five misses.
+        if (StallExpired()) {
+            stalled = true;
+            break;
+        }
         LinkPacket report;
         int rc = ReceivePacket(report, 10000);
         if (rc != kLinkOk || report.sequence != m_sequence) {
@@ -179,6 +197,7 @@ int CUpgradeLink::BurnPacketForm(uint32_t total, const LinkProgress &progress)
                 return report.StatusCode() == 0 ? kLinkGenericError : int(report.StatusCode());
             if (report.StatusByte() == 2) {
                 misses = 0;
+                MarkProgress();
                 continue;
             }
         } else if (report.type == kPacketData && report.length >= 5) {
@@ -187,6 +206,7 @@ int CUpgradeLink::BurnPacketForm(uint32_t total, const LinkProgress &progress)
                 if (progress)
                     progress(BurnPercent(Kilobytes(report.data.data() + 5), total));
                 misses = 1;
+                MarkProgress();
                 continue;
             }
             if (what == 'F') {
@@ -202,6 +222,10 @@ int CUpgradeLink::BurnPacketForm(uint32_t total, const LinkProgress &progress)
     status = ConfirmCommand("burn\r", 2000, statusByte);
     if (status == kLinkOk && progress)
         progress(100);
+    if (status != kLinkOk && stalled) {
+        m_stalled = true;
+        return kLinkTimeout;
+    }
     return status;
 }
 
@@ -210,7 +234,12 @@ int CUpgradeLink::BurnCharForm(uint32_t total, const LinkProgress &progress)
     int status = CharCommand("burn\r", true, 1000);
     if (status != kLinkOk)
         return status;
+    m_stalled = false;
+    MarkProgress();
     for (;;) {
+        // Bytes other than the reports are ignored, but not for ever.
+        if (StallExpired())
+            return kLinkTimeout;
         uint8_t b = 0;
         if (LinkReadExact(&b, 1, 30000) != 0)
             return kLinkTimeout;
@@ -220,6 +249,7 @@ int CUpgradeLink::BurnCharForm(uint32_t total, const LinkProgress &progress)
                 return kLinkTimeout;
             if (progress)
                 progress(BurnPercent(Kilobytes(digits), total));
+            MarkProgress();
         } else if (b == 'F') {
             if (progress)
                 progress(100);

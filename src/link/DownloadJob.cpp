@@ -76,9 +76,21 @@ bool DownloadJob::TakeStbTable(const StbInfo &info)
     return true;
 }
 
+bool DownloadJob::LinkFail(int status, const QString &message)
+{
+    m_failureStatus = status;
+    return Fail(message);
+}
+
 bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
 {
     m_options = options;
+    m_failureDetail.clear();
+    m_failureStatus = 0;
+    if (!CheckFile(path)) {
+        m_observer.RequestClose();
+        return false;
+    }
     if (OpenLinkPort(m_link, options.port) != kLinkOk) {
         m_prompt.ShowMessage("can not open port");
         m_observer.RequestClose();
@@ -88,17 +100,19 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
     bool ok = [&] {
         m_observer.ShowControl(kDownloadTestStep);
         uint32_t version = 0;
-        if (m_link.TestConnection(version, LinkProgress(), cancel) != kLinkOk)
-            return Fail("Fail to test port.");
+        int status = m_link.TestConnection(version, LinkProgress(), cancel);
+        if (status != kLinkOk)
+            return LinkFail(status, "Fail to test port.");
         m_link.SetProtocolVersion(uint8_t(version));
         m_observer.ShowControl(kDownloadTestDone);
 
         m_observer.ShowControl(kDownloadInfoStep);
         StbInfo info;
-        if (m_link.GetStbInfo(version, info) != kLinkOk) {
+        status = m_link.GetStbInfo(version, info);
+        if (status != kLinkOk) {
             if (info.reportedChunks > kMaxStbChunks)
                 return Fail(CoreMessages::TooManyChunks(info.reportedChunks));
-            return Fail("Fail to get version.");
+            return LinkFail(status, "Fail to get version.");
         }
         const uint8_t effective = EffectiveVersion(version, options.transferFormat);
         m_link.SetProtocolVersion(effective);
@@ -109,12 +123,15 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
 
         if (!PrepareDownloadData(path))
             return false;
-        if (m_link.SetAddress(0) != kLinkOk) {
+        status = m_link.SetAddress(0);
+        if (status != kLinkOk) {
+            m_failureStatus = status;
             m_prompt.ShowMessage("Set address fail");
             return false;
         }
-        if (LoadToSdram() != kLinkOk)
-            return Fail("Download sdram fail.");
+        status = LoadToSdram();
+        if (status != kLinkOk)
+            return LinkFail(status, "Download sdram fail.");
 
         m_observer.ShowControl(kDownloadBurnStep);
         m_observer.ShowControl(kDownloadBurnBar);
@@ -122,8 +139,9 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
         const LinkProgress burnProgress = [this](int percent) {
             m_observer.SetProgress(kDownloadBurnBar, kDownloadBurnPercent, percent);
         };
-        if (m_link.BurnFlash(0x200000, burnProgress) != kLinkOk)
-            return Fail("Burn flash fail");
+        status = m_link.BurnFlash(0x200000, burnProgress);
+        if (status != kLinkOk)
+            return LinkFail(status, "Burn flash fail");
         m_observer.ShowControl(kDownloadBurnDone);
         return true;
     }();

@@ -27,8 +27,20 @@ class DownloadJob
 public:
     DownloadJob(CUpgradeLink &link, UserPrompt &prompt, TransferObserver &observer);
 
-    // The whole download of the file at path; true when the STB burnt it.
+    // The whole download of the file at path; true when the STB burnt it. CheckFile runs
+    // first: a file it refuses never opens the port.
     bool Run(const QString &path, const DownloadOptions &options);
+
+    // The local checks, before anything is sent: the ending is "abs", "ddf" or "udf"; the file
+    // is a regular file that can be read; a ".ddf" or ".udf" passes CheckDatabaseContainer (the
+    // job has no layouts, and the receiver does not use them); an ".abs" walks with good CRCs
+    // and holds the database chunks the options ask for. False with the message shown.
+    bool CheckFile(const QString &path);
+    // What a front end may add below a failure message: the reason of a local refusal, or the
+    // failing chunk of an ".abs" walk; empty when there is nothing to add.
+    const QString &FailureDetail() const { return m_failureDetail; }
+    // The link status of the call that failed the run, 0 when no link call failed.
+    int FailureStatus() const { return m_failureStatus; }
 
     // The steps, public so that they can be checked one by one.
     // Copies the STB's chunk table and finds its two database chunks; refuses (with a
@@ -52,6 +64,9 @@ public:
 
 private:
     bool Fail(const QString &message);
+    bool Refuse(const QString &message, const QString &detail);
+    // Records the status of a failed link call and fails with message.
+    bool LinkFail(int status, const QString &message);
     bool Cancelled() const;
     void FreeBuffers();
     bool PrepareAbs(const QString &path);
@@ -66,6 +81,8 @@ private:
     int m_userIndex = -1;
     std::array<uint8_t, kChunkHeaderSize> m_defaultHeader {};
     std::array<uint8_t, kChunkHeaderSize> m_userHeader {};
+    QString m_failureDetail;
+    int m_failureStatus = 0;
 };
 
 // "%s (Transfer protocol version: %d.%d)"

@@ -7,7 +7,6 @@
 #include "link/DownloadJob.h"
 #include "link/TransferObserver.h"
 
-#include <QSaveFile>
 #include <chrono>
 #include <thread>
 
@@ -68,8 +67,30 @@ QString UploadJob::ChooseRange(const QString &path, const StbInfo &info, UploadR
                 : "The STB reports no default database chunk (0x03FC0100).";
 }
 
+bool UploadJob::LinkFail(int status, const QString &message)
+{
+    m_failureStatus = status;
+    return Fail(message);
+}
+
 bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &choosePath)
 {
+    m_savedPath.clear();
+    m_recoveredPath.clear();
+    m_failureDetail.clear();
+    m_failureStatus = 0;
+    if (!options.targetPath.isEmpty()) {
+        // Known up front: a target that cannot be written never reaches the receiver.
+        const QString refusal = CheckTarget(CompleteSavedPath(options.targetPath), m_failureDetail);
+        if (!refusal.isEmpty()) {
+            if (refusal == "Can not open file!")
+                m_prompt.ShowMessage(refusal, "Warning", UserPrompt::Exclamation);
+            else
+                m_prompt.ShowMessage(refusal);
+            m_observer.RequestClose();
+            return false;
+        }
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(m_startDelayMs));
     if (OpenLinkPort(m_link, options.port) != kLinkOk) {
         m_prompt.ShowMessage("can not open port");
@@ -92,16 +113,18 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     const LinkCancel cancel = [this] { return m_observer.CancelRequested(); };
     m_observer.ShowControl(kUploadTestStep);
     uint32_t version = 0;
-    if (m_link.TestConnection(version, LinkProgress(), cancel) != kLinkOk)
-        return Fail("Fail to test port.");
+    int status = m_link.TestConnection(version, LinkProgress(), cancel);
+    if (status != kLinkOk)
+        return LinkFail(status, "Fail to test port.");
     m_link.SetProtocolVersion(uint8_t(version));
     m_observer.ShowControl(kUploadTestDone);
 
     StbInfo info;
-    if (m_link.GetStbInfo(version, info) != kLinkOk) {
+    status = m_link.GetStbInfo(version, info);
+    if (status != kLinkOk) {
         if (info.reportedChunks > kMaxStbChunks)
             return Fail(CoreMessages::TooManyChunks(info.reportedChunks));
-        return Fail("Fail to get version.");
+        return LinkFail(status, "Fail to get version.");
     }
     const uint8_t effective = EffectiveVersion(version, options.transferFormat);
     m_link.SetProtocolVersion(effective);
@@ -116,36 +139,27 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     m_observer.ShowControl(kUploadDumpPercent);
     m_observer.SetProgress(kUploadDumpBar, kUploadDumpPercent, 0);
 
-    std::optional<QString> chosen = choosePath ? choosePath(filter) : std::nullopt;
+    std::optional<QString> chosen = options.targetPath.isEmpty()
+                                        ? (choosePath ? choosePath(filter) : std::nullopt)
+                                        : std::optional<QString>(options.targetPath);
     if (!chosen || chosen->isEmpty())
         return false;
     m_savedPath = CompleteSavedPath(*chosen);
 
-    UploadRange range;
-    const QString refusal = ChooseRange(m_savedPath, info, range);
-    if (!refusal.isEmpty())
-        return Fail(refusal);
-
-    std::vector<uint8_t> buffer(kBufferSize);
-    uint32_t length = uint32_t(kBufferSize);
-    const LinkProgress progress = [this](int percent) {
-        m_observer.SetProgress(kUploadDumpBar, kUploadDumpPercent, percent);
-    };
-    if (m_link.DumpFlash(buffer.data(), buffer.size(), length, progress, cancel, range.start, range.length)
-        != kLinkOk)
-        return Fail("Upload fail");
+    QString refusal = CheckTarget(m_savedPath, m_failureDetail);
+    if (refusal.isEmpty()) {
+        UploadRange range;
+        refusal = ChooseRange(m_savedPath, info, range);
+        if (refusal.isEmpty())
+            return DumpAndWrite(effective, range);
+    }
+    // Nothing was read: restart the receiver rather than leave it waiting in its upgrade mode.
     m_link.Reboot();
-
-    // Written next to the target and renamed over it: a failed write leaves the old file.
-    QSaveFile file(m_savedPath);
-    const size_t count = std::min<size_t>(length, buffer.size());
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(reinterpret_cast<const char *>(buffer.data()), qint64(count)) != qint64(count)
-        || !file.commit()) {
-        m_prompt.ShowMessage("Can not open file!", "Warning", UserPrompt::Exclamation);
-        m_savedPath.clear();
+    m_savedPath.clear();
+    if (refusal == "Can not open file!") {
+        if (!m_observer.CancelRequested())
+            m_prompt.ShowMessage(refusal, "Warning", UserPrompt::Exclamation);
         return false;
     }
-    m_observer.ShowControl(kUploadDumpDone);
-    return true;
+    return Fail(refusal);
 }

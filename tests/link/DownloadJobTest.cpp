@@ -1,6 +1,7 @@
 // DownloadJob: the STB table checks, building the chunk data from each file type, the SDRAM
 // load order and the failure endings.
 #include "AbsTestImage.h"
+#include "DatabaseTestFile.h"
 #include "PtyStb.h"
 #include "RecordingObserver.h"
 #include "link/CUpgradeLink.h"
@@ -264,9 +265,16 @@ TEST(LinkDownloadRun, PortAndCancelEndings)
     ScriptedPrompt prompt;
     RecordingObserver observer;
     DownloadJob job(link, prompt, observer);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("x.ddf");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(DatabaseContainer());
+    }
     DownloadOptions options;
     options.port.devicePath = "/nonexistent/tty";
-    EXPECT_FALSE(job.Run("x.ddf", options));
+    EXPECT_FALSE(job.Run(file, options));
     EXPECT_EQ(prompt.messages, QStringList {"can not open port"});
     EXPECT_EQ(observer.closeRequests, 1);
     EXPECT_TRUE(observer.shown.empty());
@@ -277,7 +285,7 @@ TEST(LinkDownloadRun, PortAndCancelEndings)
     options.port.devicePath = QString::fromStdString(stb.Path());
     observer.cancel = true;
     prompt.messages.clear();
-    EXPECT_FALSE(job.Run("x.ddf", options));
+    EXPECT_FALSE(job.Run(file, options));
     EXPECT_TRUE(prompt.messages.isEmpty());
     EXPECT_EQ(observer.closeRequests, 2);
     EXPECT_TRUE(observer.WasShown(1011));
@@ -314,6 +322,10 @@ TEST(LinkDownloadRun, MoreThanSixteenChunksAreRefusedBeforeAnythingIsSent)
     DownloadOptions options;
     options.port.devicePath = QString::fromStdString(stb.Path());
     QTemporaryDir dir;
+    QFile file(dir.filePath("x.ddf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(DatabaseContainer());
+    file.close();
     EXPECT_FALSE(job.Run(dir.filePath("x.ddf"), options));
     stb.Join();
     EXPECT_EQ(prompt.messages, QStringList {"The STB reports 17 flash chunks; at most 16 are supported."});

@@ -1,5 +1,6 @@
 // dravel-cli's link commands against the simulated STB: output, exit status, Ctrl+C.
 #include "SimProcess.h"
+#include "link/DatabaseTestFile.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -52,6 +53,9 @@ protected:
         QByteArray bytes(n, 0);
         for (auto &b : bytes)
             b = char(rng());
+        // Databases must pass the download's container check: random bytes behind a valid one.
+        if (!name.endsWith(".abs"))
+            bytes = DatabaseFileOfSize(n, bytes);
         const QString path = dir.filePath(name);
         EXPECT_TRUE(WriteFile(path, bytes));
         return path;

@@ -1,5 +1,6 @@
 // Downloads and uploads against the simulated set-top box of every protocol generation.
 #include "SimProcess.h"
+#include "link/DatabaseTestFile.h"
 #include "link/RecordingObserver.h"
 #include "link/ChunkHeader.h"
 #include "link/CUpgradeLink.h"
@@ -91,8 +92,6 @@ protected:
         return chunk;
     }
 
-    bool IsWholeDump() const { return QString(GetParam().proto) == "0x10"; }
-
     QTemporaryDir dir;
     QString flashPath;
     QByteArray initial;
@@ -131,7 +130,7 @@ QByteArray ModifiedImage(const QByteArray &flash)
 
 TEST_P(LinkEndToEnd, DownloadDdfRebuildsTheDefaultDatabaseChunk)
 {
-    const QByteArray file = Pattern(0x5000, 1);
+    const QByteArray file = DatabaseFileOfSize(0x5000, Pattern(0x5000, 1));
     const QString path = dir.filePath("db.ddf");
     ASSERT_TRUE(WriteFile(path, file));
     ASSERT_TRUE(Download(path)) << prompt.messages.join("|").toStdString();
@@ -148,7 +147,7 @@ TEST_P(LinkEndToEnd, DownloadDdfRebuildsTheDefaultDatabaseChunk)
 
 TEST_P(LinkEndToEnd, DownloadUdfRebuildsTheUserDatabaseChunk)
 {
-    const QByteArray file = Pattern(0x9000, 2);
+    const QByteArray file = DatabaseFileOfSize(0x9000, Pattern(0x9000, 2));
     const QString path = dir.filePath("db.udf");
     ASSERT_TRUE(WriteFile(path, file));
     ASSERT_TRUE(Download(path)) << prompt.messages.join("|").toStdString();
@@ -183,16 +182,15 @@ TEST_P(LinkEndToEnd, UploadsGiveTheFlashRanges)
     ASSERT_TRUE(Upload(abs)) << prompt.messages.join("|").toStdString();
     EXPECT_TRUE(ReadFile(abs) == initial);
 
-    // The whole dump of the oldest boxes has no range: every name gets the whole flash.
+    // The whole dump of the oldest boxes has no range: a database name still gets only its
+    // database, cut out of the whole flash.
     const QString udf = dir.filePath("user.udf");
     ASSERT_TRUE(Upload(udf)) << prompt.messages.join("|").toStdString();
-    const QByteArray userRange = IsWholeDump() ? initial : initial.mid(kUserAt + 0x20080, kUserSize - 0x20080);
-    EXPECT_TRUE(ReadFile(udf) == userRange);
+    EXPECT_TRUE(ReadFile(udf) == initial.mid(kUserAt + 0x20080, kUserSize - 0x20080));
 
     const QString ddf = dir.filePath("default.ddf");
     ASSERT_TRUE(Upload(ddf)) << prompt.messages.join("|").toStdString();
-    const QByteArray defaultRange = IsWholeDump() ? initial : initial.mid(kDefaultAt + 128, kDefaultSize - 128);
-    EXPECT_TRUE(ReadFile(ddf) == defaultRange);
+    EXPECT_TRUE(ReadFile(ddf) == initial.mid(kDefaultAt + 128, kDefaultSize - 128));
     EXPECT_TRUE(prompt.messages.isEmpty());
 }
 

@@ -1,6 +1,7 @@
 // The link against a simulated STB that damages, drops and refuses: results stay exact,
 // refusals and dead lines end the way the user expects.
 #include "SimProcess.h"
+#include "link/DatabaseTestFile.h"
 #include "link/RecordingObserver.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
@@ -47,6 +48,9 @@ protected:
         QByteArray bytes(n, 0);
         for (auto &b : bytes)
             b = char(rng());
+        // Databases must pass the download's container check: random bytes behind a valid one.
+        if (!name.endsWith(".abs"))
+            bytes = DatabaseFileOfSize(n, bytes);
         const QString path = dir.filePath(name);
         EXPECT_TRUE(WriteFile(path, bytes));
         return path;

@@ -51,6 +51,9 @@ public:
         return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
     QByteArray Log() { return m_process.readAllStandardError(); }
+    qint64 Pid() const { return m_process.processId(); }
+    bool WaitFinished(int ms) { return m_process.waitForFinished(ms); }
+    int ExitCode() const { return m_process.exitCode(); }
 
 private:
     QProcess m_process;

@@ -39,7 +39,7 @@ void CharProtocol::Serve()
     auto lastByteAt = PtyLine::Clock::now();
     while (!m_ctx.Done()) {
         const int b = line.ReadByte(50);
-        if (b < 0 || m_ctx.Options().silent)
+        if (b < 0 || m_ctx.Options().silent || m_ctx.Frozen())
             continue;
         if (PtyLine::Clock::now() - lastByteAt > std::chrono::milliseconds(kLineGapMs))
             text.clear();   // leftovers of an abandoned line (the PC sleeps before every command)
@@ -83,6 +83,8 @@ void CharProtocol::Dispatch(const std::string &text)
         return;
     m_ctx.Log("command \"%s\"", command.Text().c_str());
     const std::string &word = command.Word();
+    if (m_ctx.FreezeAt(word) || m_ctx.CountReceived())
+        return;
     if (const uint32_t refusal = m_ctx.RefusalFor(word)) {
         m_ctx.Log("refusing \"%s\" (code %u)", word.c_str(), refusal);
         SendAccept(refusal);
@@ -150,6 +152,8 @@ void CharProtocol::ReceiveRawTransfer(uint32_t n)
             return;
         }
         unit.resize(got);
+        if (m_ctx.CountReceived())
+            return;
         m_ctx.Faults().ApplyRx(unit);
         ++attempts;
         bool good = unit.size() == len + 4

@@ -34,7 +34,7 @@ void PacketProtocol::Serve()
             RepeatBurnEnd();
             continue;
         }
-        if (m_ctx.Options().silent)
+        if (m_ctx.Options().silent || m_ctx.Frozen())
             continue;
         if (b != 'H') {
             HandleTextByte(uint8_t(b));
@@ -64,6 +64,17 @@ void PacketProtocol::Serve()
             continue;
         }
         m_burnEnd.pending = false;
+        if (m_ctx.CountReceived())
+            continue;
+        if (m_ctx.ForeignDue()) {
+            // Another PC on the same line: its connection test ends the running exchange, and
+            // from now on its answers are what this PC's packets meet.
+            Abandon("a foreign exchange took over");
+            m_last = LastCommand();
+            m_foreignSequence = packet.sequence + 1000;
+            Send(StbPacketCodec::MakeStatus(m_foreignSequence, 0, 2, 0));
+            continue;
+        }
         HandlePacket(packet);
     }
 }
@@ -148,8 +159,11 @@ void PacketProtocol::HandlePacket(const SimPacket &packet)
             HandleTransferPacket(packet);
         else if (packet.type == SimPacket::Request && m_dump.active && packet.sequence == m_dump.sequence)
             HandleDumpRequest(packet);
-        else
+        else {
             m_ctx.Log("packet of type %u for no running exchange ignored", packet.type);
+            if (m_foreignSequence != 0)
+                Send(StbPacketCodec::MakeStatus(m_foreignSequence, 0, 2, 0)); // the other exchange's traffic
+        }
         break;
     case SimPacket::Status:
         if (!packet.data.empty() && packet.data[0] == 4)
@@ -182,6 +196,8 @@ void PacketProtocol::HandleCommand(const SimPacket &packet)
     m_last.text = text;
     const StbCommand command = StbCommand::Parse(text);
     m_ctx.Log("command \"%s\" (sequence %u)", command.Text().c_str(), packet.sequence);
+    if (m_ctx.FreezeAt(command.Word()))
+        return;
     if (const uint32_t refusal = m_ctx.RefusalFor(command.Word())) {
         m_ctx.Log("refusing \"%s\" (code %u)", command.Word().c_str(), refusal);
         SendStatus(packet, 1, refusal);

@@ -62,6 +62,7 @@ private:
     StbContext &m_ctx;
     std::string m_text;   // a character-level line (only the connection test comes that way)
     LastCommand m_last;
+    uint32_t m_foreignSequence = 0; // the exchange of another PC, once --foreign-after struck
     Transfer m_transfer;
     Dump m_dump;
     // The end of a burn is repeated while the PC stays silent, so that one lost report

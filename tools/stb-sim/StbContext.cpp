@@ -29,7 +29,7 @@ StbContext::StbContext(const StbOptions &options, PtyLine &line, FlashImage &fla
 
 void StbContext::Send(std::vector<uint8_t> bytes)
 {
-    if (m_options.silent)
+    if (m_options.silent || m_frozen)
         return;
     const int delayMs = m_faults.ApplyTx(bytes);
     if (delayMs > 0)
@@ -40,6 +40,25 @@ void StbContext::Send(std::vector<uint8_t> bytes)
 uint32_t StbContext::RefusalFor(const std::string &word) const
 {
     return (!m_options.refuseCommand.empty() && word == m_options.refuseCommand) ? m_options.finalRefusal : 0;
+}
+
+bool StbContext::CountReceived()
+{
+    ++m_received;
+    if (!m_frozen && m_options.freezeAfter != 0 && m_received >= m_options.freezeAfter) {
+        Log("frozen after %llu received units", static_cast<unsigned long long>(m_received));
+        m_frozen = true;
+    }
+    return m_frozen;
+}
+
+bool StbContext::FreezeAt(const std::string &word)
+{
+    if (m_options.freezeAt.empty() || word != m_options.freezeAt)
+        return false;
+    Log("frozen at \"%s\"", word.c_str());
+    m_frozen = true;
+    return true;
 }
 
 void StbContext::SaveFlash()

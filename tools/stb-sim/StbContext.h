@@ -35,6 +35,15 @@ public:
     bool ExitRequested() const { return m_exitRequested; }
     bool Done() const { return m_exitRequested || m_line.Stopping(); }
 
+    // Fault options on the flow: counts one received unit (packet, command, transfer block);
+    // true once the box is frozen and must neither act nor answer.
+    bool CountReceived();
+    // True (once) when the unit just counted is the one after which a foreign exchange starts.
+    bool ForeignDue() const { return m_options.foreignAfter != 0 && m_received == m_options.foreignAfter; }
+    // Freezes at a command whose word is the one of --freeze-at; true when it did.
+    bool FreezeAt(const std::string &word);
+    bool Frozen() const { return m_frozen; }
+
     void Log(const char *format, ...) const __attribute__((format(printf, 2, 3)));
 
 private:
@@ -44,4 +53,6 @@ private:
     SdramImage m_sdram;
     FaultInjector m_faults;
     bool m_exitRequested = false;
+    bool m_frozen = false;
+    uint64_t m_received = 0;
 };

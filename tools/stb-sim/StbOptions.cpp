@@ -59,6 +59,12 @@ std::string StbOptions::HelpText()
         "  --final-refusal CODE   answer the command named by --refuse-command with status 1\n"
         "  --refuse-command WORD  and CODE (packet form) or 'E' (character level)\n"
         "  --silent               never answer anything (a dead line)\n"
+        "  --freeze-after N       stop answering for good after N received packets, commands\n"
+        "                         or transfer blocks (a receiver that hangs with its line held)\n"
+        "  --freeze-at WORD       stop answering for good when the command WORD arrives\n"
+        "  --foreign-after N      after N received packets another exchange takes the box over:\n"
+        "                         the running one is dropped and stray answers of the other\n"
+        "                         exchange come instead (packet form)\n"
         "  --line-rate BPS        pace both directions at 11 bits per byte at BPS bit/s\n"
         "  --verbose              log every command to stderr\n"
         "  --help                 this text\n";
@@ -144,6 +150,16 @@ bool StbOptions::Parse(int argc, char **argv, StbOptions &o, std::string &error)
             if (!needValue())
                 return false;
             o.refuseCommand = value;
+        } else if (arg == "--freeze-after" || arg == "--foreign-after") {
+            if (!needValue() || !ParseUnsigned(value, UINT32_MAX, u) || u == 0) {
+                error = arg + " takes a count above 0";
+                return false;
+            }
+            (arg == "--freeze-after" ? o.freezeAfter : o.foreignAfter) = uint32_t(u);
+        } else if (arg == "--freeze-at") {
+            if (!needValue())
+                return false;
+            o.freezeAt = value;
         } else if (arg == "--line-rate") {
             if (!needValue() || !ParseUnsigned(value, 100000000, u) || u == 0) {
                 error = "--line-rate takes bits per second";

@@ -21,6 +21,9 @@ struct StbOptions {
     uint32_t finalRefusal = 0;      // code answered to refuseCommand
     std::string refuseCommand;
     bool silent = false;
+    uint32_t freezeAfter = 0;       // stop answering for good after this many received units
+    std::string freezeAt;           // stop answering for good at the first command of this word
+    uint32_t foreignAfter = 0;      // after this many received units another exchange takes over
     uint32_t lineRate = 0;          // bit/s, 0 = full speed
     bool verbose = false;
     bool help = false;
