@@ -9,12 +9,9 @@
 #include "database/SettingsProfileStore.h"
 #include "layout/LayoutSet.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
-#include <filesystem>
+#include <cstdio>
 
 namespace {
 
@@ -25,7 +22,8 @@ const char kUsage[] =
     "65280 bytes; a database without favourite groups gets the 32 groups of the user profile.\n"
     "A \".usd\" made from a \".usd\" keeps the source's favourite sub-chunk and further\n"
     "sub-chunks byte for byte; one made from a \".ddf\" gets the favourite groups the \".ddf\"\n"
-    "holds. OUT is replaced as a whole, and only when the save succeeds.\n"
+    "holds. OUT is replaced as a whole, and only when the save succeeds; it keeps its mode, and a\n"
+    "read-only OUT is refused. On success one line tells what was written.\n"
     "Terrestrial nodes cannot be saved: the question whether to save without them is answered\n"
     "No (nothing is written, exit status 1) unless --yes is given.\n"
     "\n"
@@ -33,37 +31,18 @@ const char kUsage[] =
     "               \"script.ini\" beside the program)\n"
     "  --yes        answer Yes to the terrestrial question\n";
 
-// Save As of the editor: the source file is copied to the new name and the node data written
-// into the copy, so that its tail is kept. The copy is made under a temporary name beside OUT
-// and renamed over OUT only when the save has succeeded.
-SaveResult SaveUserCopy(const CChannelDb &db, const QString &source, const QString &out)
+// Save As of the editor for a ".usd" source: the node data is written in front of the source
+// file's tail (its favourite sub-chunk, further sub-chunks and any bytes behind them), into a
+// new file that replaces OUT only when it is complete. OUT keeps its mode; a read-only OUT is
+// refused, as by every writer.
+SaveResult SaveUserCopy(const CChannelDb &db, const QByteArray &sourceBytes, const QString &out)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        Failure(CoreMessages::CannotOpen(source));
+    QByteArray tail;
+    if (!UserDatabaseTail(sourceBytes, tail)) {
+        db.Prompt().ShowMessage(CoreMessages::DamagedFile());
         return SaveResult::Failed;
     }
-    const QByteArray bytes = in.readAll();
-
-    QTemporaryFile copy(QFileInfo(out).absoluteDir().filePath(QStringLiteral(".dravel-convert-XXXXXX.usd")));
-    if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush()) {
-        Failure(CoreMessages::CannotWrite(out));
-        return SaveResult::Failed;
-    }
-    const QString copyPath = copy.fileName();  // gives the file its name before it is closed
-    copy.close();
-    const SaveResult result = SaveUserDatabase(db, copyPath);
-    if (result != SaveResult::Written)
-        return result;  // nothing was saved: OUT stays as it was, the copy goes
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(copyPath.toStdString()),
-                            std::filesystem::path(out.toStdString()), error);
-    if (error) {
-        Failure(CoreMessages::CannotWrite(out));
-        return SaveResult::Failed;
-    }
-    copy.setAutoRemove(false);  // its name now belongs to OUT
-    return SaveResult::Written;
+    return SaveUserDatabaseWithTail(db, out, tail);
 }
 
 } // namespace
@@ -87,7 +66,8 @@ int RunConvertCommand(const QStringList &args)
     if (!LoadCliLayouts(options, layouts, prompt))
         return ExitFailed;
     CChannelDb db(layouts, prompt);
-    if (!LoadCliDatabase(db, source))
+    QByteArray sourceBytes;
+    if (!LoadCliDatabase(db, source, &sourceBytes))
         return ExitFailed;
 
     SettingsProfileStore profile;
@@ -97,10 +77,18 @@ int RunConvertCommand(const QStringList &args)
     else if (IsDefaultDatabasePath(source))
         result = SaveNewUserDatabase(db, out, profile);
     else
-        result = SaveUserCopy(db, source, out);
+        result = SaveUserCopy(db, sourceBytes, out);
     if (result == SaveResult::Failed)
         return ExitFailed;
     if (result == SaveResult::Declined)
         return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
+
+    // The writers leave terrestrial nodes out: the line counts what the file holds.
+    const int counts[3] = {KindSatellite, KindTransponder, KindProgram};
+    int written[3];
+    for (int i = 0; i < 3; ++i)
+        written[i] = db.LiveCount(counts[i]) - TerrestrialCount(db, counts[i]);
+    std::printf("%s: %d satellites, %d transponders, %d programs written (%lld bytes)\n", out.toUtf8().constData(),
+                written[0], written[1], written[2], static_cast<long long>(QFileInfo(out).size()));
     return ExitOk;
 }

@@ -58,7 +58,7 @@ int RunDumpCommand(const QStringList &args)
 
     const DatabaseDump dump(db);
     const QByteArray out = format == "json" ? dump.Json().toJson(QJsonDocument::Indented) : dump.Csv(kind);
-    if (std::fwrite(out.constData(), 1, size_t(out.size()), stdout) != size_t(out.size()) || std::fflush(stdout) != 0)
-        return Failure(QStringLiteral("cannot write the dump"));
+    // A write error (a full disk) is reported by the check of stdout after every command.
+    WriteStandardOutput(out);
     return ExitOk;
 }

@@ -4,7 +4,9 @@
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompt.h"
 #include "database/CChannelDb.h"
+#include "database/DatabaseFormat.h"
 #include "database/DatabaseGenerator.h"
+#include "database/DatabaseWriter.h"
 #include "database/ProfileStore.h"
 #include "layout/LayoutSet.h"
 
@@ -37,6 +39,38 @@ public:
     QString ReadString(const QString &, const QString &) const override { return {}; }
     void WriteString(const QString &, const QString &, const QString &) override {}
 };
+
+// After the ".ddf" writer refused the generated data as too large: how large, the limit, and how
+// many programs would fit beside the satellites and transponders asked for.
+void ExplainDefaultLimit(CChannelDb &db, const DatabaseGenerator &maker, const GeneratorOptions &generator,
+                         const ProfileStore &profile, const QString &message)
+{
+    const bool tooLong = message == QLatin1String("Default data is too long!");
+    if (!tooLong && !message.startsWith(QLatin1String("Compressed ERROR")))
+        return;  // not a size problem
+    if (tooLong) {
+        SaveOptions options;
+        options.keepTerrestrial = true;  // as the generator writes
+        const qint64 needed = DefaultDatabaseLength(db, profile, options);
+        if (needed > 0)
+            ConsolePrompt::PrintDetail(QStringLiteral("the node data and favourite groups take %1 bytes; a \".ddf\" "
+                                                      "holds %2")
+                                           .arg(needed)
+                                           .arg(DatabaseFormat::kDefaultFileSize));
+    } else {
+        ConsolePrompt::PrintDetail(QStringLiteral("the node data do not compress into the %1 bytes the \".ddf\" writer "
+                                                  "has; a \".ddf\" holds %2")
+                                       .arg(DatabaseFormat::kDefaultCompressBuffer)
+                                       .arg(DatabaseFormat::kDefaultFileSize));
+    }
+    if (generator.terrestrial)
+        return;  // the count below is for satellites only
+    const int fit = maker.LargestProgramCount(generator, DatabaseGenerator::FitTarget::DefaultFile);
+    ConsolePrompt::PrintDetail(QStringLiteral("with %1 satellites and %2 transponders at most %3 programs fit")
+                                   .arg(generator.satellites)
+                                   .arg(generator.transponders)
+                                   .arg(fit));
+}
 
 } // namespace
 
@@ -84,8 +118,11 @@ int RunGenerateCommand(const QStringList &args)
     if (!maker.Generate(db, generator))
         return Failure(QStringLiteral("The layouts cannot hold a database: a node size is 0."));
     const NoProfile profile;
-    if (!DatabaseGenerator::WriteFile(db, out, profile))
+    if (!DatabaseGenerator::WriteFile(db, out, profile)) {
+        if (IsDefaultDatabasePath(out))
+            ExplainDefaultLimit(db, maker, generator, profile, prompt.LastMessage());
         return ExitFailed;
+    }
     std::printf("%s: %d satellites, %d transponders, %d programs (seed %u)\n", out.toUtf8().constData(),
                 db.LiveCount(KindSatellite), db.LiveCount(KindTransponder), db.LiveCount(KindProgram),
                 unsigned(generator.seed));

@@ -7,10 +7,7 @@
 #include "database/CChannelDb.h"
 #include "database/DatabaseFormat.h"
 #include "database/NodeTable.h"
-#include "database/RecordConverter.h"
 #include "layout/LayoutSet.h"
-
-#include <QFile>
 
 #include <cstdio>
 
@@ -25,19 +22,6 @@ const char kUsage[] =
     "\n"
     "  --layout L   a \"script.ini\" layout cache or a template header (default: the\n"
     "               \"script.ini\" beside the program)\n";
-
-int TerrestrialCount(const CChannelDb &db, int kind)
-{
-    const int field = db.Layouts().FindField(kind, "sat_id", DeclarationOrder);
-    int count = 0;
-    for (int slot = 0; slot < db.Count(kind); ++slot) {
-        std::string text;
-        if (field >= 0 && db.GetNodeData(kind, slot, field, text, 0, DeclarationOrder)
-            && text == std::to_string(RecordConverter::kTerrestrialSatId))
-            ++count;
-    }
-    return count;
-}
 
 } // namespace
 
@@ -57,13 +41,9 @@ int RunInfoCommand(const QStringList &args)
     if (!LoadCliLayouts(options, layouts, prompt))
         return ExitFailed;
     CChannelDb db(layouts, prompt);
-    if (!LoadCliDatabase(db, path))
-        return ExitFailed;
-
-    QFile file(path);
     QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
+    if (!LoadCliDatabase(db, path, &bytes))
+        return ExitFailed;
     std::printf("file: %s (%lld bytes)\n", path.toUtf8().constData(), static_cast<long long>(bytes.size()));
 
     const struct {

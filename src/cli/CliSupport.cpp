@@ -3,9 +3,13 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
+#include "cli/ConsolePrompt.h"
+#include "cli/ConsoleTransferObserver.h"
 #include "core/UserPrompt.h"
+#include "database/CChannelDb.h"
 #include "database/DatabaseReader.h"
 #include "database/ProfileStore.h"
+#include "database/RecordConverter.h"
 #include "layout/LayoutCache.h"
 #include "layout/LayoutSet.h"
 
@@ -14,11 +18,35 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <string>
+#include <system_error>
+
+QString UsageCommand(const char *usage)
+{
+    static const QLatin1String lead("usage: dravel-cli ");
+    const QString text = QString::fromUtf8(usage);
+    if (!text.startsWith(lead))
+        return QString();
+    const qsizetype begin = lead.size();
+    qsizetype end = begin;
+    while (end < text.size() && !text[end].isSpace())
+        ++end;
+    return text.mid(begin, end - begin);
+}
 
 int UsageError(const char *usage, const QString &error)
 {
-    std::fprintf(stderr, "dravel-cli: %s\n\n%s", error.toUtf8().constData(), usage);
+    return CommandUsageError(UsageCommand(usage), error);
+}
+
+int CommandUsageError(const QString &command, const QString &error)
+{
+    ConsoleTransferObserver::EndProgressLine();
+    std::fprintf(stderr, "dravel-cli: %s\nsee `dravel-cli %s--help`\n", error.toUtf8().constData(),
+                 command.isEmpty() ? "" : (command + QLatin1Char(' ')).toUtf8().constData());
+    std::fflush(stderr);
     return ExitUsage;
 }
 
@@ -30,8 +58,35 @@ int PrintHelp(const char *usage)
 
 int Failure(const QString &message)
 {
-    std::fprintf(stderr, "dravel-cli: %s\n", message.toUtf8().constData());
+    ConsolePrompt::Print(message);
     return ExitFailed;
+}
+
+namespace {
+
+// The reason of the first failed write to stdout; a later flush no longer knows it.
+int g_outputError = 0;
+
+} // namespace
+
+void WriteStandardOutput(const QByteArray &bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) && g_outputError == 0)
+        g_outputError = errno;
+}
+
+int CheckStandardOutput(int status)
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int error = g_outputError != 0 ? g_outputError : errno;
+    if (flushed && !std::ferror(stdout))
+        return status;
+    const QString reason = error != 0 ? QString::fromStdString(std::generic_category().message(error))
+                                      : QStringLiteral("write error");
+    ConsolePrompt::Print(QStringLiteral("Cannot write the standard output.\n") + reason);
+    return status == ExitOk ? ExitFailed : status;
 }
 
 QString DefaultLayoutCachePath()
@@ -107,8 +162,21 @@ public:
 
 } // namespace
 
-bool LoadCliDatabase(CChannelDb &db, const QString &path)
+bool LoadCliDatabase(CChannelDb &db, const QString &path, QByteArray *fileBytes)
 {
     const UnusedProfile profile;
-    return LoadDatabase(db, path, false, profile);
+    return LoadDatabase(db, path, false, profile, fileBytes);
+}
+
+int TerrestrialCount(const CChannelDb &db, int kind)
+{
+    const int field = db.Layouts().FindField(kind, "sat_id", DeclarationOrder);
+    int count = 0;
+    for (int slot = 0; slot < db.Count(kind); ++slot) {
+        std::string text;
+        if (field >= 0 && db.GetNodeData(kind, slot, field, text, 0, DeclarationOrder)
+            && text == std::to_string(RecordConverter::kTerrestrialSatId))
+            ++count;
+    }
+    return count;
 }

@@ -1,35 +1,59 @@
 // Prints the system's messages on stderr and answers its questions from the --yes flag.
 #include "cli/ConsolePrompt.h"
 
+#include "cli/ConsoleTransferObserver.h"
+
+#include <QStringList>
+
 #include <cstdio>
 
 namespace {
 
 // Some messages end in a line feed of their own; the console adds exactly one.
-QByteArray Line(const QString &text)
+QString Trimmed(const QString &text)
 {
-    QByteArray bytes = text.toUtf8();
-    while (bytes.endsWith('\n'))
-        bytes.chop(1);
-    return bytes;
+    QString trimmed = text;
+    while (trimmed.endsWith(QLatin1Char('\n')))
+        trimmed.chop(1);
+    return trimmed;
 }
 
 } // namespace
 
+void ConsolePrompt::Print(const QString &text)
+{
+    ConsoleTransferObserver::EndProgressLine();
+    const QStringList lines = Trimmed(text).split(QLatin1Char('\n'));
+    std::fprintf(stderr, "dravel-cli: %s\n", lines.first().toUtf8().constData());
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (!lines[i].isEmpty())
+            std::fprintf(stderr, "  %s\n", lines[i].toUtf8().constData());
+    }
+    std::fflush(stderr);
+}
+
+void ConsolePrompt::PrintDetail(const QString &text)
+{
+    ConsoleTransferObserver::EndProgressLine();
+    std::fprintf(stderr, "  %s\n", Trimmed(text).toUtf8().constData());
+    std::fflush(stderr);
+}
+
 void ConsolePrompt::ShowMessageBox(const Message &message)
 {
     ++m_messages;
+    m_lastMessage = message.text;
     // A caption of its own ("Warning") leads the line, as it heads the box in the window.
     if (message.caption.isEmpty())
-        std::fprintf(stderr, "dravel-cli: %s\n", Line(message.text).constData());
+        Print(message.text);
     else
-        std::fprintf(stderr, "dravel-cli: %s: %s\n", Line(message.caption).constData(), Line(message.text).constData());
-    std::fflush(stderr);
+        Print(Trimmed(message.caption) + QStringLiteral(": ") + message.text);
 }
 
 UserPrompt::Answer ConsolePrompt::Answered(const QString &text)
 {
-    std::fprintf(stderr, "dravel-cli: %s %s\n", Line(text).constData(),
+    ConsoleTransferObserver::EndProgressLine();
+    std::fprintf(stderr, "dravel-cli: %s %s\n", Trimmed(text).toUtf8().constData(),
                  m_yes ? "Yes (--yes)" : "No (give --yes to answer Yes)");
     std::fflush(stderr);
     if (!m_yes)

@@ -1,6 +1,8 @@
-// Step lines and a stderr progress bar for the link commands; SIGINT becomes Cancel.
+// Step lines and a stderr progress bar for the link commands; SIGINT, SIGTERM and SIGHUP become Cancel.
 #include "cli/ConsoleTransferObserver.h"
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -8,11 +10,14 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-void OnInterrupt(int)
+// A bar is drawn without its line feed; whoever prints next ends its line first.
+std::atomic<bool> g_barOpen {false};
+
+void OnInterrupt(int signal)
 {
     g_interrupted = 1;
-    // The next Ctrl+C ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
+    // The same signal once more ends the program at once.
+    std::signal(signal, SIG_DFL);
 }
 
 // The step texts of the transfer dialogs, by control id.
@@ -56,7 +61,18 @@ void ConsoleTransferObserver::InstallInterruptHandler()
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    // A terminal closed (SIGHUP) or a service stopped (SIGTERM) must not leave the receiver in
+    // the middle of an exchange either: both cancel like Ctrl+C.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+void ConsoleTransferObserver::EndProgressLine()
+{
+    if (g_barOpen.exchange(false)) {
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
 }
 
 bool ConsoleTransferObserver::Interrupted()
@@ -71,10 +87,7 @@ bool ConsoleTransferObserver::CancelRequested()
 
 void ConsoleTransferObserver::EndBar()
 {
-    if (m_barOpen) {
-        std::fputc('\n', stderr);
-        m_barOpen = false;
-    }
+    EndProgressLine();
     m_lastPercent = -1;
 }
 
@@ -101,7 +114,10 @@ void ConsoleTransferObserver::SetControlText(int, const QString &text)
 
 void ConsoleTransferObserver::SetProgress(int, int, int percent)
 {
-    if (!m_bar || percent == m_lastPercent)
+    percent = std::clamp(percent, 0, 100);
+    // Nothing is drawn before the first percent: a bar at 0 % that a message or the next step
+    // ends at once would stay behind as an empty line.
+    if (!m_bar || percent == m_lastPercent || (percent == 0 && m_lastPercent < 0))
         return;
     m_lastPercent = percent;
     const int width = 40;
@@ -109,7 +125,7 @@ void ConsoleTransferObserver::SetProgress(int, int, int percent)
     std::fprintf(stderr, "\r  [%.*s%*s] %3d%%", filled, "########################################",
                  width - filled, "", percent);
     std::fflush(stderr);
-    m_barOpen = true;
+    g_barOpen = true;
 }
 
 void ConsoleTransferObserver::SetCaption(const QString &caption)

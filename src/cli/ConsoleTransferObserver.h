@@ -21,16 +21,19 @@ public:
     void RequestClose() override {}
     bool CancelRequested() override;
 
-    // Ctrl+C sets the cancel flag like the Cancel button; a second Ctrl+C ends the program.
+    // Ctrl+C, SIGTERM and SIGHUP set the cancel flag like the Cancel button; the same signal a
+    // second time ends the program.
     static void InstallInterruptHandler();
     static bool Interrupted();
+    // Ends the line of a progress bar that is being drawn, so that what follows starts a line of
+    // its own; every message on stderr calls it first.
+    static void EndProgressLine();
 
 private:
     void Line(const QString &text);
     void EndBar();
 
     bool m_bar;
-    bool m_barOpen = false;
     int m_lastPercent = -1;
     std::set<int> m_shown;
 };

@@ -1,8 +1,8 @@
 // dravel-cli entry point: picks the command and hands it its arguments.
 #include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 
 #include <cstdio>
 
@@ -27,11 +27,37 @@ const Command kCommands[] = {
     {"upload", RunUploadCommand, "read the user database, default database or whole flash"},
 };
 
-void PrintUsage(FILE *out)
+// The version the editor names in its --version and about box: one program, one number.
+const char kVersion[] = "0.0.1c";
+
+// The usage text of the program as a whole.
+QByteArray Usage()
 {
-    std::fprintf(out, "usage: dravel-cli COMMAND [ARGS...]   (dravel-cli COMMAND --help for details)\n\n");
+    QByteArray text = "usage: dravel-cli COMMAND [ARGS...]   (dravel-cli COMMAND --help for details)\n"
+                      "       dravel-cli --version\n\n";
     for (const Command &c : kCommands)
-        std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
+        text += QByteArray("  ") + QByteArray(c.name).leftJustified(9) + ' ' + c.summary + '\n';
+    return text;
+}
+
+int Dispatch(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    const QByteArray usage = Usage();
+    if (args.isEmpty())
+        return CommandUsageError(QString(), QStringLiteral("a command is needed"));
+    const QString name = args.takeFirst();
+    if (name == "--help" || name == "-h" || name == "help")
+        return PrintHelp(usage.constData());
+    if (name == "--version") {
+        std::printf("dravel-cli %s\n", kVersion);
+        return ExitOk;
+    }
+    for (const Command &c : kCommands) {
+        if (name == QLatin1String(c.name))
+            return c.run(args);
+    }
+    return CommandUsageError(QString(), QStringLiteral("unknown command '%1'").arg(name));
 }
 
 } // namespace
@@ -41,20 +67,6 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
-    if (args.isEmpty()) {
-        PrintUsage(stderr);
-        return ExitUsage;
-    }
-    const QString name = args.takeFirst();
-    if (name == "--help" || name == "-h" || name == "help") {
-        PrintUsage(stdout);
-        return ExitOk;
-    }
-    for (const Command &c : kCommands) {
-        if (name == QLatin1String(c.name))
-            return c.run(args);
-    }
-    std::fprintf(stderr, "dravel-cli: unknown command '%s'\n\n", qPrintable(name));
-    PrintUsage(stderr);
-    return ExitUsage;
+    // Whatever a command printed must have reached stdout, or the command failed.
+    return CheckStandardOutput(Dispatch(args));
 }

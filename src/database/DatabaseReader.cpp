@@ -16,6 +16,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace DatabaseFormat;
 
@@ -183,18 +192,166 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
     return true;
 }
 
-bool LoadDatabase(CChannelDb &db, const QString &path, bool useDefaultFavourites, const ProfileStore &profile)
+bool LoadDatabase(CChannelDb &db, const QString &path, bool useDefaultFavourites, const ProfileStore &profile,
+                  QByteArray *fileBytes)
 {
+    QByteArray bytes;
+    QString reason;
+    switch (ReadBoundedFile(path, db.Capacity(), bytes, reason)) {
+    case FileReadStatus::CannotOpen:
+        db.Clear();
+        db.Prompt().ShowMessage(CoreMessages::CannotOpen(path) + QLatin1Char('\n') + reason);
+        return false;
+    case FileReadStatus::TooLarge:
+        db.Clear();
+        db.Prompt().ShowMessage(CoreMessages::TooLargeFile()
+                                + QStringLiteral("\nA channel database has at most %1 bytes.").arg(db.Capacity()));
+        return false;
+    case FileReadStatus::Read:
+        break;
+    }
+    const bool loaded = LoadDatabaseBytes(db, bytes, useDefaultFavourites, profile);
+    if (fileBytes)
+        *fileBytes = std::move(bytes);
+    return loaded;
+}
+
+namespace {
+
+QString SystemReason(int error)
+{
+    return QString::fromStdString(std::generic_category().message(error));
+}
+
+#ifdef Q_OS_UNIX
+
+// Closes the descriptor on every way out.
+struct Descriptor
+{
+    int fd;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+enum class Wait { Ready, HungUp, TimedOut, Failed };
+
+// Waits for bytes (or the writer's end) on a descriptor opened without blocking.
+Wait WaitForBytes(int fd, int timeoutMs)
+{
+    pollfd entry {fd, POLLIN, 0};
+    int result;
+    do
+        result = ::poll(&entry, 1, timeoutMs);
+    while (result < 0 && errno == EINTR);
+    if (result < 0)
+        return Wait::Failed;
+    if (result == 0)
+        return Wait::TimedOut;
+    if ((entry.revents & POLLIN) == 0 && (entry.revents & POLLHUP) != 0)
+        return Wait::HungUp;
+    return Wait::Ready;
+}
+
+#endif
+
+} // namespace
+
+FileReadStatus ReadBoundedFile(const QString &path, qint64 limit, QByteArray &bytes, QString &reason,
+                               int idleTimeoutMs)
+{
+    bytes.clear();
+    reason.clear();
+    const qint64 most = limit + 1;  // one byte more than allowed tells a file that is too large
+#ifdef Q_OS_UNIX
+    // Opened without blocking: opening a FIFO for reading would otherwise wait for a writer.
+    const QByteArray name = QFile::encodeName(path);
+    int fd;
+    do
+        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        reason = SystemReason(errno);
+        return FileReadStatus::CannotOpen;
+    }
+    const Descriptor descriptor {fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        reason = SystemReason(errno);
+        return FileReadStatus::CannotOpen;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        reason = SystemReason(EISDIR);
+        return FileReadStatus::CannotOpen;
+    }
+    const bool regular = S_ISREG(info.st_mode);
+    if (regular) {
+        // A regular file always has its bytes at hand: plain blocking reads.
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0)
+            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    qint64 reserve = regular ? std::min<qint64>(qint64(info.st_size), limit) + 1 : 65536;
+    bytes.resize(qsizetype(std::min(reserve, most)));
+    qint64 used = 0;
+    bool hungUp = false;
+    while (used < most) {
+        if (used == bytes.size())
+            bytes.resize(qsizetype(std::min<qint64>(most, qint64(bytes.size()) * 2)));
+        const ssize_t got = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
+        if (got > 0) {
+            used += got;
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        const bool waitForWriter = got == 0 && S_ISFIFO(info.st_mode) && used == 0 && !hungUp;
+        const bool waitForBytes = got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        if (got == 0 && !waitForWriter)
+            break;  // the end of the file, or the writer closed its end
+        if (got < 0 && !waitForBytes) {
+            reason = SystemReason(errno);
+            bytes.clear();
+            return FileReadStatus::CannotOpen;
+        }
+        // A FIFO that no writer has opened yet reads as empty: wait for one as for bytes.
+        switch (WaitForBytes(fd, idleTimeoutMs)) {
+        case Wait::Ready:
+            break;
+        case Wait::HungUp:
+            hungUp = true;
+            break;
+        case Wait::TimedOut:
+            bytes.clear();
+            reason = QStringLiteral("nothing to read for %1 s (a pipe or FIFO without a writer?)")
+                         .arg(double(idleTimeoutMs) / 1000.0);
+            return FileReadStatus::CannotOpen;
+        case Wait::Failed:
+            reason = SystemReason(errno);
+            bytes.clear();
+            return FileReadStatus::CannotOpen;
+        }
+    }
+    if (used > limit) {
+        bytes.clear();
+        return FileReadStatus::TooLarge;
+    }
+    bytes.resize(qsizetype(used));
+    return FileReadStatus::Read;
+#else
+    Q_UNUSED(idleTimeoutMs);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        db.Clear();
-        db.Prompt().ShowMessage(CoreMessages::CannotOpen(path));
-        return false;
+        reason = file.errorString();
+        return FileReadStatus::CannotOpen;
     }
-    if (file.size() > db.Capacity()) {
-        db.Clear();
-        db.Prompt().ShowMessage(CoreMessages::TooLargeFile());
-        return false;
+    bytes = file.read(most);
+    if (qint64(bytes.size()) > limit) {
+        bytes.clear();
+        return FileReadStatus::TooLarge;
     }
-    return LoadDatabaseBytes(db, file.readAll(), useDefaultFavourites, profile);
+    return FileReadStatus::Read;
+#endif
 }

@@ -6,6 +6,7 @@
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
 #include "database/DatabaseFormat.h"
+#include "database/DatabaseReader.h"
 #include "database/RecordConverter.h"
 #include "layout/LayoutSet.h"
 
@@ -13,6 +14,10 @@
 #include <QSaveFile>
 
 #include <zlib.h>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -83,11 +88,22 @@ SaveResult WriteUserDatabase(const CChannelDb &db, const QString &path, const QB
     return WriteAtomically(db, path, file);
 }
 
+// QSaveFile writes beside the target and renames over it; an existing target keeps its mode, and
+// one that is not writable is refused (the new file would otherwise replace a read-only file).
 SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        db.Prompt().ShowMessage(CoreMessages::CannotWrite(path));
+    bool opened = file.open(QIODevice::WriteOnly);
+#ifdef Q_OS_UNIX
+    // QSaveFile copies the mode through Qt's permission flags, which add the owner's write bit
+    // for whoever may write (root on a read-only file): the old mode bits are set exactly.
+    struct stat old {};
+    if (opened && ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode)
+        && ::fchmod(file.handle(), old.st_mode & 0777) != 0)
+        opened = false;
+#endif
+    if (!opened || file.write(bytes) != bytes.size() || !file.commit()) {
+        db.Prompt().ShowMessage(CoreMessages::CannotWrite(path) + QLatin1Char('\n') + file.errorString());
         return SaveResult::Failed;
     }
     return SaveResult::Written;
@@ -221,29 +237,56 @@ QByteArray BuildFavouriteTail(CChannelDb &db, const ProfileStore &profile)
     return tail;
 }
 
-SaveResult SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
-                               const SaveOptions &options)
+namespace {
+
+// The ".ddf" up to its fill: header, stream, padding and tail; false (with the writer's message)
+// when the payload cannot be built or compressed.
+bool BuildDefaultFrame(CChannelDb &db, const ProfileStore &profile, const SaveOptions &options, QByteArray &frame,
+                       bool &terrestrial)
 {
     const QByteArray tail = BuildFavouriteTail(db, profile);
     Payload payload;
     if (!BuildPayload(db, payload, options))
-        return SaveResult::Failed;
+        return false;
     QByteArray stream;
     if (!Compress(db, payload.bytes, kDefaultCompressBuffer, stream))
-        return SaveResult::Failed;
+        return false;
     const int e = int(stream.size());
     const int padding = StreamPadding(e);
-    if (e >= kDefaultFileSize + 1 || kSubChunkHeaderSize + e + padding + tail.size() > kDefaultFileSize) {
+    frame = SubChunkHeader(kNodeDataType, uint32_t(e), uint32_t(kSubChunkHeaderSize + e + padding));
+    frame.append(stream);
+    frame.append(QByteArray(padding, '\0'));
+    frame.append(tail);
+    terrestrial = payload.terrestrial;
+    return true;
+}
+
+} // namespace
+
+qint64 DefaultDatabaseLength(CChannelDb &db, const ProfileStore &profile, const SaveOptions &options)
+{
+    QByteArray frame;
+    bool terrestrial = false;
+    return BuildDefaultFrame(db, profile, options, frame, terrestrial) ? qint64(frame.size()) : -1;
+}
+
+SaveResult SaveDefaultDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
+                               const SaveOptions &options)
+{
+    QByteArray file;
+    bool terrestrial = false;
+    if (!BuildDefaultFrame(db, profile, options, file, terrestrial))
+        return SaveResult::Failed;
+    // The stream alone (e >= 65281) or the stream with padding and tail does not fit the file.
+    if (file.size() > kDefaultFileSize) {
         db.Prompt().ShowMessage(QStringLiteral("Default data is too long!"));
         return SaveResult::Failed;
     }
-    if (!AcceptTerrestrialLoss(db, payload))
+    Payload flag;
+    flag.terrestrial = terrestrial;
+    if (!AcceptTerrestrialLoss(db, flag))
         return SaveResult::Declined;
 
-    QByteArray file = SubChunkHeader(kNodeDataType, uint32_t(e), uint32_t(kSubChunkHeaderSize + e + padding));
-    file.append(stream);
-    file.append(QByteArray(padding, '\0'));
-    file.append(tail);
     const int fillStart = int(file.size());
     file.resize(kDefaultFileSize);
     for (int j = 0; fillStart + j < kDefaultFileSize; ++j)
@@ -258,31 +301,48 @@ SaveResult SaveNewUserDatabase(CChannelDb &db, const QString &path, const Profil
     return WriteUserDatabase(db, path, tail, options);
 }
 
+bool UserDatabaseTail(const QByteArray &file, QByteArray &tail)
+{
+    tail.clear();
+    if (file.size() < kSubChunkHeaderSize)
+        return true;  // no second sub-chunk: nothing to keep
+    const uint32_t tailAt = ByteOrder::ReadBe24(reinterpret_cast<const uint8_t *>(file.constData()) + 4);
+    // Without a second sub-chunk there is nothing to keep; the old node data is not a tail.
+    if (tailAt == 0)
+        return true;
+    if (tailAt > uint32_t(file.size()))
+        return false;
+    tail = file.mid(qsizetype(tailAt));
+    return true;
+}
+
+SaveResult SaveUserDatabaseWithTail(const CChannelDb &db, const QString &path, const QByteArray &tail)
+{
+    return WriteUserDatabase(db, path, tail);
+}
+
 SaveResult SaveUserDatabase(const CChannelDb &db, const QString &path)
 {
     QByteArray old;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            db.Prompt().ShowMessage(CoreMessages::CannotOpen(path));
-            return SaveResult::Failed;
-        }
-        old = file.readAll();
+    QString reason;
+    switch (ReadBoundedFile(path, db.Capacity(), old, reason)) {
+    case FileReadStatus::CannotOpen:
+        db.Prompt().ShowMessage(CoreMessages::CannotOpen(path) + QLatin1Char('\n') + reason);
+        return SaveResult::Failed;
+    case FileReadStatus::TooLarge:
+        db.Prompt().ShowMessage(CoreMessages::TooLargeFile()
+                                + QStringLiteral("\nA channel database has at most %1 bytes.").arg(db.Capacity()));
+        return SaveResult::Failed;
+    case FileReadStatus::Read:
+        break;
     }
     QByteArray tail;
-    if (old.size() >= kSubChunkHeaderSize) {
-        const uint32_t tailAt = ByteOrder::ReadBe24(reinterpret_cast<const uint8_t *>(old.constData()) + 4);
-        // Without a second sub-chunk there is nothing to keep; the old node data is not a tail.
-        if (tailAt != 0) {
-            if (tailAt > uint32_t(old.size())) {
-                // The part to keep cannot be found: saving would lose it, so nothing is written.
-                db.Prompt().ShowMessage(QStringLiteral("Cannot save into \"%1\": the file is damaged behind its node "
-                                                       "data. Save under another name; the file is unchanged.")
-                                            .arg(path));
-                return SaveResult::Failed;
-            }
-            tail = old.mid(qsizetype(tailAt));
-        }
+    if (!UserDatabaseTail(old, tail)) {
+        // The part to keep cannot be found: saving would lose it, so nothing is written.
+        db.Prompt().ShowMessage(QStringLiteral("Cannot save into \"%1\": the file is damaged behind its node "
+                                               "data. Save under another name; the file is unchanged.")
+                                    .arg(path));
+        return SaveResult::Failed;
     }
     return WriteUserDatabase(db, path, tail);
 }

@@ -29,9 +29,32 @@ TEST_F(CliTest, UsageErrorsExitWithTwo)
     for (const QStringList &args : cases) {
         const CliResult r = Run(args);
         EXPECT_EQ(r.exit, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains("usage:")) << args.join(' ').toStdString();
+        // One line that says what is wrong, one that says where the usage is; never the usage.
+        const QList<QByteArray> lines = r.err.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << r.err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith("dravel-cli: ")) << r.err.toStdString();
+        const QByteArray help = args.isEmpty() || args[0] == "frobnicate"
+            ? QByteArray("see `dravel-cli --help`")
+            : "see `dravel-cli " + args[0].toUtf8() + " --help`";
+        EXPECT_EQ(lines[1], help) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("usage:")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(Path("x.usd")));
+}
+
+TEST_F(CliTest, VersionAndTheCommandListAnswerOnStdout)
+{
+    const CliResult version = Run({"--version"});
+    EXPECT_EQ(version.exit, 0);
+    EXPECT_TRUE(version.out.startsWith("dravel-cli 0.")) << version.out.toStdString();
+    EXPECT_EQ(version.out.count('\n'), 1);
+    EXPECT_TRUE(version.err.isEmpty());
+
+    const CliResult help = Run({"--help"});
+    EXPECT_EQ(help.exit, 0);
+    for (const char *command : {"template", "info", "dump", "convert", "generate", "abs", "probe", "download", "upload"})
+        EXPECT_TRUE(help.out.contains(QByteArray("  ") + command + ' ')) << command;
 }
 
 TEST_F(CliTest, HelpOnEveryCommandExitsWithZero)
@@ -48,6 +71,7 @@ TEST_F(CliTest, FilesThatCannotBeUsedExitWithOneAndTheSystemsMessage)
 {
     const CliResult missing = Run({"info", Path("missing.usd")});
     EXPECT_EQ(missing.exit, 1);
+    EXPECT_TRUE(missing.err.contains("Cannot open")) << missing.err.toStdString();
 
     ASSERT_TRUE(WriteFileBytes(Path("junk.usd"), QByteArray(64, 'x')));
     const CliResult junk = Run({"dump", Path("junk.usd")});

@@ -24,9 +24,12 @@ protected:
     static QString CliPath() { return QStringLiteral(DRAVEL_BIN_DIR "/dravel-cli"); }
 
     // The child runs in the scratch directory ("parse.input" lands there) with a profile of its own.
-    CliResult Run(const QStringList &args)
+    // stdoutFile, when given, receives the child's stdout instead of the pipe (/dev/full, say).
+    CliResult Run(const QStringList &args, const QString &stdoutFile = QString())
     {
         QProcess process;
+        if (!stdoutFile.isEmpty())
+            process.setStandardOutputFile(stdoutFile, QIODevice::Append);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));

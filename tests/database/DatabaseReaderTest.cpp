@@ -190,16 +190,18 @@ TEST_F(ReaderTest, DamagedFilesNeverCrashAndAreRefusedWithAMessage)
     // Every truncation: refused with a message, or (when only padding was cut) loaded.
     for (int cut = 0; cut < good.size(); ++cut) {
         prompt.messages.clear();
-        if (!Load(good.left(cut)))
+        if (!Load(good.left(cut))) {
             EXPECT_FALSE(prompt.messages.isEmpty()) << "cut at " << cut;
+        }
     }
     // Single flipped bytes anywhere.
     for (int at = 0; at < good.size(); ++at) {
         QByteArray flipped = good;
         flipped[at] = char(flipped[at] ^ 0x5A);
         prompt.messages.clear();
-        if (!Load(flipped))
+        if (!Load(flipped)) {
             EXPECT_FALSE(prompt.messages.isEmpty()) << "flip at " << at;
+        }
     }
 }
 
