@@ -1,4 +1,4 @@
-// Shared pieces of the channel list tests: a fake editor context on a generated database, the
+// Shared pieces of the channel list tests: the test editor context on a generated database, the
 // navigator nodes over it, and helpers that save the database and read the saved channel order.
 #pragma once
 
@@ -10,11 +10,11 @@
 #include "database/SettingsProfileStore.h"
 #include "database/SlotLists.h"
 #include "editors/NavNode.h"
+#include "gui/TestEditorContext.h"
 #include "layout/FieldDesc.h"
 #include "layout/LayoutSet.h"
 #include "shell/CZanEditorView.h"
 #include "shell/ChannelListModel.h"
-#include "shell/EditorContext.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
 
@@ -30,48 +30,10 @@
 #include <string>
 #include <vector>
 
-// What the frame gives the panes, made of real parts: layouts, database, stack, profile, prompt.
-class FakeContext : public EditorContext
-{
-public:
-    FakeContext()
-    {
-        QDir::setCurrent(m_dir.path());  // "parse.input" lands here
-        layoutsOk = m_layouts.ParseTemplate(BundledTemplatePath(), prompt);
-        profile = std::make_unique<SettingsProfileStore>(m_dir.filePath(QStringLiteral("profile.ini")));
-        db = std::make_unique<CChannelDb>(m_layouts, prompt);
-    }
-
-    CChannelDb &Database() override { return *db; }
-    const LayoutSet &Layouts() const override { return m_layouts; }
-    QUndoStack &UndoStack() override { return stack; }
-    UserPrompt &Prompt() override { return prompt; }
-    ProfileStore &Profile() override { return *profile; }
-    NavNode *SelectedNode() override { return selected; }
-    void SetGroupItemText(int group, const QString &text) override { groupTexts[group] = text; }
-    void SetBusy(bool busy) override { busyCalls.push_back(busy); }
-
-    QString Path(const QString &name) const { return m_dir.filePath(name); }
-    LayoutSet &MutableLayouts() { return m_layouts; }
-
-    bool layoutsOk = false;
-    ScriptedPrompt prompt;
-    std::unique_ptr<SettingsProfileStore> profile;
-    std::unique_ptr<CChannelDb> db;
-    QUndoStack stack;
-    NavNode *selected = nullptr;
-    std::map<int, QString> groupTexts;
-    std::vector<bool> busyCalls;
-
-private:
-    QTemporaryDir m_dir;
-    LayoutSet m_layouts;
-};
-
 // A generated database loaded from its file, the view on it and the navigator nodes the tests use.
 struct ListFixture
 {
-    FakeContext context;
+    GuiTest::TestEditorContext context;
     std::unique_ptr<CZanEditorView> view;
     NavNode all;        // kind 0
     NavNode satellite;  // kind 3, the first satellite
@@ -83,31 +45,28 @@ struct ListFixture
 
     explicit ListFixture(int programs = 24, int groupNumber = 3)
     {
-        if (!context.layoutsOk)
-            return;
-        const DatabaseGenerator generator(context.Layouts());
         GeneratorOptions options;
         options.satellites = 2;
         options.transponders = 4;
         options.programs = programs;
         options.seed = 11;
         const QString generated = context.Path(QStringLiteral("generated.usd"));
-        if (!generator.Generate(*context.db, options)
-            || !DatabaseGenerator::WriteFile(*context.db, generated, *context.profile)
-            || !LoadDatabase(*context.db, generated, false, *context.profile))
+        if (!context.Generate(options)
+            || !DatabaseGenerator::WriteFile(context.db, generated, context.profile)
+            || !LoadDatabase(context.db, generated, false, context.profile))
             return;
         view = std::make_unique<CZanEditorView>(context);
         view->resize(900, 600);
         view->SetupListColumns();
         all.kind = NavAllServices;
         satellite.kind = NavSatellite;
-        satellite.satId = GetNodeIntByName(*context.db, KindSatellite, 0, "sat_id", PositionOrder).value_or(-1);
+        satellite.satId = GetNodeIntByName(context.db, KindSatellite, 0, "sat_id", PositionOrder).value_or(-1);
         transponder.kind = NavTransponder;
         transponder.parent = &satellite;
         transponder.satId = satellite.satId;
-        for (int t = 0; t < context.db->Count(KindTransponder); ++t) {
-            if (GetNodeIntByName(*context.db, KindTransponder, t, "sat_id", PositionOrder) == satellite.satId) {
-                transponder.tpId = GetNodeIntByName(*context.db, KindTransponder, t, "tp_id", PositionOrder).value_or(-1);
+        for (int t = 0; t < context.db.Count(KindTransponder); ++t) {
+            if (GetNodeIntByName(context.db, KindTransponder, t, "sat_id", PositionOrder) == satellite.satId) {
+                transponder.tpId = GetNodeIntByName(context.db, KindTransponder, t, "tp_id", PositionOrder).value_or(-1);
                 transponder.index = t;
                 break;
             }
@@ -128,7 +87,7 @@ struct ListFixture
         ok = !original.isEmpty();
     }
 
-    CChannelDb &Db() { return *context.db; }
+    CChannelDb &Db() { return context.db; }
 
     void RebuildNodes()
     {
@@ -167,7 +126,7 @@ struct ListFixture
     QByteArray Save(const QString &name = QStringLiteral("saved.usd"))
     {
         const QString path = context.Path(name);
-        if (SaveNewUserDatabase(Db(), path, *context.profile) != SaveResult::Written)
+        if (SaveNewUserDatabase(Db(), path, context.profile) != SaveResult::Written)
             return {};
         return ReadFileBytes(path);
     }
@@ -201,7 +160,7 @@ struct ListFixture
             return {};
         ScriptedPrompt readerPrompt;
         CChannelDb reread(context.Layouts(), readerPrompt);
-        if (!LoadDatabase(reread, context.Path(QStringLiteral("order.usd")), false, *context.profile))
+        if (!LoadDatabase(reread, context.Path(QStringLiteral("order.usd")), false, context.profile))
             return {};
         return Order(reread);
     }

@@ -1,53 +1,27 @@
 // The "Favorite Group Edit" dialog on a generated database: rows, Add / Remove, OK, Cancel, undo.
-#include "gui/GuiTestSupport.h"
+#include "gui/TestEditorContext.h"
 
 #include "database/NodeFields.h"
 #include "editors/CFavoriteGroupEditDlg.h"
 #include "editors/NavNode.h"
-#include "shell/EditorContext.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QUndoStack>
 
 using namespace GuiTest;
 
 namespace {
 
-class DialogContext : public EditorContext
+// The database every test starts from.
+GeneratorOptions DialogDatabase()
 {
-public:
-    DialogContext() : m_profileFile(QDir(m_dir.path()).filePath(QStringLiteral("profile.ini"))), m_db(m_layouts, prompt)
-    {
-        ParseLayoutCache(BundledCacheBytes(), m_layouts);
-        GeneratorOptions options;
-        options.satellites = 2;
-        options.transponders = 6;
-        options.programs = 30;
-        generated = DatabaseGenerator(m_layouts).Generate(m_db, options);
-    }
-
-    CChannelDb &Database() override { return m_db; }
-    const LayoutSet &Layouts() const override { return m_layouts; }
-    QUndoStack &UndoStack() override { return m_undo; }
-    UserPrompt &Prompt() override { return prompt; }
-    ProfileStore &Profile() override { return m_profile; }
-    NavNode *SelectedNode() override { return nullptr; }
-    void SetGroupItemText(int, const QString &) override {}
-    void SetBusy(bool) override {}
-
-    ScriptedPrompt prompt;
-    bool generated = false;
-
-private:
-    QTemporaryDir m_dir;
-    QString m_profileFile;
-    LayoutSet m_layouts;
-    SettingsProfileStore m_profile {m_profileFile};
-    CChannelDb m_db;
-    QUndoStack m_undo;
-};
+    GeneratorOptions options;
+    options.satellites = 2;
+    options.transponders = 6;
+    options.programs = 30;
+    return options;
+}
 
 std::vector<std::vector<uint8_t>> ProgramTable(const CChannelDb &db)
 {
@@ -112,7 +86,7 @@ private Q_SLOTS:
 
     void controlsAndRowsOfDialog155()
     {
-        DialogContext context;
+        TestEditorContext context(DialogDatabase());
         QVERIFY(context.generated);
         CChannelDb &db = context.Database();
         db.DeleteNode(KindProgram, 2);
@@ -163,7 +137,7 @@ private Q_SLOTS:
 
     void addThenRemoveThenCancelLeavesTheDatabase()
     {
-        DialogContext context;
+        TestEditorContext context(DialogDatabase());
         CChannelDb &db = context.Database();
         const auto table = ProgramTable(db);
         int refreshes = 0;
@@ -187,7 +161,7 @@ private Q_SLOTS:
 
     void okWritesTheGroupBitsAsOneUndoableCommand()
     {
-        DialogContext context;
+        TestEditorContext context(DialogDatabase());
         CChannelDb &db = context.Database();
         // Known starting bits: slot 0 in groups 1 and 3, slot 1 in group 3, slot 2 in none.
         SetGroups(db, 0, 0b101);
@@ -229,7 +203,7 @@ private Q_SLOTS:
 
     void group32AndTheTopBit()
     {
-        DialogContext context;
+        TestEditorContext context(DialogDatabase());
         CChannelDb &db = context.Database();
         SetGroups(db, 0, 1);
         ScriptGuard guard;
@@ -246,7 +220,7 @@ private Q_SLOTS:
 
     void okWithoutChangesMarksTheFileModified()
     {
-        DialogContext context;
+        TestEditorContext context(DialogDatabase());
         CChannelDb &db = context.Database();
         const auto table = ProgramTable(db);
         ScriptGuard guard;
@@ -263,7 +237,7 @@ private Q_SLOTS:
 
     void onlyAGroupNodeOpensTheDialog()
     {
-        DialogContext context;
+        TestEditorContext context(DialogDatabase());
         bool opened = false;
         ScriptGuard guard;
         CFavoriteGroupEditDlg::SetTestScript([&](CFavoriteGroupEditDlg &dialog) {

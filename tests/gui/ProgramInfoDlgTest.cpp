@@ -1,15 +1,10 @@
 // The program dialog through Run on a generated database: controls, rules, checks, writes, undo.
-#include "database/CChannelDb.h"
-#include "database/DatabaseGenerator.h"
+#include "gui/TestEditorContext.h"
+
 #include "database/FavouriteNameTable.h"
 #include "database/NodeFields.h"
-#include "database/SettingsProfileStore.h"
 #include "database/SlotLists.h"
 #include "editors/CProgramInfoDlg.h"
-#include "layout/LayoutSet.h"
-#include "shell/EditorContext.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -18,79 +13,58 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QTest>
-#include <QUndoStack>
+
+using namespace GuiTest;
 
 namespace {
 
 // The frame's part that the dialog reaches, over a generated database.
-class TestContext : public EditorContext
+GeneratorOptions DialogDatabase()
 {
-public:
-    ScopedWorkingDir dir;
-    ScriptedPrompt prompt;
-    LayoutSet layouts;
-    std::unique_ptr<SettingsProfileStore> profile;
-    std::unique_ptr<CChannelDb> db;
-    QUndoStack stack;
+    GeneratorOptions options;
+    options.satellites = 2;
+    options.transponders = 6;
+    options.programs = 60;
+    return options;
+}
 
-    TestContext()
-    {
-        layouts.ParseTemplate(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/templates/dravel-stb.h"), prompt);
-        profile = std::make_unique<SettingsProfileStore>(dir.Path("profile.ini"));
-        db = std::make_unique<CChannelDb>(layouts, prompt);
-        GeneratorOptions options;
-        options.satellites = 2;
-        options.transponders = 6;
-        options.programs = 60;
-        DatabaseGenerator(layouts).Generate(*db, options);
+// The first transponder with at least three programs, as the navigator makes its node.
+NavNode Transponder(const CChannelDb &db)
+{
+    NavNode node;
+    node.kind = NavTransponder;
+    for (int slot = 0; slot < db.Count(KindTransponder); ++slot) {
+        node.satId = GetNodeIntOrZero(db, KindTransponder, slot, "sat_id", PositionOrder);
+        node.tpId = GetNodeIntOrZero(db, KindTransponder, slot, "tp_id", PositionOrder);
+        node.index = slot;
+        node.slots = RebuildSlotList(db, NavTransponder, node.satId, node.tpId, 0).slots;
+        node.hasSlots = true;
+        if (node.SlotCount() >= 3)
+            break;
     }
+    return node;
+}
 
-    CChannelDb &Database() override { return *db; }
-    const LayoutSet &Layouts() const override { return layouts; }
-    QUndoStack &UndoStack() override { return stack; }
-    UserPrompt &Prompt() override { return prompt; }
-    ProfileStore &Profile() override { return *profile; }
-    NavNode *SelectedNode() override { return nullptr; }
-    void SetGroupItemText(int, const QString &) override {}
-    void SetBusy(bool) override {}
+FavouriteNameTable Groups(TestEditorContext &c) { return BuildFavouriteNameTable(c.db, c.profile); }
 
-    // The first transponder with at least three programs, as the navigator makes its node.
-    NavNode Transponder()
-    {
-        NavNode node;
-        node.kind = NavTransponder;
-        for (int slot = 0; slot < db->Count(KindTransponder); ++slot) {
-            node.satId = GetNodeIntOrZero(*db, KindTransponder, slot, "sat_id", PositionOrder);
-            node.tpId = GetNodeIntOrZero(*db, KindTransponder, slot, "tp_id", PositionOrder);
-            node.index = slot;
-            node.slots = RebuildSlotList(*db, NavTransponder, node.satId, node.tpId, 0).slots;
-            node.hasSlots = true;
-            if (node.SlotCount() >= 3)
-                break;
-        }
-        return node;
-    }
+std::string Field(const CChannelDb &db, int slot, const char *name)
+{
+    return GetNodeTextByName(db, KindProgram, slot, name, DeclarationOrder).value_or("<none>");
+}
 
-    FavouriteNameTable Groups() const { return BuildFavouriteNameTable(*db, *profile); }
+void Set(CChannelDb &db, int slot, const char *name, const std::string &text)
+{
+    QVERIFY(SetNodeTextByName(db, KindProgram, slot, name, text, DeclarationOrder));
+}
 
-    std::string Field(int slot, const char *name)
-    {
-        return GetNodeTextByName(*db, KindProgram, slot, name, DeclarationOrder).value_or("<none>");
-    }
-    void Set(int slot, const char *name, const std::string &text)
-    {
-        QVERIFY(SetNodeTextByName(*db, KindProgram, slot, name, text, DeclarationOrder));
-    }
-
-    // Every program record, free slots as empty ones.
-    std::vector<std::vector<uint8_t>> Programs() const
-    {
-        std::vector<std::vector<uint8_t>> all;
-        for (int slot = 0; slot < db->Count(KindProgram); ++slot)
-            all.push_back(db->RecordBytes(KindProgram, slot));
-        return all;
-    }
-};
+// Every program record, free slots as empty ones.
+std::vector<std::vector<uint8_t>> Programs(const CChannelDb &db)
+{
+    std::vector<std::vector<uint8_t>> all;
+    for (int slot = 0; slot < db.Count(KindProgram); ++slot)
+        all.push_back(db.RecordBytes(KindProgram, slot));
+    return all;
+}
 
 // The dialog's controls, found by their object names as an assistive tool would see them.
 struct Controls
@@ -120,12 +94,12 @@ struct Controls
 };
 
 // Runs the dialog with the script; true when Run reports a change.
-bool RunDialog(TestContext &c, NavNode &node, int mode, int index, const std::function<void(CProgramInfoDlg &)> &script,
+bool RunDialog(TestEditorContext &c, NavNode &node, int mode, int index, const std::function<void(CProgramInfoDlg &)> &script,
                int filter = 2, int *refreshed = nullptr)
 {
     CProgramInfoDlg::SetTestScript(script);
     const bool changed = CProgramInfoDlg::Run(
-        c, node, mode, index, filter, c.Groups(), [refreshed] { if (refreshed) ++*refreshed; }, nullptr);
+        c, node, mode, index, filter, Groups(c), [refreshed] { if (refreshed) ++*refreshed; }, nullptr);
     CProgramInfoDlg::SetTestScript({});
     return changed;
 }
@@ -152,9 +126,9 @@ private Q_SLOTS:
 
     void controlsIdsLabelsAndTabOrder()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
-        ProgramInfoForm form(*c.db, &node, ProgramEditMode, 0, 2, c.Groups());
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
+        ProgramInfoForm form(c.db, &node, ProgramEditMode, 0, 2, Groups(c));
         CProgramInfoDlg d(form, c.prompt);
         QCOMPARE(d.windowTitle(), QStringLiteral("Program Information"));
         QCOMPARE(d.property("controlId").toInt(), 140);
@@ -190,22 +164,22 @@ private Q_SLOTS:
         QCOMPARE(Controls(d).channelTypeCombo->itemText(1), QStringLiteral("Radio"));
         QCOMPARE(Controls(d).scrambleCombo->itemText(1), QStringLiteral("Yes"));
         QCOMPARE(Controls(d).groupCombo->count(), 32);
-        QCOMPARE(Controls(d).groupCombo->itemText(0), QString::fromStdString(c.Groups()[0].name));
+        QCOMPARE(Controls(d).groupCombo->itemText(0), QString::fromStdString(Groups(c)[0].name));
         QCOMPARE(Controls(d).nameEdit->maxLength(), 16);  // what the 32-byte name field holds
     }
 
     void editShowsStoredValuesAndWritesOneUndoableEdit()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
         const int slot = node.slots[1];
-        c.Set(slot, "Service Name", "Stored");
-        c.Set(slot, "Service Type", "1");
-        c.Set(slot, "Video Pid", "600");
-        c.Set(slot, "Service ID", "0");
-        c.Set(slot, "Favorite Group", "2");
-        c.Set(slot, "Scramble", "0");
-        const auto before = c.Programs();
+        Set(c.db, slot, "Service Name", "Stored");
+        Set(c.db, slot, "Service Type", "1");
+        Set(c.db, slot, "Video Pid", "600");
+        Set(c.db, slot, "Service ID", "0");
+        Set(c.db, slot, "Favorite Group", "2");
+        Set(c.db, slot, "Scramble", "0");
+        const auto before = Programs(c.db);
         int refreshed = 0;
         const bool changed = RunDialog(c, node, ProgramEditMode, 1, [&](CProgramInfoDlg &d) {
             const Controls ui(d);
@@ -229,32 +203,32 @@ private Q_SLOTS:
         }, 2, &refreshed);
         QVERIFY(changed);
         QVERIFY(c.prompt.messages.isEmpty());
-        QCOMPARE(c.Field(slot, "Service Name"), std::string("Hello"));
-        QCOMPARE(c.Field(slot, "name_len"), std::string("10"));
-        QCOMPARE(c.Field(slot, "Video Pid"), std::string("700"));
-        QCOMPARE(c.Field(slot, "Audio Pid1"), std::string("701"));
-        QCOMPARE(c.Field(slot, "PCR Pid"), std::string("702"));
-        QCOMPARE(c.Field(slot, "Favorite Group"), std::string("5"));
-        QCOMPARE(c.Field(slot, "Scramble"), std::string("1"));
+        QCOMPARE(Field(c.db, slot, "Service Name"), std::string("Hello"));
+        QCOMPARE(Field(c.db, slot, "name_len"), std::string("10"));
+        QCOMPARE(Field(c.db, slot, "Video Pid"), std::string("700"));
+        QCOMPARE(Field(c.db, slot, "Audio Pid1"), std::string("701"));
+        QCOMPARE(Field(c.db, slot, "PCR Pid"), std::string("702"));
+        QCOMPARE(Field(c.db, slot, "Favorite Group"), std::string("5"));
+        QCOMPARE(Field(c.db, slot, "Scramble"), std::string("1"));
         QCOMPARE(c.stack.count(), 1);
         QCOMPARE(c.stack.undoText(), QStringLiteral("Edit Channel"));
         QCOMPARE(refreshed, 1);
-        const auto after = c.Programs();
+        const auto after = Programs(c.db);
         QVERIFY(after != before);
 
         c.stack.undo();
-        QCOMPARE(c.Programs(), before);
+        QCOMPARE(Programs(c.db), before);
         QCOMPARE(refreshed, 2);
         c.stack.redo();
-        QCOMPARE(c.Programs(), after);
+        QCOMPARE(Programs(c.db), after);
     }
 
     void groupThirtyTwoAndKeyboardChoosingDoesNotTick()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
         const int slot = node.slots[0];
-        c.Set(slot, "Favorite Group", "0");
+        Set(c.db, slot, "Favorite Group", "0");
         QVERIFY(RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
             QComboBox *combo = Controls(d).groupCombo;
             combo->setCurrentIndex(4);      // chosen, not ticked
@@ -269,15 +243,15 @@ private Q_SLOTS:
         }));
         int32_t groups = 0;
         const int field = c.layouts.FindField(KindProgram, "Favorite Group", DeclarationOrder);
-        QVERIFY(c.db->GetNodeInt(KindProgram, slot, field, groups, 0, DeclarationOrder));
+        QVERIFY(c.db.GetNodeInt(KindProgram, slot, field, groups, 0, DeclarationOrder));
         QCOMPARE(uint32_t(groups), 2147483648u);
     }
 
     void validationMessagesKeepTheDialogOpen()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
-        const auto before = c.Programs();
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
+        const auto before = Programs(c.db);
         struct Step {
             std::vector<std::pair<int, const char *>> texts;  // entered on top of valid values
             int focused;
@@ -321,14 +295,14 @@ private Q_SLOTS:
             }
             d.reject();
         }));
-        QCOMPARE(c.Programs(), before);  // Cancel writes nothing
+        QCOMPARE(Programs(c.db), before);  // Cancel writes nothing
         QCOMPARE(c.stack.count(), 0);
     }
 
     void serviceIdRuleAndItsAcceptance()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
         const int slot = node.slots[0];
         QVERIFY(RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
             const Controls ui(d);
@@ -344,23 +318,23 @@ private Q_SLOTS:
             d.accept();
             QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("8191"));  // shown before the dialog ends
         }));
-        QCOMPARE(c.Field(slot, "Video Pid"), std::string("8191"));
-        QCOMPARE(c.Field(slot, "Audio Pid1"), std::string("8191"));
-        QCOMPARE(c.Field(slot, "PCR Pid"), std::string("8191"));
-        QCOMPARE(c.Field(slot, "Audio Pid2"), std::string("0"));
-        QCOMPARE(c.Field(slot, "Audio Pid3"), std::string("0"));
-        QCOMPARE(c.Field(slot, "Service ID"), std::string("1"));
+        QCOMPARE(Field(c.db, slot, "Video Pid"), std::string("8191"));
+        QCOMPARE(Field(c.db, slot, "Audio Pid1"), std::string("8191"));
+        QCOMPARE(Field(c.db, slot, "PCR Pid"), std::string("8191"));
+        QCOMPARE(Field(c.db, slot, "Audio Pid2"), std::string("0"));
+        QCOMPARE(Field(c.db, slot, "Audio Pid3"), std::string("0"));
+        QCOMPARE(Field(c.db, slot, "Service ID"), std::string("1"));
     }
 
     void channelTypeAndFiltersAndReset()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
         const int slot = node.slots[0];
-        c.Set(slot, "Service Type", "1");
-        c.Set(slot, "Video Pid", "555");
-        c.Set(slot, "Service ID", "0");
-        c.Set(slot, "Service Name", "Keep");
+        Set(c.db, slot, "Service Type", "1");
+        Set(c.db, slot, "Video Pid", "555");
+        Set(c.db, slot, "Service ID", "0");
+        Set(c.db, slot, "Service Name", "Keep");
         QVERIFY(!RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
             const Controls ui(d);
             QVERIFY(ui.channelTypeCombo->isEnabled());
@@ -396,16 +370,16 @@ private Q_SLOTS:
 
     void insertCancelOkUndoRedo()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
-        const auto before = c.Programs();
-        const int live = c.db->LiveCount(KindProgram);
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
+        const auto before = Programs(c.db);
+        const int live = c.db.LiveCount(KindProgram);
         const SlotList slots = node.slots;
         QVERIFY(!RunDialog(c, node, ProgramInsertMode, 1, [](CProgramInfoDlg &d) { d.reject(); }));
-        QCOMPARE(c.Programs(), before);
+        QCOMPARE(Programs(c.db), before);
         QCOMPARE(node.slots, slots);
 
-        const int expectedId = c.db->FindFreeId(KindProgram, node.satId, node.tpId);
+        const int expectedId = c.db.FindFreeId(KindProgram, node.satId, node.tpId);
         int refreshed = 0;
         QVERIFY(RunDialog(c, node, ProgramInsertMode, 1, [](CProgramInfoDlg &d) {
             const Controls ui(d);
@@ -415,42 +389,42 @@ private Q_SLOTS:
             ui.pcrPidEdit->setText(QStringLiteral("100"));
             d.accept();
         }, 2, &refreshed));
-        QCOMPARE(c.db->LiveCount(KindProgram), live + 1);
+        QCOMPARE(c.db.LiveCount(KindProgram), live + 1);
         const int created = node.slots[1];
         QCOMPARE(node.slots[0], slots[0]);
         QCOMPARE(node.slots[2], slots[1]);
         QVERIFY(created >= int(before.size()) || before[size_t(created)].empty());
-        QCOMPARE(c.Field(created, "Service Name"), std::string("Brand New"));
-        QCOMPARE(c.Field(created, "sat_id"), std::to_string(node.satId));
-        QCOMPARE(c.Field(created, "tp_id"), std::to_string(node.tpId));
-        QCOMPARE(c.Field(created, "prog_id"), std::to_string(expectedId));
+        QCOMPARE(Field(c.db, created, "Service Name"), std::string("Brand New"));
+        QCOMPARE(Field(c.db, created, "sat_id"), std::to_string(node.satId));
+        QCOMPARE(Field(c.db, created, "tp_id"), std::to_string(node.tpId));
+        QCOMPARE(Field(c.db, created, "prog_id"), std::to_string(expectedId));
         QCOMPARE(c.stack.undoText(), QStringLiteral("Insert Channel"));
         QCOMPARE(refreshed, 1);
-        const std::vector<uint8_t> record = c.db->RecordBytes(KindProgram, created);
+        const std::vector<uint8_t> record = c.db.RecordBytes(KindProgram, created);
 
         c.stack.undo();
-        QVERIFY(!c.db->IsUsed(KindProgram, created));
-        QCOMPARE(c.db->LiveCount(KindProgram), live);
+        QVERIFY(!c.db.IsUsed(KindProgram, created));
+        QCOMPARE(c.db.LiveCount(KindProgram), live);
         for (size_t s = 0; s < before.size(); ++s)
-            QCOMPARE(c.db->RecordBytes(KindProgram, int(s)), before[s]);
+            QCOMPARE(c.db.RecordBytes(KindProgram, int(s)), before[s]);
         c.stack.redo();
-        QCOMPARE(c.db->RecordBytes(KindProgram, created), record);
+        QCOMPARE(c.db.RecordBytes(KindProgram, created), record);
     }
 
     void fullTransponderRefusesANewProgram()
     {
-        TestContext c;
-        NavNode node = c.Transponder();
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
         for (int id = 1; id <= 1023; ++id) {
-            if (c.db->FindFreeId(KindProgram, node.satId, node.tpId) == 0)
+            if (c.db.FindFreeId(KindProgram, node.satId, node.tpId) == 0)
                 break;
-            const int slot = c.db->AllocateNode(KindProgram);
-            c.Set(slot, "sat_id", std::to_string(node.satId));
-            c.Set(slot, "tp_id", std::to_string(node.tpId));
-            c.Set(slot, "prog_id", std::to_string(c.db->FindFreeId(KindProgram, node.satId, node.tpId)));
+            const int slot = c.db.AllocateNode(KindProgram);
+            Set(c.db, slot, "sat_id", std::to_string(node.satId));
+            Set(c.db, slot, "tp_id", std::to_string(node.tpId));
+            Set(c.db, slot, "prog_id", std::to_string(c.db.FindFreeId(KindProgram, node.satId, node.tpId)));
         }
-        QCOMPARE(c.db->FindFreeId(KindProgram, node.satId, node.tpId), 0);
-        const auto before = c.Programs();
+        QCOMPARE(c.db.FindFreeId(KindProgram, node.satId, node.tpId), 0);
+        const auto before = Programs(c.db);
         bool shown = false;
         QVERIFY(!RunDialog(c, node, ProgramInsertMode, 0, [&](CProgramInfoDlg &d) {
             shown = true;
@@ -459,7 +433,7 @@ private Q_SLOTS:
         QVERIFY(!shown);
         QCOMPARE(c.prompt.messages.size(), 1);
         QVERIFY(c.prompt.messages[0].contains(QStringLiteral("1023")));
-        QCOMPARE(c.Programs(), before);
+        QCOMPARE(Programs(c.db), before);
         QCOMPARE(c.stack.count(), 0);
     }
 };

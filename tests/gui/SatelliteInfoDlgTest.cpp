@@ -1,14 +1,9 @@
 // The satellite dialog through Run on a generated database: controls, values, checks, writes, undo.
-#include "database/CChannelDb.h"
-#include "database/DatabaseGenerator.h"
+#include "gui/TestEditorContext.h"
+
 #include "database/NodeFields.h"
-#include "database/SettingsProfileStore.h"
 #include "editors/CSatelliteInfoDlg.h"
 #include "editors/NavNode.h"
-#include "layout/LayoutSet.h"
-#include "shell/EditorContext.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,48 +11,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QUndoStack>
 
-#include <memory>
+using namespace GuiTest;
 
 namespace {
 
-// The frame's services for a dialog: a generated database, a scripted prompt, an undo stack.
-class FakeContext : public EditorContext
+// A generated database of this many satellites, two transponders and four programs each.
+GeneratorOptions Satellites(int satellites, bool terrestrial = false)
 {
-public:
-    ScopedWorkingDir dir;
-    ScriptedPrompt prompt;
-    LayoutSet layouts;
-    std::unique_ptr<SettingsProfileStore> profile;
-    std::unique_ptr<CChannelDb> db;
-    QUndoStack undo;
-
-    FakeContext()
-    {
-        layouts.ParseTemplate(BundledTemplatePath(), prompt);
-        profile = std::make_unique<SettingsProfileStore>(dir.Path("profile.ini"));
-        db = std::make_unique<CChannelDb>(layouts, prompt);
-    }
-    bool Generate(int satellites, bool terrestrial = false)
-    {
-        GeneratorOptions options;
-        options.satellites = satellites;
-        options.transponders = satellites * 2;
-        options.programs = satellites * 4;
-        options.terrestrial = terrestrial;
-        return DatabaseGenerator(layouts).Generate(*db, options);
-    }
-
-    CChannelDb &Database() override { return *db; }
-    const LayoutSet &Layouts() const override { return layouts; }
-    QUndoStack &UndoStack() override { return undo; }
-    UserPrompt &Prompt() override { return prompt; }
-    ProfileStore &Profile() override { return *profile; }
-    NavNode *SelectedNode() override { return nullptr; }
-    void SetGroupItemText(int, const QString &) override {}
-    void SetBusy(bool) override {}
-};
+    GeneratorOptions options;
+    options.satellites = satellites;
+    options.transponders = satellites * 2;
+    options.programs = satellites * 4;
+    options.terrestrial = terrestrial;
+    return options;
+}
 
 template <typename T>
 T *ControlOf(CSatelliteInfoDlg &dialog, int id)
@@ -130,9 +98,9 @@ private Q_SLOTS:
 
     void controlsCarryTheirIdsLabelsAndOrder()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(2));
-        NavNode node = SatelliteNode(*c.db, 0);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(2)));
+        NavNode node = SatelliteNode(c.db, 0);
         CSatelliteInfoDlg dialog(c, node, SatelliteInfoMode::Edit);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Satellite Information"));
         QCOMPARE(dialog.property("controlId").toInt(), 141);
@@ -170,11 +138,11 @@ private Q_SLOTS:
 
     void editShowsTheRecordAndOkWithoutChangesKeepsItsBytes()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(6));
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(6)));
         for (int slot = 0; slot < 6; ++slot) {
-            NavNode node = SatelliteNode(*c.db, slot);
-            const std::vector<uint8_t> before = c.db->RecordBytes(KindSatellite, slot);
+            NavNode node = SatelliteNode(c.db, slot);
+            const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, slot);
             QString shownName;
             QString shownLongitude;
             QString shownEastWest;
@@ -186,23 +154,23 @@ private Q_SLOTS:
             });
             QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
             QCOMPARE(shownName, node.label);
-            const int orbit = Field(*c.db, slot, "sat_orbit");
+            const int orbit = Field(c.db, slot, "sat_orbit");
             const bool west = orbit > 1800;
             QCOMPARE(shownEastWest, west ? QStringLiteral("West") : QStringLiteral("East"));
             QCOMPARE(shownLongitude, QString::asprintf("%.1f", (west ? 3600 - orbit : orbit) / 10.0));
-            QCOMPARE(c.db->RecordBytes(KindSatellite, slot), before);
+            QCOMPARE(c.db.RecordBytes(KindSatellite, slot), before);
         }
-        QCOMPARE(c.undo.count(), 6);  // one command per OK
+        QCOMPARE(c.stack.count(), 6);  // one command per OK
         QVERIFY(c.prompt.messages.isEmpty());
     }
 
     void editWritesEveryControlAndUndoRestoresTheBytes()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(3));
-        NavNode node = SatelliteNode(*c.db, 1);
-        const std::vector<uint8_t> before = c.db->RecordBytes(KindSatellite, 1);
-        const auto all = Snapshot(*c.db);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(3)));
+        NavNode node = SatelliteNode(c.db, 1);
+        const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, 1);
+        const auto all = Snapshot(c.db);
         int refreshed = 0;
         QString first;
         QString second;
@@ -228,43 +196,43 @@ private Q_SLOTS:
         QCOMPARE(first, QStringLiteral("9750 MHz"));   // Universal preselects
         QCOMPARE(second, QStringLiteral("10600 MHz"));
         QCOMPARE(node.label, QStringLiteral("Türksa"));
-        QCOMPARE(GetNodeTextByName(*c.db, KindSatellite, 1, "satname", PositionOrder).value_or(""),
+        QCOMPARE(GetNodeTextByName(c.db, KindSatellite, 1, "satname", PositionOrder).value_or(""),
                  std::string("Türksa"));
-        QCOMPARE(Field(*c.db, 1, "name_len"), 12);
-        QCOMPARE(Field(*c.db, 1, "selected_flag"), 0);
-        QCOMPARE(Field(*c.db, 1, "tuner1_valid"), 1);
-        QCOMPARE(Field(*c.db, 1, "tuner2_valid"), 1);
-        QCOMPARE(Field(*c.db, 1, "lnb_type"), 32);
-        QCOMPARE(Field(*c.db, 1, "lnb_low"), 9750);
-        QCOMPARE(Field(*c.db, 1, "lnb_high"), 10750);
-        QCOMPARE(Field(*c.db, 1, "position"), 59);
-        QCOMPARE(Field(*c.db, 1, "sat_orbit"), 3300);
-        QCOMPARE(Field(*c.db, 1, "DiSEqC_type"), 3);
-        QCOMPARE(Field(*c.db, 1, "DiSEqC_port"), 2);
-        QCOMPARE(Field(*c.db, 1, "k22"), 1);
-        QCOMPARE(Field(*c.db, 1, "v12"), 1);
-        QCOMPARE(Field(*c.db, 1, "toneburst"), 2);
+        QCOMPARE(Field(c.db, 1, "name_len"), 12);
+        QCOMPARE(Field(c.db, 1, "selected_flag"), 0);
+        QCOMPARE(Field(c.db, 1, "tuner1_valid"), 1);
+        QCOMPARE(Field(c.db, 1, "tuner2_valid"), 1);
+        QCOMPARE(Field(c.db, 1, "lnb_type"), 32);
+        QCOMPARE(Field(c.db, 1, "lnb_low"), 9750);
+        QCOMPARE(Field(c.db, 1, "lnb_high"), 10750);
+        QCOMPARE(Field(c.db, 1, "position"), 59);
+        QCOMPARE(Field(c.db, 1, "sat_orbit"), 3300);
+        QCOMPARE(Field(c.db, 1, "DiSEqC_type"), 3);
+        QCOMPARE(Field(c.db, 1, "DiSEqC_port"), 2);
+        QCOMPARE(Field(c.db, 1, "k22"), 1);
+        QCOMPARE(Field(c.db, 1, "v12"), 1);
+        QCOMPARE(Field(c.db, 1, "toneburst"), 2);
         QCOMPARE(refreshed, 1);
-        QCOMPARE(c.undo.count(), 1);
-        QVERIFY(!c.undo.isClean());  // the file is modified
-        const std::vector<uint8_t> after = c.db->RecordBytes(KindSatellite, 1);
+        QCOMPARE(c.stack.count(), 1);
+        QVERIFY(!c.stack.isClean());  // the file is modified
+        const std::vector<uint8_t> after = c.db.RecordBytes(KindSatellite, 1);
 
-        c.undo.undo();
-        QCOMPARE(c.db->RecordBytes(KindSatellite, 1), before);
-        QCOMPARE(Snapshot(*c.db), all);
+        c.stack.undo();
+        QCOMPARE(c.db.RecordBytes(KindSatellite, 1), before);
+        QCOMPARE(Snapshot(c.db), all);
         QCOMPARE(refreshed, 2);
-        c.undo.redo();
-        QCOMPARE(c.db->RecordBytes(KindSatellite, 1), after);
+        c.stack.redo();
+        QCOMPARE(c.db.RecordBytes(KindSatellite, 1), after);
     }
 
     void standardLnbEmptiesSecondFrequencyAndKeepsLnbHigh()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(2));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "lnb_type", 16, PositionOrder));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "lnb_low", 5750, PositionOrder));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "lnb_high", 11300, PositionOrder));
-        NavNode node = SatelliteNode(*c.db, 0);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(2)));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "lnb_type", 16, PositionOrder));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "lnb_low", 5750, PositionOrder));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "lnb_high", 11300, PositionOrder));
+        NavNode node = SatelliteNode(c.db, 0);
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             QCOMPARE(Combo(d, 1038)->currentText(), QStringLiteral("User"));
             QCOMPARE(Combo(d, 1039)->currentText(), QStringLiteral("5750 MHz"));
@@ -278,22 +246,22 @@ private Q_SLOTS:
             d.accept();
         });
         QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
-        QCOMPARE(Field(*c.db, 0, "lnb_type"), 0);
-        QCOMPARE(Field(*c.db, 0, "lnb_low"), 10600);
-        QCOMPARE(Field(*c.db, 0, "lnb_high"), 11300);
+        QCOMPARE(Field(c.db, 0, "lnb_type"), 0);
+        QCOMPARE(Field(c.db, 0, "lnb_low"), 10600);
+        QCOMPARE(Field(c.db, 0, "lnb_high"), 11300);
     }
 
     void unmatchedStoredValuesOpenWithoutSelectionAndStay()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(2));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "DiSEqC_type", 2, PositionOrder));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "DiSEqC_port", 5, PositionOrder));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "toneburst", 3, PositionOrder));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "tuner1_valid", 0, PositionOrder));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 0, "tuner2_valid", 1, PositionOrder));
-        NavNode node = SatelliteNode(*c.db, 0);
-        const std::vector<uint8_t> before = c.db->RecordBytes(KindSatellite, 0);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(2)));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "DiSEqC_type", 2, PositionOrder));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "DiSEqC_port", 5, PositionOrder));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "toneburst", 3, PositionOrder));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "tuner1_valid", 0, PositionOrder));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 0, "tuner2_valid", 1, PositionOrder));
+        NavNode node = SatelliteNode(c.db, 0);
+        const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, 0);
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             QCOMPARE(Combo(d, 1043)->currentIndex(), -1);
             QCOMPARE(Combo(d, 1045)->currentIndex(), -1);
@@ -301,17 +269,17 @@ private Q_SLOTS:
             d.accept();
         });
         QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
-        QCOMPARE(c.db->RecordBytes(KindSatellite, 0), before);
-        QCOMPARE(Field(*c.db, 0, "DiSEqC_port"), 5);
-        QCOMPARE(Field(*c.db, 0, "toneburst"), 3);
+        QCOMPARE(c.db.RecordBytes(KindSatellite, 0), before);
+        QCOMPARE(Field(c.db, 0, "DiSEqC_port"), 5);
+        QCOMPARE(Field(c.db, 0, "toneburst"), 3);
     }
 
     void orbitAboveTheCircleShowsBugAndIsKept()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(2));
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 1, "sat_orbit", 3601, PositionOrder));
-        NavNode node = SatelliteNode(*c.db, 1);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(2)));
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 1, "sat_orbit", 3601, PositionOrder));
+        NavNode node = SatelliteNode(c.db, 1);
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             QCOMPARE(Combo(d, 1040)->currentIndex(), -1);
             QCOMPARE(LongitudeEdit(d)->text(), QStringLiteral("0.0"));
@@ -319,15 +287,15 @@ private Q_SLOTS:
         });
         QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
         QCOMPARE(c.prompt.messages, QStringList {QStringLiteral("BUG")});
-        QCOMPARE(Field(*c.db, 1, "sat_orbit"), 3601);
+        QCOMPARE(Field(c.db, 1, "sat_orbit"), 3601);
     }
 
     void validationKeepsTheDialogOpenOnTheField()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(2));
-        NavNode node = SatelliteNode(*c.db, 0);
-        const std::vector<uint8_t> before = c.db->RecordBytes(KindSatellite, 0);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(2)));
+        NavNode node = SatelliteNode(c.db, 0);
+        const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, 0);
         QStringList focused;
         QStringList selected;
         QList<int> flags;
@@ -370,23 +338,23 @@ private Q_SLOTS:
                                                   "nameEdit", "positionEdit"}));
         QCOMPARE(selected.mid(0, 4), (QStringList {"60", "-1", "180.05", "abc"}));
         QCOMPARE(flags, (QList<int> {0, 0, 0, 0, 0, 0, 1}));
-        QCOMPARE(Field(*c.db, 0, "position"), 59);
-        QCOMPARE(Field(*c.db, 0, "sat_orbit"), 1800);
-        QVERIFY(c.db->RecordBytes(KindSatellite, 0) != before);
+        QCOMPARE(Field(c.db, 0, "position"), 59);
+        QCOMPARE(Field(c.db, 0, "sat_orbit"), 1800);
+        QVERIFY(c.db.RecordBytes(KindSatellite, 0) != before);
     }
 
     void terrestrialSatelliteIsReadOnly()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(3, true));
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(3, true)));
         int slot = -1;
-        for (int i = 0; i < c.db->Count(KindSatellite); ++i) {
-            if (c.db->IsUsed(KindSatellite, i) && Field(*c.db, i, "sat_id") == 255)
+        for (int i = 0; i < c.db.Count(KindSatellite); ++i) {
+            if (c.db.IsUsed(KindSatellite, i) && Field(c.db, i, "sat_id") == 255)
                 slot = i;
         }
         QVERIFY(slot >= 0);
-        NavNode node = SatelliteNode(*c.db, slot);
-        const std::vector<uint8_t> before = c.db->RecordBytes(KindSatellite, slot);
+        NavNode node = SatelliteNode(c.db, slot);
+        const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, slot);
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             for (int id : {1035, 1056, 1057, 1038, 1039, 1041, 1036, 1037, 1040, 1043, 1042, 1044, 1045})
                 QVERIFY2(!d.ControlById(id)->isEnabled(), qPrintable(QString::number(id)));
@@ -395,15 +363,15 @@ private Q_SLOTS:
             d.accept();
         });
         QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
-        QCOMPARE(c.db->RecordBytes(KindSatellite, slot), before);
+        QCOMPARE(c.db.RecordBytes(KindSatellite, slot), before);
     }
 
     void resetShowsTheRecordOrTheNewDefaultsAgain()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(2));
-        NavNode node = SatelliteNode(*c.db, 0);
-        const std::vector<uint8_t> before = c.db->RecordBytes(KindSatellite, 0);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(2)));
+        NavNode node = SatelliteNode(c.db, 0);
+        const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, 0);
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             const QString longitude = LongitudeEdit(d)->text();
             const QString diseqc = Combo(d, 1043)->currentText();
@@ -418,7 +386,7 @@ private Q_SLOTS:
             d.accept();
         });
         QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
-        QCOMPARE(c.db->RecordBytes(KindSatellite, 0), before);
+        QCOMPARE(c.db.RecordBytes(KindSatellite, 0), before);
 
         NavNode fresh;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
@@ -438,10 +406,10 @@ private Q_SLOTS:
 
     void newSatelliteOnOkCancelAndUndo()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(3));
-        const auto original = Snapshot(*c.db);
-        const int slots = c.db->Count(KindSatellite);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(3)));
+        const auto original = Snapshot(c.db);
+        const int slots = c.db.Count(KindSatellite);
 
         // Cancel and the close box create nothing and leave the node as it was.
         NavNode cancelled;
@@ -469,18 +437,18 @@ private Q_SLOTS:
             QCOMPARE(d.EndFlag(), int(CSatelliteInfoDlg::EndedClosed));
         });
         QVERIFY(!CSatelliteInfoDlg::Run(c, cancelled, SatelliteInfoMode::New, {}, nullptr));
-        QCOMPARE(Snapshot(*c.db), original);
-        QCOMPARE(c.db->Count(KindSatellite), slots);
-        QCOMPARE(c.undo.count(), 0);
+        QCOMPARE(Snapshot(c.db), original);
+        QCOMPARE(c.db.Count(KindSatellite), slots);
+        QCOMPARE(c.stack.count(), 0);
         QCOMPARE(cancelled.kind, 0);
         QVERIFY(cancelled.label.isEmpty());
 
         // OK creates the record with the lowest free id.
-        QVERIFY(SetNodeIntByName(*c.db, KindSatellite, 1, "sat_id", 9, PositionOrder));
-        const int freeId = c.db->FindFreeId(KindSatellite);
+        QVERIFY(SetNodeIntByName(c.db, KindSatellite, 1, "sat_id", 9, PositionOrder));
+        const int freeId = c.db.FindFreeId(KindSatellite);
         std::vector<std::vector<uint8_t>> edited;
-        for (int slot = 0; slot < c.db->Count(KindSatellite); ++slot)
-            edited.push_back(c.db->RecordBytes(KindSatellite, slot));
+        for (int slot = 0; slot < c.db.Count(KindSatellite); ++slot)
+            edited.push_back(c.db.RecordBytes(KindSatellite, slot));
         NavNode node;
         int refreshed = 0;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
@@ -494,32 +462,32 @@ private Q_SLOTS:
         QCOMPARE(node.kind, 3);
         QCOMPARE(node.satId, freeId);
         QCOMPARE(node.label, QStringLiteral("Hispasat"));
-        QVERIFY(c.db->IsUsed(KindSatellite, node.index));
-        QCOMPARE(Field(*c.db, node.index, "sat_id"), freeId);
-        QCOMPARE(Field(*c.db, node.index, "sat_orbit"), 3300);
-        QCOMPARE(Field(*c.db, node.index, "tuner1_valid"), 1);
-        QCOMPARE(Field(*c.db, node.index, "lnb_low"), 5150);
-        QCOMPARE(Field(*c.db, node.index, "name_len"), 16);
-        QCOMPARE(c.db->LiveCount(KindSatellite), 4);
+        QVERIFY(c.db.IsUsed(KindSatellite, node.index));
+        QCOMPARE(Field(c.db, node.index, "sat_id"), freeId);
+        QCOMPARE(Field(c.db, node.index, "sat_orbit"), 3300);
+        QCOMPARE(Field(c.db, node.index, "tuner1_valid"), 1);
+        QCOMPARE(Field(c.db, node.index, "lnb_low"), 5150);
+        QCOMPARE(Field(c.db, node.index, "name_len"), 16);
+        QCOMPARE(c.db.LiveCount(KindSatellite), 4);
         QCOMPARE(refreshed, 1);
-        const std::vector<uint8_t> created = c.db->RecordBytes(KindSatellite, node.index);
+        const std::vector<uint8_t> created = c.db.RecordBytes(KindSatellite, node.index);
 
-        c.undo.undo();
-        QVERIFY(!c.db->IsUsed(KindSatellite, node.index));
-        QCOMPARE(c.db->LiveCount(KindSatellite), 3);
-        for (int slot = 0; slot < int(edited.size()) && slot < c.db->Count(KindSatellite); ++slot)
-            QCOMPARE(c.db->RecordBytes(KindSatellite, slot), edited[size_t(slot)]);
-        c.undo.redo();
-        QCOMPARE(c.db->RecordBytes(KindSatellite, node.index), created);
+        c.stack.undo();
+        QVERIFY(!c.db.IsUsed(KindSatellite, node.index));
+        QCOMPARE(c.db.LiveCount(KindSatellite), 3);
+        for (int slot = 0; slot < int(edited.size()) && slot < c.db.Count(KindSatellite); ++slot)
+            QCOMPARE(c.db.RecordBytes(KindSatellite, slot), edited[size_t(slot)]);
+        c.stack.redo();
+        QCOMPARE(c.db.RecordBytes(KindSatellite, node.index), created);
         QCOMPARE(refreshed, 3);
     }
 
     void fullDatabaseRefusesANewSatellite()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(DatabaseGenerator::kMaxSatellites));
-        QCOMPARE(c.db->FindFreeId(KindSatellite), 0);
-        const auto original = Snapshot(*c.db);
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(DatabaseGenerator::kMaxSatellites)));
+        QCOMPARE(c.db.FindFreeId(KindSatellite), 0);
+        const auto original = Snapshot(c.db);
         bool opened = false;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             opened = true;
@@ -530,27 +498,27 @@ private Q_SLOTS:
         QVERIFY(!opened);
         QCOMPARE(c.prompt.messages,
                  QStringList {QStringLiteral("No satellite can be added: all 254 satellite ids are in use.")});
-        QCOMPARE(Snapshot(*c.db), original);
-        QCOMPARE(c.undo.count(), 0);
+        QCOMPARE(Snapshot(c.db), original);
+        QCOMPARE(c.stack.count(), 0);
         QCOMPARE(node.kind, 0);
     }
 
     void fullTableRefusesTheRecordOnOk()
     {
-        FakeContext c;
-        QVERIFY(c.Generate(2));
+        TestEditorContext c;
+        QVERIFY(c.Generate(Satellites(2)));
         // Records without an id fill the table: an id is free, a record is not.
-        while (c.db->AllocateNode(KindSatellite) >= 0) {
+        while (c.db.AllocateNode(KindSatellite) >= 0) {
         }
-        const auto original = Snapshot(*c.db);
+        const auto original = Snapshot(c.db);
         NavNode node;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) { d.accept(); });
         QVERIFY(!CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, {}, nullptr));
         QCOMPARE(c.prompt.messages,
                  QStringList {
                      QStringLiteral("No satellite can be added: the satellite table or the database memory is full.")});
-        QCOMPARE(Snapshot(*c.db), original);
-        QCOMPARE(c.undo.count(), 0);
+        QCOMPARE(Snapshot(c.db), original);
+        QCOMPARE(c.stack.count(), 0);
         QCOMPARE(node.kind, 0);
         QVERIFY(node.label.isEmpty());
     }

@@ -1,63 +1,30 @@
 // The "TP Information" dialog on a generated database: controls, edit and new mode, validation, undo.
-#include "gui/GuiTestSupport.h"
+#include "gui/TestEditorContext.h"
 
 #include "database/NodeFields.h"
 #include "database/TransponderLabels.h"
 #include "editors/CTpInfoDlg.h"
 #include "editors/NavNode.h"
-#include "shell/EditorContext.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QUndoStack>
 
 using namespace GuiTest;
 
 namespace {
 
 // The editor as the dialog sees it: a generated database with a terrestrial satellite.
-class DialogContext : public EditorContext
+GeneratorOptions DialogDatabase()
 {
-public:
-    explicit DialogContext(bool generate = true)
-        : m_profileFile(QDir(m_dir.path()).filePath(QStringLiteral("profile.ini"))), m_db(m_layouts, prompt)
-    {
-        ParseLayoutCache(BundledCacheBytes(), m_layouts);
-        if (generate) {
-            GeneratorOptions options;
-            options.satellites = 3;
-            options.transponders = 12;
-            options.programs = 40;
-            options.terrestrial = true;
-            generated = DatabaseGenerator(m_layouts).Generate(m_db, options);
-        } else {
-            m_db.CreateEmpty();
-            generated = true;
-        }
-    }
-
-    CChannelDb &Database() override { return m_db; }
-    const LayoutSet &Layouts() const override { return m_layouts; }
-    QUndoStack &UndoStack() override { return m_undo; }
-    UserPrompt &Prompt() override { return prompt; }
-    ProfileStore &Profile() override { return m_profile; }
-    NavNode *SelectedNode() override { return nullptr; }
-    void SetGroupItemText(int, const QString &) override {}
-    void SetBusy(bool) override {}
-
-    ScriptedPrompt prompt;
-    bool generated = false;
-
-private:
-    QTemporaryDir m_dir;
-    QString m_profileFile;
-    LayoutSet m_layouts;
-    SettingsProfileStore m_profile {m_profileFile};
-    CChannelDb m_db;
-    QUndoStack m_undo;
-};
+    GeneratorOptions options;
+    options.satellites = 3;
+    options.transponders = 12;
+    options.programs = 40;
+    options.terrestrial = true;
+    return options;
+}
 
 // The whole transponder table: every slot's record (empty for a free slot).
 std::vector<std::vector<uint8_t>> TransponderTable(const CChannelDb &db)
@@ -75,7 +42,7 @@ std::string Field(const CChannelDb &db, int slot, const char *name)
 
 struct Fixture
 {
-    DialogContext context;
+    TestEditorContext context {DialogDatabase()};
     NavNode satellite;        // the parent of every transponder node here
     int refreshes = 0;
 

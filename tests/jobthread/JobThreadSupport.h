@@ -63,11 +63,17 @@ public:
     bool Done() const { return *m_done; }
     QThread *Thread() const { return m_thread.get(); }
     // Waits without running the owner's events: the owner thread is busy.
-    bool JoinBusy(int timeoutMs = 10000) { return m_thread->wait(QDeadlineTimer(timeoutMs)); }
+    bool JoinBusy(int timeoutMs = 10000)
+    {
+        const bool finished = m_thread->wait(QDeadlineTimer(timeoutMs));
+        return finished && m_done->load();
+    }
     // Waits while running the owner's events.
     bool Join(int timeoutMs = 10000)
     {
-        return WaitUntil([this] { return m_thread->isFinished(); }, timeoutMs);
+        // The atomic flag first: it orders the work before the caller's reads in a way that
+        // ThreadSanitizer sees (Qt's own thread bookkeeping is not instrumented).
+        return WaitUntil([this] { return m_done->load(); }, timeoutMs) && m_thread->wait(QDeadlineTimer(timeoutMs));
     }
 
 private:
