@@ -1,30 +1,25 @@
-// The navigator tree: builds its items from the database and hands the selected node's programs on.
+// The navigator tree: builds its items from the database, hands the selected node's programs on,
+// and routes the keys and the right button to the commands of menu 137.
 #include "editors/CNavigator.h"
 
 #include "database/CChannelDb.h"
 #include "database/TransponderLabels.h"
+#include "editors/NavItem.h"
 #include "shell/EditorContext.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <memory>
 
 namespace {
-
-// Each item owns its NavNode: deleting the item frees the node with it.
-class NavItem : public QTreeWidgetItem
-{
-public:
-    explicit NavItem(std::unique_ptr<NavNode> node) : m_node(std::move(node))
-    {
-        setText(0, m_node->label);
-    }
-    NavNode *Node() const { return m_node.get(); }
-
-private:
-    std::unique_ptr<NavNode> m_node;
-};
 
 std::unique_ptr<NavNode> MakeNode(int kind, const QString &label)
 {
@@ -32,6 +27,18 @@ std::unique_ptr<NavNode> MakeNode(int kind, const QString &label)
     node->kind = kind;
     node->label = label;
     return node;
+}
+
+bool IsPlusKey(int key)
+{
+    // The keypad plus, and the main-keyboard key that carries plus and equals.
+    return key == Qt::Key_Plus || key == Qt::Key_Equal;
+}
+
+bool IsCommandKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Insert || key == Qt::Key_Delete
+        || key == Qt::Key_Minus || IsPlusKey(key);
 }
 
 } // namespace
@@ -50,6 +57,8 @@ CNavigator::CNavigator(EditorContext &context, QWidget *parent) : QTreeWidget(pa
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
+    setFocusPolicy(Qt::StrongFocus);
+    CreateActions();
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current, QTreeWidgetItem *) { OnCurrentItemChanged(current); });
 }
@@ -60,10 +69,222 @@ CNavigator::~CNavigator()
     clear();
 }
 
+// --- menu 137 ---
+
+void CNavigator::CreateActions()
+{
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("navigatorMenu"));
+    m_menu->setProperty("controlId", 137);
+    m_menu->addAction(AddAction(IdEdit, QStringLiteral("Edit                          Enter"),
+                                {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, &CNavigator::Edit));
+    m_menu->addSeparator();
+    m_menu->addAction(AddAction(IdAdd, QStringLiteral("Add  Information     Insert"), {QKeySequence(Qt::Key_Insert)},
+                                &CNavigator::Add));
+    m_menu->addAction(AddAction(IdDelete, QStringLiteral("Delete Information  Delete"),
+                                {QKeySequence(Qt::Key_Delete)}, &CNavigator::Delete));
+    m_menu->addSeparator();
+    m_menu->addAction(AddAction(IdMoveUp, QStringLiteral("Move Up                  -"), {QKeySequence(Qt::Key_Minus)},
+                                &CNavigator::MoveUp));
+    m_menu->addAction(AddAction(IdMoveDown, QStringLiteral("Move Down             +"),
+                                {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)}, &CNavigator::MoveDown));
+    m_menu->addSeparator();
+}
+
+QAction *CNavigator::AddAction(int id, const QString &text, const QList<QKeySequence> &keys,
+                               void (CNavigator::*slot)())
+{
+    auto *action = new QAction(text, this);
+    action->setData(id);
+    action->setObjectName(QStringLiteral("action%1").arg(id));
+    action->setShortcuts(keys);
+    // The keys belong to the tree, and their rules (kinds and positions) are not the menu's:
+    // keyPressEvent runs them, the shortcuts only name them.
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(false);
+    connect(action, &QAction::triggered, this, slot);
+    addAction(action);
+    m_actions << action;
+    return action;
+}
+
+QAction *CNavigator::Action(int commandId) const
+{
+    for (QAction *action : m_actions) {
+        if (action->data().toInt() == commandId)
+            return action;
+    }
+    return nullptr;
+}
+
+void CNavigator::EnableAllActions()
+{
+    for (QAction *action : m_actions)
+        action->setEnabled(true);
+}
+
+QMenu *CNavigator::PreparePopupMenu(QTreeWidgetItem *item)
+{
+    EnableAllActions();
+    const NavNode *node = NodeOf(item);
+    if (!node)
+        return nullptr;
+    auto disable = [this](std::initializer_list<int> ids) {
+        for (int id : ids)
+            Action(id)->setEnabled(false);
+    };
+    switch (node->kind) {
+    case NavSatelliteFolder:
+        disable({IdEdit, IdDelete, IdMoveUp, IdMoveDown});
+        return m_menu;
+    case NavTransponder:
+        disable({IdAdd});
+        if (node->satId == 255)
+            disable({IdDelete, IdMoveUp, IdMoveDown});
+        [[fallthrough]];
+    case NavSatellite: {
+        QTreeWidgetItem *parent = item->parent();
+        const int count = parent ? parent->childCount() : 1;
+        const int position = parent ? parent->indexOfChild(item) : 0;
+        if (position == 0)
+            disable({IdMoveUp});
+        if (position == count - 1)
+            disable({IdMoveDown});
+        if (node->satId == 255)
+            disable({IdDelete, IdAdd, IdMoveUp, IdMoveDown});
+        return m_menu;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+void CNavigator::ShowPopupMenu(QTreeWidgetItem *item, const QPoint &globalPos)
+{
+    if (QMenu *menu = PreparePopupMenu(item))
+        menu->exec(globalPos);
+    // The actions serve the keys too, whose rules are their own.
+    EnableAllActions();
+}
+
+bool CNavigator::OnItemLabel(QTreeWidgetItem *item, const QPoint &pos) const
+{
+    // The row reaches across the pane; only the text counts as the item (the branch sign and
+    // the blank space after the text do not).
+    const QRect rect = visualItemRect(item);
+    const int textWidth = fontMetrics().horizontalAdvance(item->text(0)) + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 6;
+    return rect.contains(pos) && pos.x() <= rect.left() + textWidth;
+}
+
+void CNavigator::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::RightButton) {
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    QTreeWidgetItem *item = itemAt(pos);
+    if (!item || !OnItemLabel(item, pos))
+        return;
+    SelectItem(item);
+    if (!NodeOf(item))
+        return;
+    ShowPopupMenu(item, viewport()->mapToGlobal(pos));
+}
+
+void CNavigator::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The right button is handled at its press; the menu key opens the menu at the selected item.
+    if (event->reason() == QContextMenuEvent::Keyboard && currentItem()) {
+        const QRect rect = visualItemRect(currentItem());
+        ShowPopupMenu(currentItem(), viewport()->mapToGlobal(rect.bottomLeft()));
+    }
+    event->accept();
+}
+
+// --- keys ---
+
+bool CNavigator::event(QEvent *event)
+{
+    // The command keys come as key presses, so that their rules run and the tree handles them too.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *keyEvent = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers =
+            keyEvent->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+        if (IsCommandKey(keyEvent->key()) && modifiers == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTreeWidget::event(event);
+}
+
+void CNavigator::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (IsCommandKey(event->key()) && modifiers == Qt::NoModifier)
+        RunKeyCommand(event->key());
+    // Every key then reaches the tree: the arrow keys move the selection as in every tree.
+    QTreeWidget::keyPressEvent(event);
+}
+
+void CNavigator::RunKeyCommand(int key)
+{
+    QTreeWidgetItem *item = currentItem();
+    const NavNode *node = NodeOf(item);
+    if (!node)
+        return;
+    const int kind = node->kind;
+    const bool satelliteOrTransponder = kind == NavSatellite || kind == NavTransponder;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (satelliteOrTransponder)
+            Edit();
+        else if (kind == NavFavouriteGroup)
+            Q_EMIT RenameGroupRequested();
+    } else if (key == Qt::Key_Insert) {
+        if (kind == NavSatelliteFolder || kind == NavSatellite)
+            Add();
+    } else if (key == Qt::Key_Delete) {
+        if (satelliteOrTransponder)
+            Delete();
+    } else if (satelliteOrTransponder && item->parent()) {
+        const int position = item->parent()->indexOfChild(item);
+        if (IsPlusKey(key) && position < item->parent()->childCount() - 1)
+            MoveDown();
+        else if (key == Qt::Key_Minus && position > 0)
+            MoveUp();
+    }
+}
+
+// --- the tree ---
+
 NavNode *CNavigator::NodeOf(QTreeWidgetItem *item)
 {
     auto *navItem = dynamic_cast<NavItem *>(item);
     return navItem ? navItem->Node() : nullptr;
+}
+
+CNavigator::NodeKey CNavigator::KeyOf(const NavNode &node)
+{
+    NodeKey key;
+    key.kind = node.kind;
+    if (node.kind == NavSatellite || node.kind == NavTransponder)
+        key.satId = node.satId;
+    if (node.kind == NavTransponder)
+        key.tpId = node.tpId;
+    if (node.kind == NavFavouriteGroup)
+        key.group = node.index;
+    return key;
+}
+
+QTreeWidgetItem *CNavigator::FindItem(const NodeKey &key) const
+{
+    for (QTreeWidgetItemIterator it(const_cast<CNavigator *>(this)); *it; ++it) {
+        const NavNode *node = NodeOf(*it);
+        if (node && KeyOf(*node) == key)
+            return *it;
+    }
+    return nullptr;
 }
 
 QTreeWidgetItem *CNavigator::FavouriteRootItem() const
@@ -154,6 +375,14 @@ void CNavigator::AddTransponders(QTreeWidgetItem *satelliteItem, NavNode &satell
     }
 }
 
+void CNavigator::DeleteChildren(QTreeWidgetItem *item)
+{
+    const bool wasClearing = m_clearing;
+    m_clearing = true;
+    qDeleteAll(item->takeChildren());
+    m_clearing = wasClearing;
+}
+
 NavNode *CNavigator::GetSelectedNode()
 {
     return NodeOf(currentItem());
@@ -186,6 +415,22 @@ void CNavigator::RebuildSlotList(NavNode &node)
         node.parent->slots = std::move(*update.parentSlots);
         node.parent->hasSlots = true;
     }
+}
+
+void CNavigator::SelectItem(QTreeWidgetItem *item)
+{
+    // The selection is always in view, also after a rebuild that closed the branches.
+    for (QTreeWidgetItem *parent = item ? item->parent() : nullptr; parent; parent = parent->parent())
+        parent->setExpanded(true);
+    if (currentItem() == item) {
+        if (item)
+            item->setSelected(true);
+        OnCurrentItemChanged(item);
+        return;
+    }
+    setCurrentItem(item);
+    if (item)
+        scrollToItem(item);
 }
 
 void CNavigator::OnCurrentItemChanged(QTreeWidgetItem *current)

@@ -1,7 +1,10 @@
 // The main window's construction: panes, actions, menus, tool bar, status bar, profile names.
 #include "shell/CMainFrame.h"
 
+#include "editors/CFavoriteGroupEditDlg.h"
 #include "editors/CNavigator.h"
+#include "editors/CProgramInfoDlg.h"
+#include "link/dialogs/TransferCommands.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CRightPane.h"
 #include "shell/CSwitchView.h"
@@ -12,11 +15,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QPointer>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
 #include <QToolBar>
+
+#include <utility>
 
 static void InitDravelResources()
 {
@@ -48,6 +54,7 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
     CreateActions();
     CreateMenus();
     CreateToolBar();
+    CreateTransferCommands();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->showMessage(QStringLiteral("Ready"));
     EnsureProfileGroupNames();
@@ -83,6 +90,37 @@ void CMainFrame::CreatePanes()
     connect(m_navigator, &CNavigator::NodeSelected, this, [this](NavNode *node) { m_list->FillChannelList(node); });
     connect(m_rightPane->Switch(), &CSwitchView::FilterChosen, this,
             [this](int filter) { m_list->SetServiceFilter(filter); });
+    WireNodeDialogs();
+}
+
+std::function<void()> CMainFrame::ListRefresh()
+{
+    // The first redo runs inside the dialog's push; the list command that opened the dialog
+    // refreshes its rows itself then (an inserted program keeps its place in the slot list).
+    auto first = std::make_shared<bool>(true);
+    QPointer<CZanEditorView> list(m_list);
+    return [list, first] {
+        if (std::exchange(*first, false))
+            return;
+        // The shown node's list is computed again: a group node's from its members.
+        if (list)
+            list->RefillCurrentNode();
+    };
+}
+
+void CMainFrame::WireNodeDialogs()
+{
+    m_list->SetEditChannelHook([this](NavNode &node, int index) {
+        return CProgramInfoDlg::Run(*this, node, ProgramEditMode, index, m_list->ServiceFilter(),
+                                    m_list->FavouriteNames(), ListRefresh(), this);
+    });
+    m_list->SetInsertChannelHook([this](NavNode &node, int index) {
+        return CProgramInfoDlg::Run(*this, node, ProgramInsertMode, index, m_list->ServiceFilter(),
+                                    m_list->FavouriteNames(), ListRefresh(), this);
+    });
+    m_list->SetEditGroupHook(
+        [this](NavNode &node, int) { return CFavoriteGroupEditDlg::Run(*this, node, ListRefresh(), this); });
+    connect(m_navigator, &CNavigator::RenameGroupRequested, m_list, &CZanEditorView::RenameGroup);
 }
 
 QAction *CMainFrame::MakeAction(int id, const QString &text, const QKeySequence &shortcut, const QString &tip)
@@ -197,6 +235,18 @@ void CMainFrame::CreateMenus()
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     help->setObjectName(QStringLiteral("helpMenu"));
     help->addAction(Action(FrameCommand::AppAbout));
+}
+
+void CMainFrame::CreateTransferCommands()
+{
+    // The link commands have no place in the receiver tools' menus: ours go before Help.
+    m_transfers = new TransferCommands(*this);
+    if (auto *help = menuBar()->findChild<QMenu *>(QStringLiteral("helpMenu")))
+        menuBar()->insertMenu(help->menuAction(), m_transfers->Menu());
+    else
+        menuBar()->addMenu(m_transfers->Menu());
+    m_toolBar->addSeparator();
+    m_toolBar->addActions(m_transfers->ToolBarActions());
 }
 
 void CMainFrame::CreateToolBar()

@@ -11,11 +11,13 @@
 #include <QMainWindow>
 #include <QUndoStack>
 
+#include <functional>
 #include <memory>
 
 class CNavigator;
 class CRightPane;
 class CZanEditorView;
+class TransferCommands;
 class MessageBoxPrompt;
 class QAction;
 class QSplitter;
@@ -50,6 +52,8 @@ public:
     CNavigator *GetNavigator() { return m_navigator; }
     CZanEditorView *GetChannelList() { return m_list; }
     CRightPane *GetRightPane() { return m_rightPane; }
+    // The download, upload and link-settings commands (the Transfer menu).
+    TransferCommands *Transfers() const { return m_transfers; }
     QSplitter *MainSplitter() { return m_splitter; }
 
     // The folders the layout start-up searches (tests point them at temporary ones).
@@ -105,9 +109,15 @@ protected:
 
 private:
     void CreatePanes();
+    // The list's Edit Channel, Insert Channel and Edit Group open the node dialogs; Enter on a
+    // favourite group in the tree renames it.
+    void WireNodeDialogs();
+    // The refresh a dialog opened from the list runs at its command's undo and redo.
+    std::function<void()> ListRefresh();
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
+    void CreateTransferCommands();
     void EnsureProfileGroupNames();
     void UpdateTitle();
     void UpdateActions();
@@ -131,6 +141,7 @@ private:
     CRightPane *m_rightPane = nullptr;
     CZanEditorView *m_list = nullptr;
     QToolBar *m_toolBar = nullptr;
+    TransferCommands *m_transfers = nullptr;
 
     QString m_currentPath;
     QString m_currentExt;

@@ -1,6 +1,10 @@
 // The application object: start-up in the order the editor needs it.
 #include "shell/CZanEditorApp.h"
 
+#include "core/UserPrompt.h"
+#include "link/dialogs/SimulatorLauncher.h"
+#include "link/dialogs/TransferCommands.h"
+
 #include "shell/CMainFrame.h"
 #include "shell/TerminationWatcher.h"
 
@@ -35,6 +39,7 @@ QString CZanEditorApp::HelpText()
         "\n"
         "Options:\n"
         "  -o, --open FILE  Open the database FILE (.usd or .ddf) at start.\n"
+        "      --sim        Start the simulated receiver stb-sim and use its line for transfers.\n"
         "  -h, --help       Show this help and exit.\n"
         "  -v, --version    Show the version and exit.\n"
         "\n"
@@ -73,9 +78,12 @@ EditorCommandLine CZanEditorApp::ParseEditorCommandLine(const QStringList &argum
     const QCommandLineOption open(QStringList {QStringLiteral("o"), QStringLiteral("open")},
                                   QStringLiteral("Open the database FILE (.usd or .ddf) at start."),
                                   QStringLiteral("FILE"));
+    const QCommandLineOption simulator(QStringLiteral("sim"),
+                                       QStringLiteral("Start the simulated receiver stb-sim and use its line."));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(open);
+    parser.addOption(simulator);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A database to open (.usd or .ddf)."),
                                  QStringLiteral("[FILE]"));
 
@@ -104,6 +112,7 @@ EditorCommandLine CZanEditorApp::ParseEditorCommandLine(const QStringList &argum
         return result;
     }
     result.openPath = parser.isSet(open) ? parser.value(open) : positional.value(0);
+    result.simulator = parser.isSet(simulator);
     return result;
 }
 
@@ -118,6 +127,16 @@ int CZanEditorApp::Run(const EditorCommandLine &commandLine)
         QCoreApplication::exit(0);
     });
 
+    if (commandLine.simulator) {
+        // At the real line rate, so that a transfer looks as it would with a receiver.
+        m_simulator = std::make_unique<SimulatorLauncher>();
+        const QStringList lineRate {QStringLiteral("--line-rate"), QStringLiteral("115200")};
+        if (m_simulator->Start(QCoreApplication::applicationDirPath(), lineRate))
+            m_frame->Transfers()->SetDevicePath(m_simulator->Device());
+        else
+            m_frame->Prompt().ShowMessage(m_simulator->Error());
+    }
+
     m_frame->show();
     // The start-up questions appear over the shown window, as in the receiver tools.
     const QString openPath = commandLine.openPath;
@@ -128,5 +147,6 @@ int CZanEditorApp::Run(const EditorCommandLine &commandLine)
     });
     const int status = exec();
     m_frame.reset();
+    m_simulator.reset();
     return status;
 }

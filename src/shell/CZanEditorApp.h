@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class SimulatorLauncher;
+
 class CMainFrame;
 class TerminationWatcher;
 
@@ -14,6 +16,7 @@ class TerminationWatcher;
 struct EditorCommandLine
 {
     QString openPath;     // a database to open at start, or empty
+    bool simulator = false;  // --sim: start stb-sim and preselect its device
     bool exitNow = false; // --help, --version or a usage error: nothing more to do
     int exitCode = 0;
     QString output;       // the text for standard output (help, version) or standard error (errors)
@@ -43,6 +46,7 @@ public:
     CMainFrame *MainFrame() const { return m_frame.get(); }
 
 private:
+    std::unique_ptr<SimulatorLauncher> m_simulator;  // outlives the frame's transfers
     std::unique_ptr<CMainFrame> m_frame;
     TerminationWatcher *m_watcher = nullptr;
 };

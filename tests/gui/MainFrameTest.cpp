@@ -80,12 +80,17 @@ private Q_SLOTS:
         QCOMPARE(frame.Action(FrameCommand::AppAbout)->text(), QStringLiteral("About Dravel(&A)..."));
         QCOMPARE(frame.Action(FrameCommand::ViewToolBar)->text(), QStringLiteral("&Tool Bar"));
         QCOMPARE(frame.Action(FrameCommand::ViewStatusBar)->text(), QStringLiteral("&Status Bar"));
-        // The tool bar: Open, Save, Close, each with an icon and a text.
-        const QList<QAction *> tools = frame.MainToolBar()->actions();
-        QCOMPARE(tools.size(), 3);
+        // The tool bar: Open, Save, Close, then after a separator download and upload, each with an
+        // icon and a text.
+        QList<QAction *> tools = frame.MainToolBar()->actions();
+        QCOMPARE(tools.size(), 6);
         QCOMPARE(tools[0]->data().toInt(), FrameCommand::FileOpen);
         QCOMPARE(tools[1]->data().toInt(), FrameCommand::FileSave);
         QCOMPARE(tools[2]->data().toInt(), FrameCommand::FileClose);
+        QVERIFY(tools[3]->isSeparator());
+        QCOMPARE(tools[4]->data().toInt(), 32775);
+        QCOMPARE(tools[5]->data().toInt(), 32774);
+        tools.removeAt(3);
         for (QAction *action : tools) {
             QVERIFY(!action->icon().isNull());
             QVERIFY(!action->text().isEmpty());
@@ -94,7 +99,7 @@ private Q_SLOTS:
         QStringList menus;
         for (QAction *menu : frame.menuBar()->actions())
             menus << menu->text();
-        QCOMPARE(menus, QStringList({"File(&F)", "Edit(&E)", "Channel(&C)", "View(&V)", "Help(&H)"}));
+        QCOMPARE(menus, QStringList({"File(&F)", "Edit(&E)", "Channel(&C)", "View(&V)", "Transfer(&T)", "Help(&H)"}));
         for (QMenu *menu : frame.menuBar()->findChildren<QMenu *>()) {
             for (QAction *action : menu->actions())
                 QVERIFY(action->isSeparator() || !action->text().isEmpty());

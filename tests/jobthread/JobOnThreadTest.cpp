@@ -6,6 +6,7 @@
 #include "link/DownloadJob.h"
 #include "link/QueuedTransferObserver.h"
 #include "link/UploadJob.h"
+#include "link/DatabaseTestFile.h"
 #include "linke2e/SimProcess.h"
 
 #include <QFileInfo>
@@ -184,7 +185,8 @@ TEST_F(JobOnThread, ClosingTheDialogWhileTheSaveDialogIsOpenEndsTheUpload)
 
 TEST_F(JobOnThread, DownloadReportsToTheOwnerThread)
 {
-    const QByteArray file = Pattern(0x5000);
+    // A container the download's local check accepts, made long by a pattern behind it.
+    const QByteArray file = DatabaseFileOfSize(0x5000, Pattern(0x5000));
     const QString path = dir.filePath("db.ddf");
     ASSERT_TRUE(WriteFile(path, file));
     std::atomic<int> result {-1};
@@ -211,7 +213,7 @@ TEST_F(JobOnThread, CancelWhileAFailureMessageIsOpenEndsTheDownload)
 {
     // One byte more than the STB's default database chunk can take after its header.
     const QString path = dir.filePath("big.ddf");
-    ASSERT_TRUE(WriteFile(path, Pattern(kDefaultSize - 128 + 1)));
+    ASSERT_TRUE(WriteFile(path, DatabaseFileOfSize(kDefaultSize - 128 + 1, Pattern(kDefaultSize))));
     std::atomic<int> result {-1};
     std::unique_ptr<Worker> worker;
     bool endedWhileOpen = false;
