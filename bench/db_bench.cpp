@@ -1,4 +1,7 @@
 // Loading and saving the largest database a ".usd" can hold, against zlib alone on the same data.
+#include "BenchReporter.h"
+#include "EmptyProfile.h"
+
 #include "core/ByteOrder.h"
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
@@ -6,7 +9,6 @@
 #include "database/DatabaseGenerator.h"
 #include "database/DatabaseReader.h"
 #include "database/DatabaseWriter.h"
-#include "database/ProfileStore.h"
 #include "layout/LayoutSet.h"
 
 #include <QDir>
@@ -17,19 +19,10 @@
 #include <zlib.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace {
-
-class EmptyProfile : public ProfileStore
-{
-public:
-    QString ReadString(const QString &, const QString &) const override { return {}; }
-    void WriteString(const QString &, const QString &, const QString &) override {}
-};
 
 // Everything the benchmarks share, made once before the first one runs.
 struct Setup
@@ -187,36 +180,6 @@ void BuildUserPayload(benchmark::State &state)
     }
 }
 
-// Keeps the real time of every benchmark so that the ratios can be printed after the run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        // With repetitions the mean, reported after the single runs, is the figure kept.
-        for (const Run &run : runs) {
-            if (run.error_occurred)
-                continue;
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean")
-                m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char *what, const std::string &work, const std::string &floor, double target) const
-    {
-        const auto w = m_times.find(work);
-        const auto f = m_times.find(floor);
-        if (w == m_times.end() || f == m_times.end() || f->second <= 0)
-            return;
-        const double ratio = w->second / f->second;
-        std::printf("%-13s %8.3f ms / floor %8.3f ms = %.2fx (target <= %.1fx) %s\n", what, w->second, f->second, ratio,
-                    target, ratio <= target ? "met" : "MISSED");
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 BENCHMARK(Load)->Unit(benchmark::kMillisecond);
@@ -239,7 +202,7 @@ int main(int argc, char **argv)
         return 1;
     }
     g_setup = &setup;
-    RatioReporter reporter;
+    BenchReporter reporter(13);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
     reporter.PrintRatio("load", "Load", "LoadFloor", 1.2);

@@ -1,20 +1,15 @@
 // The channel list on the largest generated database: fill "All Services", switch the TV/Radio
 // filter, and Move Up in a list of every program (the move rewrites two rows, not the list).
-#include "core/UserPrompt.h"
+#include "GuiBenchContext.h"
+
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
-#include "database/ProfileStore.h"
 #include "database/SlotLists.h"
 #include "editors/NavNode.h"
 #include "layout/FieldDesc.h"
-#include "layout/LayoutSet.h"
 #include "shell/CZanEditorView.h"
-#include "shell/EditorContext.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
-#include <QUndoStack>
 
 #include <benchmark/benchmark.h>
 
@@ -23,37 +18,9 @@
 
 namespace {
 
-class EmptyProfile : public ProfileStore
-{
-public:
-    QString ReadString(const QString &, const QString &) const override { return {}; }
-    void WriteString(const QString &, const QString &, const QString &) override {}
-};
-
-class BenchContext : public EditorContext
-{
-public:
-    CChannelDb &Database() override { return *db; }
-    const LayoutSet &Layouts() const override { return layouts; }
-    QUndoStack &UndoStack() override { return stack; }
-    UserPrompt &Prompt() override { return prompt; }
-    ProfileStore &Profile() override { return profile; }
-    NavNode *SelectedNode() override { return selected; }
-    void SetGroupItemText(int, const QString &) override {}
-    void SetBusy(bool) override {}
-
-    QTemporaryDir dir;
-    LayoutSet layouts;
-    SilentPrompt prompt{UserPrompt::Yes};
-    EmptyProfile profile;
-    std::unique_ptr<CChannelDb> db;
-    QUndoStack stack;
-    NavNode *selected = nullptr;
-};
-
 struct Setup
 {
-    BenchContext context;
+    GuiBenchContext context;
     NavNode all;
     std::unique_ptr<CZanEditorView> view;
 };
@@ -62,22 +29,15 @@ Setup *g_setup = nullptr;
 
 bool Prepare(Setup &s)
 {
-    BenchContext &c = s.context;
-    if (!c.dir.isValid())
-        return false;
-    QDir::setCurrent(c.dir.path());
-    if (!c.layouts.ParseTemplate(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/templates/dravel-stb.h"), c.prompt))
-        return false;
+    GuiBenchContext &c = s.context;
     // The database benchmark's satellite line-up with the most programs a database holds (more
     // than a ".usd" payload stores, but what the editor can have in memory).
-    const DatabaseGenerator generator(c.layouts);
     GeneratorOptions options;
     options.satellites = 60;
     options.transponders = 1200;
     options.seed = 42;
     options.programs = CChannelDb::kMaxPrograms;
-    c.db = std::make_unique<CChannelDb>(c.layouts, c.prompt);
-    if (!generator.Generate(*c.db, options) || c.db->LiveCount(KindProgram) != options.programs)
+    if (!c.PrepareDatabase(options) || c.db->LiveCount(KindProgram) != options.programs)
         return false;
     s.all.kind = NavAllServices;
     s.all.slots = AllProgramSlots(*c.db);

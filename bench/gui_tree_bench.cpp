@@ -1,20 +1,15 @@
 // The navigator on the largest databases: building the tree (the transponder table is read once
 // per satellite) and selecting a satellite with thousands of programs (slot list and list fill).
-#include "core/UserPrompt.h"
+#include "GuiBenchContext.h"
+
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
-#include "database/ProfileStore.h"
 #include "editors/CNavigator.h"
 #include "editors/NavNode.h"
 #include "layout/FieldDesc.h"
-#include "layout/LayoutSet.h"
 #include "shell/CZanEditorView.h"
-#include "shell/EditorContext.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
-#include <QUndoStack>
 
 #include <benchmark/benchmark.h>
 
@@ -23,35 +18,15 @@
 
 namespace {
 
-class EmptyProfile : public ProfileStore
-{
-public:
-    QString ReadString(const QString &, const QString &) const override { return {}; }
-    void WriteString(const QString &, const QString &, const QString &) override {}
-};
-
 // A database with a navigator and a channel list wired as the frame wires them.
-class TreeSetup : public EditorContext
+class TreeSetup : public GuiBenchContext
 {
 public:
-    CChannelDb &Database() override { return *db; }
-    const LayoutSet &Layouts() const override { return layouts; }
-    QUndoStack &UndoStack() override { return stack; }
-    UserPrompt &Prompt() override { return prompt; }
-    ProfileStore &Profile() override { return profile; }
     NavNode *SelectedNode() override { return navigator ? navigator->GetSelectedNode() : nullptr; }
-    void SetGroupItemText(int, const QString &) override {}
-    void SetBusy(bool) override {}
 
     bool Prepare(const GeneratorOptions &options)
     {
-        if (!dir.isValid())
-            return false;
-        QDir::setCurrent(dir.path());
-        if (!layouts.ParseTemplate(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/templates/dravel-stb.h"), prompt))
-            return false;
-        db = std::make_unique<CChannelDb>(layouts, prompt);
-        if (!DatabaseGenerator(layouts).Generate(*db, options))
+        if (!PrepareDatabase(options))
             return false;
         navigator = std::make_unique<CNavigator>(*this);
         list = std::make_unique<CZanEditorView>(*this);
@@ -68,12 +43,6 @@ public:
         return true;
     }
 
-    QTemporaryDir dir;
-    LayoutSet layouts;
-    SilentPrompt prompt {UserPrompt::Yes};
-    EmptyProfile profile;
-    std::unique_ptr<CChannelDb> db;
-    QUndoStack stack;
     std::unique_ptr<CNavigator> navigator;
     std::unique_ptr<CZanEditorView> list;
 };
