@@ -67,6 +67,10 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
 
 CMainFrame::~CMainFrame()
 {
+    // The undo stack signals while it is destroyed, after the members the title is made of are
+    // gone; and its commands refer to the panes and the database: empty it while all is there.
+    m_undoStack.disconnect(this);
+    m_undoStack.clear();
     // The panes refer to the database and the layouts: they go first.
     delete m_splitter;
     m_splitter = nullptr;
