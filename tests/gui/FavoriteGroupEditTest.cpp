@@ -1,4 +1,5 @@
 // The "Favorite Group Edit" dialog on a generated database: rows, Add / Remove, OK, Cancel, undo.
+#include "DialogTestSupport.h"
 #include "gui/TestEditorContext.h"
 
 #include "database/NodeFields.h"
@@ -61,19 +62,7 @@ QString MemberOf(CFavoriteGroupEditDlg &dialog, int row)
     return dialog.List()->topLevelItem(row)->text(1);
 }
 
-// The next widget that Tab reaches after w in the focus chain.
-QWidget *NextTabStop(QWidget *w)
-{
-    do {
-        w = w->nextInFocusChain();
-    } while ((w->focusPolicy() & Qt::TabFocus) == 0);
-    return w;
-}
 
-struct ScriptGuard
-{
-    ~ScriptGuard() { CFavoriteGroupEditDlg::SetTestScript({}); }
-};
 
 } // namespace
 
@@ -141,7 +130,7 @@ private Q_SLOTS:
         CChannelDb &db = context.Database();
         const auto table = ProgramTable(db);
         int refreshes = 0;
-        ScriptGuard guard;
+        ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) {
             SelectRows(dialog, {1, 3, 5});
             dialog.AddButton()->click();
@@ -169,7 +158,7 @@ private Q_SLOTS:
         SetGroups(db, 2, 0);
         const auto before = ProgramTable(db);
         int refreshes = 0;
-        ScriptGuard guard;
+        ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) {
             QCOMPARE(MemberOf(dialog, 0), QStringLiteral("Yes"));
             SelectRows(dialog, {0});
@@ -206,7 +195,7 @@ private Q_SLOTS:
         TestEditorContext context(DialogDatabase());
         CChannelDb &db = context.Database();
         SetGroups(db, 0, 1);
-        ScriptGuard guard;
+        ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) {
             QCOMPARE(dialog.Group(), 32);
             SelectRows(dialog, {0});
@@ -223,7 +212,7 @@ private Q_SLOTS:
         TestEditorContext context(DialogDatabase());
         CChannelDb &db = context.Database();
         const auto table = ProgramTable(db);
-        ScriptGuard guard;
+        ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) { dialog.accept(); });
         NavNode node = GroupNode(1);
         QVERIFY(CFavoriteGroupEditDlg::Run(context, node, {}, nullptr));
@@ -239,7 +228,7 @@ private Q_SLOTS:
     {
         TestEditorContext context(DialogDatabase());
         bool opened = false;
-        ScriptGuard guard;
+        ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([&](CFavoriteGroupEditDlg &dialog) {
             opened = true;
             dialog.accept();

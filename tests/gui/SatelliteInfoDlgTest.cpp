@@ -1,4 +1,5 @@
 // The satellite dialog through Run on a generated database: controls, values, checks, writes, undo.
+#include "DialogTestSupport.h"
 #include "gui/TestEditorContext.h"
 
 #include "database/NodeFields.h"
@@ -67,14 +68,6 @@ std::vector<std::vector<uint8_t>> Snapshot(const CChannelDb &db)
     return all;
 }
 
-// The next widget Tab reaches from this one.
-QWidget *NextTabStop(QWidget *widget)
-{
-    QWidget *next = widget->nextInFocusChain();
-    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    return next;
-}
 
 NavNode SatelliteNode(const CChannelDb &db, int slot)
 {

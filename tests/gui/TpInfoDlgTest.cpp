@@ -1,4 +1,5 @@
 // The "TP Information" dialog on a generated database: controls, edit and new mode, validation, undo.
+#include "DialogTestSupport.h"
 #include "gui/TestEditorContext.h"
 
 #include "database/NodeFields.h"
@@ -96,20 +97,7 @@ void Enter(CTpInfoDlg &dialog, const QString &frequency, int polarizationRow, co
     dialog.SecondValueEdit()->setText(second);
 }
 
-// The next widget that Tab reaches after w in the focus chain.
-QWidget *NextTabStop(QWidget *w)
-{
-    do {
-        w = w->nextInFocusChain();
-    } while ((w->focusPolicy() & Qt::TabFocus) == 0);
-    return w;
-}
 
-// Clears the script even when a check fails in the middle of a test.
-struct ScriptGuard
-{
-    ~ScriptGuard() { CTpInfoDlg::SetTestScript({}); }
-};
 
 } // namespace
 
@@ -190,7 +178,7 @@ private Q_SLOTS:
         node.label = QStringLiteral("[ 2 ]  TP_12015_H_27500");
         CChannelDb &db = f.context.Database();
         const std::vector<uint8_t> before = db.RecordBytes(KindTransponder, node.index);
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([](CTpInfoDlg &dialog) {
             QCOMPARE(dialog.FrequencyEdit()->text(), QStringLiteral("12015"));
             QCOMPARE(dialog.PolarizationCombo()->currentIndex(), 0);
@@ -224,7 +212,7 @@ private Q_SLOTS:
         CChannelDb &db = f.context.Database();
         const std::vector<uint8_t> before = db.RecordBytes(KindTransponder, node.index);
         QStringList expectedMessages;
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([&](CTpInfoDlg &dialog) {
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -278,7 +266,7 @@ private Q_SLOTS:
         QVERIFY(freeId > 0);
         const int live = db.LiveCount(KindTransponder);
         NavNode node = f.NewNode();
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([&](CTpInfoDlg &dialog) {
             QCOMPARE(dialog.TpNameEdit()->text(), QStringLiteral("[ %1 ]  TP_0_H_0").arg(ordinal));
             QCOMPARE(dialog.FrequencyEdit()->text(), QStringLiteral("0"));
@@ -317,7 +305,7 @@ private Q_SLOTS:
         CChannelDb &db = f.context.Database();
         const auto table = TransponderTable(db);
         const int used = db.Used();
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         for (int way = 0; way < 3; ++way) {
             NavNode node = f.NewNode();
             int okState = -1;
@@ -365,7 +353,7 @@ private Q_SLOTS:
         QVERIFY(SetNodeTextByName(db, KindTransponder, node.index, "bandwidth", "8", DeclarationOrder));
         node.label = QStringLiteral("[ 1 ]  TP_474000_8");
         const std::vector<uint8_t> before = db.RecordBytes(KindTransponder, node.index);
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([](CTpInfoDlg &dialog) {
             QVERIFY(!dialog.FrequencyEdit()->isEnabled());
             QVERIFY(!dialog.SecondValueEdit()->isEnabled());
@@ -425,7 +413,7 @@ private Q_SLOTS:
         NavNode node = f.Transponder(1);
         f.Store(node, 10714, 22000, 2);
         CChannelDb &db = f.context.Database();
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([](CTpInfoDlg &dialog) {
             QCOMPARE(dialog.PolarizationCombo()->currentIndex(), -1);
             dialog.FrequencyEdit()->setText(QStringLiteral("10729"));
@@ -450,7 +438,7 @@ private Q_SLOTS:
         const auto table = TransponderTable(db);
         const int used = db.Used();
         bool opened = false;
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([&](CTpInfoDlg &dialog) {
             opened = true;
             dialog.accept();
@@ -474,7 +462,7 @@ private Q_SLOTS:
         NavNode node = f.NewNode();
         std::vector<std::vector<uint8_t>> table;
         int used = 0;
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([&](CTpInfoDlg &dialog) {
             // The table fills up while the dialog is open.
             while (db.AllocateNode(KindTransponder) >= 0) {
@@ -500,7 +488,7 @@ private Q_SLOTS:
         Fixture f;
         NavNode node = f.Transponder(1);
         node.parent = nullptr;
-        ScriptGuard guard;
+        ScriptGuard<CTpInfoDlg> guard;
         CTpInfoDlg::SetTestScript([](CTpInfoDlg &dialog) {
             Enter(dialog, QStringLiteral("12000"), 0, QStringLiteral("27500"));
             dialog.accept();
