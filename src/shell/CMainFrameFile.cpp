@@ -12,10 +12,8 @@
 #include "shell/CZanEditorView.h"
 
 #include <QDir>
-#include <QStatusBar>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -225,33 +223,26 @@ void CMainFrame::FileSaveAs()
 
 bool CMainFrame::SaveAsNewUserCopy(const QString &newPath)
 {
-    // A user database keeps the tail of the file it is written into: the open file is copied
-    // first. The copy is written under a temporary name beside the target and takes the target's
-    // name only when the database was written into it, so a failed save leaves no half file.
-    const QFileInfo target(newPath);
-    QTemporaryFile temp(target.dir().filePath(QStringLiteral(".%1.XXXXXX.usd").arg(target.completeBaseName())));
-    QFile source(m_currentPath);
-    if (!source.open(QIODevice::ReadOnly)) {
-        m_prompt->ShowMessage(CoreMessages::CannotOpen(m_currentPath));
+    // A user database keeps the tail of the file it came from: the open file's tail goes behind
+    // the node data of the new file. The writer replaces the target only with a complete file.
+    QByteArray source;
+    QString reason;
+    QByteArray tail;
+    if (ReadBoundedFile(m_currentPath, CChannelDb::kPoolCapacity, source, reason) != FileReadStatus::Read) {
+        m_prompt->ShowMessage(CoreMessages::CannotOpen(m_currentPath) + QLatin1Char('\n') + reason);
         return false;
     }
-    const QByteArray bytes = source.readAll();
-    if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush()) {
-        m_prompt->ShowMessage(CoreMessages::CannotWrite(newPath));
+    if (!UserDatabaseTail(source, tail)) {
+        m_prompt->ShowMessage(CoreMessages::DamagedFile());
         return false;
     }
-    temp.setPermissions(source.permissions());
-    const QString tempPath = temp.fileName();
-    temp.close();
-
-    if (WriteDatabase(tempPath) != WriteOutcome::Written)
-        return false;
-    // rename() never replaces a file: one that appeared meanwhile is not overwritten.
-    if (!QFile::rename(tempPath, newPath)) {
-        m_prompt->ShowMessage(CoreMessages::CannotWrite(newPath));
-        return false;
+    SaveResult result = SaveResult::Failed;
+    {
+        BusyScope busy(*this);
+        result = SaveUserDatabaseWithTail(m_db, newPath, tail);
     }
-    temp.setAutoRemove(false);
+    if (result != SaveResult::Written)
+        return false;
     m_undoStack.setClean();
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(newPath)), 5000);
     return true;
