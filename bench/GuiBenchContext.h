@@ -7,7 +7,7 @@
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
 #include "layout/LayoutSet.h"
-#include "shell/EditorContext.h"
+#include "document/EditorContext.h"
 
 #include <QDir>
 #include <QTemporaryDir>

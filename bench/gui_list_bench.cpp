@@ -5,9 +5,9 @@
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
 #include "database/SlotLists.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "layout/FieldDesc.h"
-#include "shell/CZanEditorView.h"
+#include "views/CZanEditorView.h"
 
 #include <QApplication>
 

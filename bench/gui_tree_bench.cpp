@@ -4,10 +4,10 @@
 
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
-#include "editors/CNavigator.h"
-#include "editors/NavNode.h"
+#include "views/CNavigator.h"
+#include "document/NavNode.h"
 #include "layout/FieldDesc.h"
-#include "shell/CZanEditorView.h"
+#include "views/CZanEditorView.h"
 
 #include <QApplication>
 

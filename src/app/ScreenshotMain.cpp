@@ -1,5 +1,5 @@
 // dravel-screenshot: shows the editor on a database, selects a node and writes the window as PNG.
-#include "editors/CNavigator.h"
+#include "views/CNavigator.h"
 #include "shell/CMainFrame.h"
 #include "shell/CZanEditorApp.h"
 

@@ -92,15 +92,25 @@ ChannelRowCells ReadChannelRow(const CChannelDb &db, const std::vector<ListField
 
 std::optional<bool> MatchesServiceFilter(const CChannelDb &db, int slot, int filter)
 {
-    if (filter == 2)
+    return ServiceFilterCheck(db, filter).Shown(slot);
+}
+
+ServiceFilterCheck::ServiceFilterCheck(const CChannelDb &db, int filter) : m_db(db), m_filter(filter)
+{
+    if (filter != 2)
+        m_field = db.Layouts().FindField(KindProgram, "Service Type", PositionOrder);
+}
+
+std::optional<bool> ServiceFilterCheck::Shown(int slot) const
+{
+    if (m_filter == 2)
         return true;
-    const int field = db.Layouts().FindField(KindProgram, "Service Type", PositionOrder);
-    if (field < 0) {
-        db.Prompt().ShowMessage(QStringLiteral("Error to get service type"));
+    if (m_field < 0) {
+        m_db.Prompt().ShowMessage(QStringLiteral("Error to get service type"));
         return std::nullopt;
     }
     int32_t value = 0;
-    if (!db.GetNodeInt(KindProgram, slot, field, value, 0, PositionOrder))
+    if (!m_db.GetNodeInt(KindProgram, slot, m_field, value, 0, PositionOrder))
         return false;
-    return value == filter;
+    return value == m_filter;
 }

@@ -44,3 +44,16 @@ ChannelRowCells ReadChannelRow(const CChannelDb &db, const std::vector<ListField
 // nullopt, after showing "Error to get service type", when a TV or radio filter is active and the
 // program layout has no "Service Type" in position order; the fill stops then.
 std::optional<bool> MatchesServiceFilter(const CChannelDb &db, int slot, int filter);
+
+// The same for a whole fill: the field is looked up once.
+class ServiceFilterCheck
+{
+public:
+    ServiceFilterCheck(const CChannelDb &db, int filter);
+    std::optional<bool> Shown(int slot) const;
+
+private:
+    const CChannelDb &m_db;
+    int m_filter;
+    int m_field = -1;
+};

@@ -1,5 +1,7 @@
 // Slot lists computed from the program table by integer field reads.
 #include "database/SlotLists.h"
+#include <algorithm>
+#include <iterator>
 
 #include "database/CChannelDb.h"
 #include "layout/FieldDesc.h"
@@ -94,4 +96,21 @@ SlotListUpdate RebuildSlotList(const CChannelDb &db, int kind, int32_t satId, in
     }
     update.changed = true;
     return update;
+}
+
+std::optional<SlotPlacement> PlacementOfInserted(const SlotList &list, int32_t slot)
+{
+    const auto at = std::find(list.begin(), list.end(), slot);
+    if (slot < 0 || at == list.end())
+        return std::nullopt;
+    const auto next = std::find_if(at + 1, list.end(), [](int32_t s) { return s >= 0; });
+    if (next != list.end()) {
+        // Rotating towards a higher slot shifts the ones between down: the target is one before.
+        const int32_t to = slot > *next ? *next : *next - 1;
+        return to == slot ? std::nullopt : std::optional<SlotPlacement>({slot, to});
+    }
+    const auto previous = std::find_if(std::make_reverse_iterator(at), list.rend(), [](int32_t s) { return s >= 0; });
+    if (previous == list.rend() || slot > *previous)
+        return std::nullopt;
+    return SlotPlacement {slot, *previous};
 }

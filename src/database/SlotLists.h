@@ -41,3 +41,15 @@ struct SlotListUpdate
 // 4 the parent satellite's list recomputed and then those with the transponder's tp_id, 5 the
 // members of any group, 6 the members of group `index` (an empty list when it is outside 0..32).
 SlotListUpdate RebuildSlotList(const CChannelDb &db, int kind, int32_t satId, int32_t tpId, int index);
+
+// A new program in free slot `slot` stands in `list` where it was inserted. The rotation of the
+// program slot map (from `slot` to the returned target) that gives it that place in the table's
+// order, so that every list computed from the table shows it there: just before the next live
+// program of the list, or else just after the previous one. nullopt when its slot already
+// stands right (or the list does not hold it).
+struct SlotPlacement
+{
+    int from = -1;
+    int to = -1;
+};
+std::optional<SlotPlacement> PlacementOfInserted(const SlotList &list, int32_t slot);

@@ -1,10 +1,11 @@
 // The "Favorite Group Edit" dialog: shows FavoriteGroupEditForm's rows and gives them back on OK.
 #include "editors/CFavoriteGroupEditDlg.h"
 
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "layout/FieldDesc.h"
-#include "shell/DatabaseEditCommand.h"
-#include "shell/EditorContext.h"
+#include "document/DatabaseEditCommand.h"
+#include "document/RecordedEdit.h"
+#include "document/EditorContext.h"
 
 #include "ui_CFavoriteGroupEditDlg.h"
 
@@ -78,8 +79,7 @@ std::vector<FavoriteGroupRow> CFavoriteGroupEditDlg::Rows() const
     return rows;
 }
 
-bool CFavoriteGroupEditDlg::Run(EditorContext &context, NavNode &node, std::function<void()> refresh,
-                                QWidget *parent)
+bool CFavoriteGroupEditDlg::Run(EditorContext &context, NavNode &node, QWidget *parent)
 {
     // Only a group node has a bit to edit.
     if (node.kind != NavFavouriteGroup || !FavoriteGroupEditForm::IsGroupNumber(node.index))
@@ -99,11 +99,12 @@ bool CFavoriteGroupEditDlg::Run(EditorContext &context, NavNode &node, std::func
     // no bit changed, so the command is pushed then too (its undo restores nothing but the state).
     if (rows.empty())
         return true;
-    std::vector<NodeChange> changes;
-    changes.reserve(edits.size());
+    const QString text = QStringLiteral("Edit Group");
+    if (edits.empty())
+        return DatabaseEditCommand::Push(context.Document(), text, {});
+    std::vector<RecordedWrite> writes;
+    writes.reserve(edits.size());
     for (FavoriteGroupRecordEdit &edit : edits)
-        changes.push_back(DatabaseEditCommand::TakeBackEdit(db, KindProgram, edit.slot, std::move(edit.before)));
-    context.UndoStack().push(new DatabaseEditCommand(db, QStringLiteral("Edit Group"), std::move(changes), {},
-                                                     std::move(refresh)));
-    return true;
+        writes.push_back({KindProgram, edit.slot, false, std::move(edit.before)});
+    return PushRecordedEdit(context.Document(), text, writes);
 }

@@ -30,9 +30,8 @@ public:
 
     // Opens the dialog modally on a favourite-group node (its index is the group number 1..32)
     // and, after OK, writes every row's membership bit into its program's "Favorite Group" as
-    // one undoable command whose undo and redo run `refresh`. True when it ended with OK; the
-    // opener then replaces the node's slot list with the group's members and refills the list.
-    static bool Run(EditorContext &context, NavNode &node, std::function<void()> refresh, QWidget *parent);
+    // one undoable command on the document's stack. True when it ended with OK.
+    static bool Run(EditorContext &context, NavNode &node, QWidget *parent);
 
     // Test hook: when set, Run calls the script instead of exec(); the script selects rows,
     // presses the buttons and calls accept() or reject(). An empty function restores exec().

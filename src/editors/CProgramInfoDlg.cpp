@@ -6,8 +6,9 @@
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
 #include "layout/FieldDesc.h"
-#include "shell/DatabaseEditCommand.h"
-#include "shell/EditorContext.h"
+#include "database/SlotLists.h"
+#include "document/RecordedEdit.h"
+#include "document/EditorContext.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -265,7 +266,7 @@ void CProgramInfoDlg::accept()
 }
 
 bool CProgramInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int index, int serviceFilter,
-                          const FavouriteNameTable &groupNames, std::function<void()> refresh, QWidget *parent)
+                          const FavouriteNameTable &groupNames, QWidget *parent)
 {
     CChannelDb &db = context.Database();
     ProgramInfoForm form(db, &node, mode, index, serviceFilter, groupNames);
@@ -285,18 +286,14 @@ bool CProgramInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int i
         return false;
 
     const ProgramWriteResult result = form.Write(dialog.AcceptedValues(), context.Prompt());
-    NodeChange change;
-    QString text;
-    if (result.status == ProgramWriteResult::Edited) {
-        change = DatabaseEditCommand::TakeBackEdit(db, KindProgram, result.slot, result.before);
-        text = QStringLiteral("Edit Channel");
-    } else if (result.status == ProgramWriteResult::Created) {
-        change = DatabaseEditCommand::TakeBackCreation(db, KindProgram, result.slot);
-        text = QStringLiteral("Insert Channel");
-    } else {
+    if (result.status == ProgramWriteResult::Edited)
+        return PushRecordedEdit(context.Document(), QStringLiteral("Edit Channel"),
+                                {{KindProgram, result.slot, false, result.before}});
+    if (result.status != ProgramWriteResult::Created)
         return false;
-    }
-    // The first redo, inside push, makes the writes again.
-    context.UndoStack().push(new DatabaseEditCommand(db, text, {std::move(change)}, {}, std::move(refresh)));
-    return true;
+    std::vector<SlotMove> moves;
+    if (const std::optional<SlotPlacement> place = PlacementOfInserted(node.slots, result.slot))
+        moves.push_back({SlotMove::Type::Rotation, KindProgram, place->from, place->to});
+    return PushRecordedEdit(context.Document(), QStringLiteral("Insert Channel"),
+                            {{KindProgram, result.slot, true, {}}}, std::move(moves));
 }

@@ -30,10 +30,12 @@ public:
 
     // Opens the dialog on the program at `index` of the node's slot list (mode 1, edit) or to
     // insert a new program there (mode 2; the node is a transponder). `serviceFilter` and
-    // `groupNames` are the channel list's. On OK the writes become one command on the undo stack,
-    // whose every undo and redo runs `refresh`. True when the database was changed.
+    // `groupNames` are the channel list's. On OK the writes become one command on the document's
+    // undo stack; a new program takes its place in the program table right where it was inserted
+    // (before the program that was at `index`), so the list, the file and the receiver agree.
+    // True when the database was changed.
     static bool Run(EditorContext &context, NavNode &node, int mode, int index, int serviceFilter,
-                    const FavouriteNameTable &groupNames, std::function<void()> refresh, QWidget *parent);
+                    const FavouriteNameTable &groupNames, QWidget *parent);
 
     // Test hook: while set, Run calls the script with the dialog instead of exec(); the script
     // sets controls and calls accept() or reject().

@@ -3,10 +3,10 @@
 
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "layout/FieldDesc.h"
-#include "shell/DatabaseEditCommand.h"
-#include "shell/EditorContext.h"
+#include "document/RecordedEdit.h"
+#include "document/EditorContext.h"
 
 #include "ui_CSatelliteInfoDlg.h"
 
@@ -168,25 +168,22 @@ void CSatelliteInfoDlg::accept()
     AcceptChecked();
 }
 
-bool CSatelliteInfoDlg::WriteSatellite(const std::function<void()> &refresh)
+bool CSatelliteInfoDlg::WriteSatellite()
 {
     CChannelDb &db = m_context.Database();
-    const SatelliteWriteOutcome outcome = SatelliteInfoForm::Write(db, m_node, m_mode, m_values);
+    // The form works on a copy: the tree's node follows the database once the command is applied.
+    NavNode written = m_node;
+    SatelliteWriteOutcome outcome = SatelliteInfoForm::Write(db, written, m_mode, m_values);
     if (!outcome.written) {
         m_context.Prompt().ShowMessage(outcome.message);
         return false;
     }
-    // The writes are taken back at once and made again by the command's first redo.
-    NodeChange change = outcome.created
-                            ? DatabaseEditCommand::TakeBackCreation(db, KindSatellite, outcome.slot)
-                            : DatabaseEditCommand::TakeBackEdit(db, KindSatellite, outcome.slot, outcome.before);
     const QString text = outcome.created ? QStringLiteral("Add Satellite") : QStringLiteral("Edit Satellite");
-    m_context.UndoStack().push(new DatabaseEditCommand(db, text, {std::move(change)}, {}, refresh));
-    return true;
+    return PushRecordedEdit(m_context.Document(), text,
+                            {{KindSatellite, outcome.slot, outcome.created, std::move(outcome.before)}});
 }
 
-bool CSatelliteInfoDlg::Run(EditorContext &context, NavNode &node, SatelliteInfoMode mode,
-                            std::function<void()> refresh, QWidget *parent)
+bool CSatelliteInfoDlg::Run(EditorContext &context, NavNode &node, SatelliteInfoMode mode, QWidget *parent)
 {
     if (mode == SatelliteInfoMode::New) {
         const QString refusal = SatelliteInfoForm::CheckNewSatellite(context.Database());
@@ -202,5 +199,5 @@ bool CSatelliteInfoDlg::Run(EditorContext &context, NavNode &node, SatelliteInfo
         dialog.exec();
     if (!dialog.EndedWithOk())
         return false;
-    return dialog.WriteSatellite(refresh);
+    return dialog.WriteSatellite();
 }

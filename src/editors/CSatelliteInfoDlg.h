@@ -25,14 +25,12 @@ public:
     CSatelliteInfoDlg(EditorContext &context, NavNode &node, SatelliteInfoMode mode, QWidget *parent = nullptr);
     ~CSatelliteInfoDlg() override;
 
-    // Opens the dialog modally on the node. Edit: the node is the satellite's (kind 3); on OK its
-    // record is rewritten and its label holds the new name. New: the node is empty; when no
-    // satellite id is free the dialog is not shown (a message says why); on OK a record is created
-    // and the node made a complete kind-3 node (index, sat id, label). Either way the writes become
-    // one command on the undo stack, whose undo and redo call `refresh` (it must look the tree up
-    // again: it may not hold the node). True when the dialog ended with OK and the record was written.
-    static bool Run(EditorContext &context, NavNode &node, SatelliteInfoMode mode, std::function<void()> refresh,
-                    QWidget *parent);
+    // Opens the dialog modally on the node. Edit: the node is the satellite's; on OK its record
+    // is rewritten. New: the node is empty; when no satellite id is free the dialog is not shown
+    // (a message says why); on OK a record is created. Either way the writes become one command
+    // on the document's undo stack; the node is not touched (the tree follows the document, and
+    // may have freed the node by the time Run returns). True when the record was written.
+    static bool Run(EditorContext &context, NavNode &node, SatelliteInfoMode mode, QWidget *parent);
 
     // Test hook: while set, Run calls the script instead of exec(); the script sets controls and
     // calls accept() or reject(). An empty function restores exec().
@@ -53,7 +51,7 @@ private:
     void OnLnbTypeChanged(int row);
     void OnReset();
     void FocusControl(SatelliteInfoControl control);
-    bool WriteSatellite(const std::function<void()> &refresh);
+    bool WriteSatellite();
     static void ShowTable(QComboBox *combo, const SatelliteListTable &table, int row);
 
     std::unique_ptr<Ui::CSatelliteInfoDlg> m_ui;

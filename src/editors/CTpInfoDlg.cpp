@@ -3,10 +3,10 @@
 
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "layout/FieldDesc.h"
-#include "shell/DatabaseEditCommand.h"
-#include "shell/EditorContext.h"
+#include "document/RecordedEdit.h"
+#include "document/EditorContext.h"
 
 #include "ui_CTpInfoDlg.h"
 
@@ -126,8 +126,7 @@ void CTpInfoDlg::accept()
     AcceptChecked();
 }
 
-bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int ordinal, std::function<void()> refresh,
-                     QWidget *parent)
+bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent)
 {
     CChannelDb &db = context.Database();
     if (mode == TpInfoNew) {
@@ -152,7 +151,7 @@ bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int ordina
     TpInfoValues values;
     if (!dialog.TakeValues(values))
         return false;
-    // The node changes only with a written record, so a refusal leaves it as the opener gave it.
+    // The form works on a copy: the tree's node follows the database once the command is applied.
     NavNode written = node;
     TpWriteOutcome outcome = TpInfoForm::Write(db, written, mode, values);
     if (!outcome.written) {
@@ -160,26 +159,10 @@ bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int ordina
             context.Prompt().ShowMessage(outcome.message);
         return false;
     }
-    NodeChange change = outcome.created
-                            ? DatabaseEditCommand::TakeBackCreation(db, KindTransponder, outcome.slot)
-                            : DatabaseEditCommand::TakeBackEdit(db, KindTransponder, outcome.slot,
-                                                                std::move(outcome.before));
-    auto *command = new DatabaseEditCommand(
-        db, outcome.created ? QStringLiteral("Add Transponder") : QStringLiteral("Edit Transponder"), {change}, {},
-        std::move(refresh));
-    // The node is current before the first redo runs the opener's refresh.
-    const NavNode original = node;
-    node.kind = written.kind;
-    node.index = written.index;
-    node.tpId = written.tpId;
-    node.label = written.label;
-    context.UndoStack().push(command);  // its first redo makes the change again
-    if (!command->Applied()) {
+    const QString text = outcome.created ? QStringLiteral("Add Transponder") : QStringLiteral("Edit Transponder");
+    if (!PushRecordedEdit(context.Document(), text,
+                          {{KindTransponder, outcome.slot, outcome.created, std::move(outcome.before)}})) {
         context.Prompt().ShowMessage(QStringLiteral("The transponder could not be stored in the database."));
-        node.kind = original.kind;
-        node.index = original.index;
-        node.tpId = original.tpId;
-        node.label = original.label;
         return false;
     }
     return true;

@@ -31,13 +31,11 @@ public:
 
     // Opens the dialog modally on the node (mode TpInfoNew with the new transponder's ordinal
     // among its satellite's transponders, or TpInfoEdit) and, after OK, writes the transponder
-    // as one undoable command whose undo and redo run `refresh`. True when it ended with OK and
-    // the record was written: in new mode the node is then a transponder node (kind 4, index,
-    // tp id, label); in edit mode its label is the new one. A new transponder without a free id
-    // or room in the database is refused with a message before the dialog opens or at writing;
-    // nothing is created then.
-    static bool Run(EditorContext &context, NavNode &node, int mode, int ordinal, std::function<void()> refresh,
-                    QWidget *parent);
+    // as one undoable command on the document's stack. True when it ended with OK and the record
+    // was written. The node is not touched (the tree follows the document, and may have freed the
+    // node by the time Run returns). A new transponder without a free id or room in the database
+    // is refused with a message before the dialog opens or at writing; nothing is created then.
+    static bool Run(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent);
 
     // Test hook: when set, Run calls the script instead of exec(); the script sets the controls
     // and calls accept() or reject(). An empty function restores exec().

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "database/FavouriteNameTable.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 
 #include <QString>
 

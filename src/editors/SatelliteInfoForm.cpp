@@ -4,7 +4,7 @@
 #include "core/Utf8Text.h"
 #include "database/CChannelDb.h"
 #include "database/NodeFields.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "editors/SatelliteInfoTables.h"
 #include "layout/FieldDesc.h"
 #include "layout/LayoutSet.h"

@@ -3,7 +3,7 @@
 
 #include "database/CChannelDb.h"
 #include "database/NodeFields.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "layout/FieldDesc.h"
 
 #include <string>

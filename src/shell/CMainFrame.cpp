@@ -1,15 +1,16 @@
 // The main window's construction: panes, actions, menus, tool bar, status bar, profile names.
 #include "shell/CMainFrame.h"
 
+#include "database/FavouriteGroups.h"
 #include "editors/CFavoriteGroupEditDlg.h"
-#include "editors/CNavigator.h"
+#include "views/CNavigator.h"
 #include "editors/CProgramInfoDlg.h"
-#include "link/dialogs/TransferCommands.h"
+#include "transfer/TransferCommands.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CRightPane.h"
 #include "shell/CSwitchView.h"
-#include "shell/CZanEditorView.h"
-#include "shell/MessageBoxPrompt.h"
+#include "views/CZanEditorView.h"
+#include "widgets/MessageBoxPrompt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,8 +32,6 @@ static void InitDravelResources()
 
 namespace {
 
-const QString kFavourSection = QStringLiteral("Project Favor Group");
-
 QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback, const QWidget *widget)
 {
     return QIcon::fromTheme(QString::fromLatin1(name), widget->style()->standardIcon(fallback, nullptr, widget));
@@ -44,7 +43,7 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
     : QMainWindow(parent),
       m_ownPrompt(prompt ? nullptr : std::make_unique<MessageBoxPrompt>(this)),
       m_prompt(prompt ? prompt : m_ownPrompt.get()),
-      m_db(m_layouts, *m_prompt),
+      m_document(*m_prompt),
       m_cacheFolders(RunningProgramCacheFolders())
 {
     InitDravelResources();
@@ -59,7 +58,14 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
     statusBar()->showMessage(QStringLiteral("Ready"));
     EnsureProfileGroupNames();
 
-    connect(&m_undoStack, &QUndoStack::cleanChanged, this, [this](bool) { UpdateTitle(); });
+    QUndoStack &stack = m_document.UndoStack();
+    connect(&stack, &QUndoStack::cleanChanged, this, [this](bool) { UpdateTitle(); });
+    for (auto signal : {&ChannelDocument::FileOpened, &ChannelDocument::FileClosed, &ChannelDocument::FileSaved}) {
+        connect(&m_document, signal, this, [this] {
+            UpdateTitle();
+            UpdateActions();
+        });
+    }
     UpdateTitle();
     UpdateActions();
     resize(1000, 640);
@@ -69,8 +75,9 @@ CMainFrame::~CMainFrame()
 {
     // The undo stack signals while it is destroyed, after the members the title is made of are
     // gone; and its commands refer to the panes and the database: empty it while all is there.
-    m_undoStack.disconnect(this);
-    m_undoStack.clear();
+    m_document.UndoStack().disconnect(this);
+    m_document.disconnect(this);
+    m_document.UndoStack().clear();
     // The panes refer to the database and the layouts: they go first.
     delete m_splitter;
     m_splitter = nullptr;
@@ -97,33 +104,18 @@ void CMainFrame::CreatePanes()
     WireNodeDialogs();
 }
 
-std::function<void()> CMainFrame::ListRefresh()
-{
-    // The first redo runs inside the dialog's push; the list command that opened the dialog
-    // refreshes its rows itself then (an inserted program keeps its place in the slot list).
-    auto first = std::make_shared<bool>(true);
-    QPointer<CZanEditorView> list(m_list);
-    return [list, first] {
-        if (std::exchange(*first, false))
-            return;
-        // The shown node's list is computed again: a group node's from its members.
-        if (list)
-            list->RefillCurrentNode();
-    };
-}
-
 void CMainFrame::WireNodeDialogs()
 {
     m_list->SetEditChannelHook([this](NavNode &node, int index) {
         return CProgramInfoDlg::Run(*this, node, ProgramEditMode, index, m_list->ServiceFilter(),
-                                    m_list->FavouriteNames(), ListRefresh(), this);
+                                    m_list->FavouriteNames(), this);
     });
     m_list->SetInsertChannelHook([this](NavNode &node, int index) {
         return CProgramInfoDlg::Run(*this, node, ProgramInsertMode, index, m_list->ServiceFilter(),
-                                    m_list->FavouriteNames(), ListRefresh(), this);
+                                    m_list->FavouriteNames(), this);
     });
     m_list->SetEditGroupHook(
-        [this](NavNode &node, int) { return CFavoriteGroupEditDlg::Run(*this, node, ListRefresh(), this); });
+        [this](NavNode &node, int) { return CFavoriteGroupEditDlg::Run(*this, node, this); });
     connect(m_navigator, &CNavigator::RenameGroupRequested, m_list, &CZanEditorView::RenameGroup);
 }
 
@@ -166,7 +158,7 @@ void CMainFrame::CreateActions()
     exitApp->setMenuRole(QAction::QuitRole);
     connect(exitApp, &QAction::triggered, this, &QWidget::close);
 
-    QAction *undo = m_undoStack.createUndoAction(this, QStringLiteral("&Undo"));
+    QAction *undo = m_document.UndoStack().createUndoAction(this, QStringLiteral("&Undo"));
     undo->setData(FrameCommand::EditUndo);
     undo->setObjectName(QStringLiteral("action%1").arg(FrameCommand::EditUndo));
     undo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
@@ -174,7 +166,7 @@ void CMainFrame::CreateActions()
     undo->setIcon(ThemeIcon("edit-undo", QStyle::SP_ArrowBack, this));
     addAction(undo);
 
-    QAction *redo = m_undoStack.createRedoAction(this, QStringLiteral("&Redo"));
+    QAction *redo = m_document.UndoStack().createRedoAction(this, QStringLiteral("&Redo"));
     redo->setData(FrameCommand::EditRedo);
     redo->setObjectName(QStringLiteral("action%1").arg(FrameCommand::EditRedo));
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
@@ -290,30 +282,28 @@ QAction *CMainFrame::Action(int commandId) const
 
 void CMainFrame::EnsureProfileGroupNames()
 {
-    for (int i = 0; i < 32; ++i) {
-        const QString entry = QStringLiteral("FavGroup%1").arg(i);
-        if (m_profile.ReadString(kFavourSection, entry).isEmpty())
-            m_profile.WriteString(kFavourSection, entry, QStringLiteral("Favor Group %1").arg(i + 1));
+    for (int i = 0; i < FavouriteGroups::kCount; ++i) {
+        const QString entry = FavouriteGroups::ProfileKey(i);
+        if (m_profile.ReadString(FavouriteGroups::ProfileSection(), entry).isEmpty())
+            m_profile.WriteString(FavouriteGroups::ProfileSection(), entry, FavouriteGroups::DefaultName(i));
     }
 }
 
 void CMainFrame::UpdateTitle()
 {
-    if (m_currentPath.isEmpty()) {
+    if (!m_document.IsOpen()) {
         setWindowTitle(QStringLiteral("Dravel"));
         setWindowModified(false);
         return;
     }
-    setWindowTitle(QStringLiteral("Dravel - %1[*]").arg(m_currentPath));
-    setWindowModified(!m_undoStack.isClean());
+    setWindowTitle(QStringLiteral("Dravel - %1[*]").arg(m_document.Path()));
+    setWindowModified(m_document.IsModified());
 }
 
 void CMainFrame::UpdateActions()
 {
     const bool open = IsFileOpen();
-    const bool saveable = open
-        && (m_currentExt.compare(QLatin1String("ddf"), Qt::CaseInsensitive) == 0
-            || m_currentExt.compare(QLatin1String("usd"), Qt::CaseInsensitive) == 0);
+    const bool saveable = open && m_document.FileKind() != DatabaseFileKind::None;
     Action(FrameCommand::FileSave)->setEnabled(saveable);
     Action(FrameCommand::FileSaveAs)->setEnabled(open);
     Action(FrameCommand::FileClose)->setEnabled(open);

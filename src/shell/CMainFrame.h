@@ -1,15 +1,14 @@
 // The main window: owns the database, layouts, profile and undo stack; file commands; panes.
 #pragma once
 
-#include "database/CChannelDb.h"
 #include "database/SettingsProfileStore.h"
-#include "layout/LayoutSet.h"
-#include "shell/EditorContext.h"
+#include "document/ChannelDocument.h"
+#include "document/EditorContext.h"
+#include "transfer/TransferHost.h"
 #include "shell/LayoutCacheLocations.h"
 #include "shell/LayoutStartup.h"
 
 #include <QMainWindow>
-#include <QUndoStack>
 
 #include <functional>
 #include <memory>
@@ -40,7 +39,7 @@ constexpr int NextPane = 57680;
 constexpr int PrevPane = 57681;
 } // namespace FrameCommand
 
-class CMainFrame : public QMainWindow, public EditorContext
+class CMainFrame : public QMainWindow, public EditorContext, public TransferHost
 {
     Q_OBJECT
 
@@ -64,18 +63,19 @@ public:
 
     // Opens a ".usd" or ".ddf" (by the last three characters, any case). An open file is closed
     // first, with the save prompt; false when that was cancelled or the file was not opened.
-    bool OpenDatabaseFile(const QString &path);
+    bool OpenDatabaseFile(const QString &path) override;
     // True when closed or nothing was open; false when the user cancelled or a wanted save failed.
-    bool CloseDatabaseFile();
+    bool CloseDatabaseFile() override;
     // True to go on (saved, or not wanted); false to abandon what asked (Cancel, failed save).
-    bool QuerySaveModified();
+    bool QuerySaveModified() override;
     // True only when the file was written; only then the database counts as saved.
     bool SaveDatabaseFile(const QString &path);
 
-    QString CurrentPath() const { return m_currentPath; }
-    QString CurrentExtension() const { return m_currentExt; }
-    bool IsFileOpen() const { return !m_currentPath.isEmpty(); }
-    bool IsModified() const { return IsFileOpen() && !m_undoStack.isClean(); }
+    QString CurrentPath() const override { return m_document.Path(); }
+    // The open file's extension as its path ends ("" when no file is open).
+    QString CurrentExtension() const { return m_document.IsOpen() ? m_document.Path().right(3) : QString(); }
+    bool IsFileOpen() const override { return m_document.IsOpen(); }
+    bool IsModified() const { return m_document.IsModified(); }
 
     // The action carrying this command id, or null.
     QAction *Action(int commandId) const;
@@ -86,14 +86,16 @@ public:
     bool IsTerminating() const { return m_terminating; }
 
     // EditorContext
-    CChannelDb &Database() override { return m_db; }
-    const LayoutSet &Layouts() const override { return m_layouts; }
-    QUndoStack &UndoStack() override { return m_undoStack; }
+    ChannelDocument &Document() override { return m_document; }
     UserPrompt &Prompt() override { return *m_prompt; }
     ProfileStore &Profile() override { return m_profile; }
     NavNode *SelectedNode() override;
-    void SetGroupItemText(int group, const QString &text) override;
     void SetBusy(bool busy) override;
+    // TransferHost
+    QWidget *Window() override { return this; }
+
+    // The navigator item of favourite group `group` (1..32) shows this text.
+    void SetGroupItemText(int group, const QString &text);
 
 public Q_SLOTS:
     void FileOpen();
@@ -112,8 +114,6 @@ private:
     // The list's Edit Channel, Insert Channel and Edit Group open the node dialogs; Enter on a
     // favourite group in the tree renames it.
     void WireNodeDialogs();
-    // The refresh a dialog opened from the list runs at its command's undo and redo.
-    std::function<void()> ListRefresh();
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
@@ -128,13 +128,11 @@ private:
     WriteOutcome WriteDatabase(const QString &path);
     bool SaveAsNewUserCopy(const QString &newPath);
 
-    // In this order: the database refers to the layouts, the profile and the prompt.
-    LayoutSet m_layouts;
+    // In this order: the document's database refers to the prompt.
     SettingsProfileStore m_profile;
     std::unique_ptr<MessageBoxPrompt> m_ownPrompt;
     UserPrompt *m_prompt = nullptr;
-    CChannelDb m_db;
-    QUndoStack m_undoStack;
+    ChannelDocument m_document;
 
     QSplitter *m_splitter = nullptr;
     CNavigator *m_navigator = nullptr;
@@ -143,8 +141,6 @@ private:
     QToolBar *m_toolBar = nullptr;
     TransferCommands *m_transfers = nullptr;
 
-    QString m_currentPath;
-    QString m_currentExt;
     LayoutCacheFolders m_cacheFolders;
     int m_busyDepth = 0;
     bool m_terminating = false;

@@ -4,12 +4,13 @@
 #include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "database/DatabaseReader.h"
+#include "database/FavouriteGroups.h"
 #include "database/DatabaseWriter.h"
-#include "editors/CNavigator.h"
-#include "shell/CFileDlg.h"
+#include "views/CNavigator.h"
+#include "widgets/CFileDlg.h"
 #include "shell/CRightPane.h"
 #include "shell/CSwitchView.h"
-#include "shell/CZanEditorView.h"
+#include "views/CZanEditorView.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,8 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString kFavourSection = QStringLiteral("Project Favor Group");
 
 bool EndsWith(const QString &text, const char *suffix)
 {
@@ -52,7 +51,7 @@ LayoutSource CMainFrame::InitialUpdate()
     m_list->SetServiceFilter(CSwitchView::TvAndRadio);
     m_list->ClearChannelList();
     const LayoutCachePlan plan = PlanLayoutCache(m_cacheFolders, IsWritableFolder);
-    return InitLayouts(m_layouts, *m_prompt, plan, [this] { m_list->SetupListColumns(); }, this);
+    return InitLayouts(m_document.Layouts(), *m_prompt, plan, [this] { m_document.NotifyLayoutsReplaced(); }, this);
 }
 
 void CMainFrame::FileNew()
@@ -82,28 +81,16 @@ bool CMainFrame::OpenDatabaseFile(const QString &path)
         return false;
 
     BusyScope busy(*this);
-    m_currentExt = path.right(3);
-    m_currentPath = path;
-    const bool user = m_currentExt.compare(QLatin1String("usd"), Qt::CaseInsensitive) == 0;
-    const bool deflt = m_currentExt.compare(QLatin1String("ddf"), Qt::CaseInsensitive) == 0;
-    if (!user && !deflt) {
-        m_currentPath.clear();
+    const DatabaseFileKind kind = FileKindOfPath(path);
+    if (kind == DatabaseFileKind::None) {
         busy.End();
-        UpdateActions();
         m_prompt->ShowMessage(QStringLiteral("not support open the file that you input."));
         return false;
     }
-    if (!LoadDatabase(m_db, path, user, m_profile)) {
-        m_currentPath.clear();
-        m_undoStack.clear();
-        UpdateTitle();
-        UpdateActions();
+    // A failed load leaves the database empty and no file open; the load said why.
+    if (!LoadDatabase(m_document.Database(), path, kind == DatabaseFileKind::User, m_profile))
         return false;
-    }
-    m_undoStack.clear();
-    m_navigator->RebuildNavigator();
-    UpdateTitle();
-    UpdateActions();
+    m_document.SetOpened(path, kind);
     statusBar()->showMessage(QStringLiteral("Opened %1").arg(QDir::toNativeSeparators(path)), 5000);
     return true;
 }
@@ -114,34 +101,28 @@ bool CMainFrame::CloseDatabaseFile()
         return true;
     if (!QuerySaveModified())
         return false;
-    if (!m_terminating) {
-        if (const FavouriteRecord *favourites = m_db.Favourites()) {
-            const int count = std::min<int>(favourites->count, int(favourites->names.size()));
-            for (int i = 0; i < count; ++i) {
-                m_profile.WriteString(kFavourSection, QStringLiteral("FavGroup%1").arg(i),
-                                      QString::fromStdString(favourites->names[size_t(i)]));
-            }
+    // A user database shows the profile's group names, so its renames go back to the profile. A
+    // default database carries its own names in its file: they must not replace the user's.
+    const FavouriteRecord *favourites = m_document.Database().Favourites();
+    if (!m_terminating && favourites && m_document.FileKind() == DatabaseFileKind::User) {
+        const int count = std::min<int>(favourites->count, int(favourites->names.size()));
+        for (int i = 0; i < count; ++i) {
+            m_profile.WriteString(FavouriteGroups::ProfileSection(), FavouriteGroups::ProfileKey(i),
+                                  QString::fromStdString(favourites->names[size_t(i)]));
         }
     }
-    m_currentPath.clear();
-    // The list lets go of its node before the navigator frees the nodes.
-    m_list->ClearChannelList();
-    m_navigator->ClearNavigator();
-    m_db.Clear();
-    m_undoStack.clear();
-    UpdateTitle();
-    UpdateActions();
+    m_document.Close();
     return true;
 }
 
 bool CMainFrame::QuerySaveModified()
 {
-    if (!IsFileOpen() || m_undoStack.isClean())
+    if (!IsModified())
         return true;
     switch (m_prompt->AskYesNoCancel(QStringLiteral("Current file was modified, do you want to save it?"))) {
     case UserPrompt::Yes:
         // A save that did not happen abandons what asked: the edits are still only in memory.
-        return SaveDatabaseFile(m_currentPath);
+        return SaveDatabaseFile(m_document.Path());
     case UserPrompt::No:
         return !m_terminating;
     case UserPrompt::Cancel:
@@ -158,9 +139,9 @@ CMainFrame::WriteOutcome CMainFrame::WriteDatabase(const QString &path)
     {
         BusyScope busy(*this);
         if (EndsWith(path, "usd"))
-            result = SaveUserDatabase(m_db, path);
+            result = SaveUserDatabase(m_document.Database(), path);
         else if (EndsWith(path, "ddf"))
-            result = SaveDefaultDatabase(m_db, path, m_profile);
+            result = SaveDefaultDatabase(m_document.Database(), path, m_profile);
         else
             return WriteOutcome::Unsupported;
     }
@@ -171,15 +152,15 @@ bool CMainFrame::SaveDatabaseFile(const QString &path)
 {
     if (WriteDatabase(path) != WriteOutcome::Written)
         return false;
-    m_undoStack.setClean();
+    m_document.SetSaved(path);
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)), 5000);
     return true;
 }
 
 void CMainFrame::FileSave()
 {
-    if (!m_currentPath.isEmpty() && !m_currentExt.isEmpty())
-        SaveDatabaseFile(m_currentPath);
+    if (IsFileOpen())
+        SaveDatabaseFile(m_document.Path());
 }
 
 void CMainFrame::FileClose()
@@ -191,9 +172,10 @@ void CMainFrame::FileSaveAs()
 {
     if (!IsFileOpen())
         return;
-    const QString currentSuffix = m_currentPath.right(4);
+    const QString currentPath = m_document.Path();
+    const QString currentSuffix = currentPath.right(4);
     const bool fromDefault = currentSuffix.compare(QLatin1String(".ddf"), Qt::CaseInsensitive) == 0;
-    CFileDlg dialog(FileDialogKind::Save, m_currentPath, HideReadOnly | OverwritePrompt | CreatePrompt,
+    CFileDlg dialog(FileDialogKind::Save, currentPath, HideReadOnly | OverwritePrompt | CreatePrompt,
                     fromDefault ? QStringLiteral("Default Database(*.ddf)")
                                 : QStringLiteral("User Database(*.usd)|Default Database(*.ddf)"),
                     this);
@@ -228,8 +210,9 @@ bool CMainFrame::SaveAsNewUserCopy(const QString &newPath)
     QByteArray source;
     QString reason;
     QByteArray tail;
-    if (ReadBoundedFile(m_currentPath, CChannelDb::kPoolCapacity, source, reason) != FileReadStatus::Read) {
-        m_prompt->ShowMessage(CoreMessages::CannotOpen(m_currentPath) + QLatin1Char('\n') + reason);
+    const QString currentPath = m_document.Path();
+    if (ReadBoundedFile(currentPath, CChannelDb::kPoolCapacity, source, reason) != FileReadStatus::Read) {
+        m_prompt->ShowMessage(CoreMessages::CannotOpen(currentPath) + QLatin1Char('\n') + reason);
         return false;
     }
     if (!UserDatabaseTail(source, tail)) {
@@ -239,11 +222,11 @@ bool CMainFrame::SaveAsNewUserCopy(const QString &newPath)
     SaveResult result = SaveResult::Failed;
     {
         BusyScope busy(*this);
-        result = SaveUserDatabaseWithTail(m_db, newPath, tail);
+        result = SaveUserDatabaseWithTail(m_document.Database(), newPath, tail);
     }
     if (result != SaveResult::Written)
         return false;
-    m_undoStack.setClean();
+    m_document.SetSaved(newPath);
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(newPath)), 5000);
     return true;
 }

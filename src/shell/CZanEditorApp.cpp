@@ -2,8 +2,8 @@
 #include "shell/CZanEditorApp.h"
 
 #include "core/UserPrompt.h"
-#include "link/dialogs/SimulatorLauncher.h"
-#include "link/dialogs/TransferCommands.h"
+#include "transfer/SimulatorLauncher.h"
+#include "transfer/TransferCommands.h"
 
 #include "shell/CMainFrame.h"
 #include "shell/TerminationWatcher.h"

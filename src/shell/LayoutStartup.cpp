@@ -4,7 +4,7 @@
 #include "core/UserPrompt.h"
 #include "layout/LayoutCache.h"
 #include "layout/LayoutSet.h"
-#include "shell/CFileDlg.h"
+#include "widgets/CFileDlg.h"
 
 #include <QDir>
 #include <QFile>

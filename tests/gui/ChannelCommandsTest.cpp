@@ -2,8 +2,8 @@
 // the dialog hooks and the two prompts ("Swich", "Group Rename").
 #include "ChannelListFixture.h"
 
-#include "shell/CAnotherIndexDlg.h"
-#include "shell/CGroupRenameDlg.h"
+#include "views/CAnotherIndexDlg.h"
+#include "views/CGroupRenameDlg.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -149,7 +149,7 @@ void ChannelCommandsTest::RenameGroupCutsToTheNameWidth()
     f.view->RenameGroup();
     QCOMPARE(CGroupRenameDlg::LastShownName().toStdString(), oldName);
     QCOMPARE(favourites->names[2], std::string("Sixteen letters!"));
-    QCOMPARE(f.context.groupTexts[3], QStringLiteral("Sixteen letters!"));
+    QCOMPARE(QString::fromStdString(f.Db().Favourites()->names[2]), QStringLiteral("Sixteen letters!"));
     QCOMPARE(f.view->FavouriteNames()[2].name, std::string("Sixteen letters!"));
     const QByteArray first = f.Save();
     QVERIFY(first != f.original);
@@ -161,10 +161,10 @@ void ChannelCommandsTest::RenameGroupCutsToTheNameWidth()
     const QByteArray edited = f.Save();
 
     f.context.stack.undo();
-    QCOMPARE(f.context.groupTexts[3], QStringLiteral("Sixteen letters!"));
+    QCOMPARE(QString::fromStdString(f.Db().Favourites()->names[2]), QStringLiteral("Sixteen letters!"));
     QCOMPARE(f.Save(), first);
     QVERIFY(f.UndoRedoRoundTrip(edited));
-    QCOMPARE(f.context.groupTexts[3], QStringLiteral("A name far longer"));
+    QCOMPARE(QString::fromStdString(f.Db().Favourites()->names[2]), QStringLiteral("A name far longer"));
 
     // Cancel and the unchanged name leave the stack alone.
     CGroupRenameDlg::SetNextAnswer(std::nullopt);
@@ -214,10 +214,11 @@ void ChannelCommandsTest::EditGroupRefillsAfterOk()
     f.view->SetEditGroupHook([&](NavNode &node, int group) {
         ++calls;
         // The dialog adds a program to the group.
-        if (&node != &f.group || group != 3)
+        if (!SameNode(&node, f.group) || group != 3 || !answer)
             return false;
+        std::vector<RecordedWrite> writes {{KindProgram, outsider, false, f.Db().RecordBytes(KindProgram, outsider)}};
         f.Db().SetNodeInt(KindProgram, outsider, field, 1u << 2, DeclarationOrder);
-        return answer;
+        return PushRecordedEdit(f.context.document, QStringLiteral("Edit Group"), writes);
     });
     f.view->EditGroup();
     QCOMPARE(calls, 1);
@@ -366,7 +367,7 @@ void ChannelCommandsTest::EditAndInsertCallTheirHooks()
     f.SelectRows({2});
     QTest::keyClick(table, Qt::Key_Return);
     QCOMPARE(edits.size(), size_t(1));
-    QCOMPARE(edits[0].first, &f.transponder);
+    QVERIFY(SameNode(edits[0].first, f.transponder));
     QCOMPARE(edits[0].second, f.view->Record(2)->index);
     DoubleClick(table, RowPoint(f, 1));
     QCOMPARE(edits.size(), size_t(2));

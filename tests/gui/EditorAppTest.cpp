@@ -1,9 +1,9 @@
 // The application's command line, its message boxes and the termination request.
 #include "gui/GuiTestSupport.h"
 
-#include "editors/CNavigator.h"
-#include "shell/CZanEditorView.h"
-#include "shell/MessageBoxPrompt.h"
+#include "views/CNavigator.h"
+#include "views/CZanEditorView.h"
+#include "widgets/MessageBoxPrompt.h"
 #include "shell/TerminationWatcher.h"
 
 #include <QAbstractButton>

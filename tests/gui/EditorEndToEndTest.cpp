@@ -3,14 +3,14 @@
 #include "gui/GuiTestSupport.h"
 
 #include "database/NodeFields.h"
-#include "editors/CNavigator.h"
+#include "views/CNavigator.h"
 #include "editors/CProgramInfoDlg.h"
 #include "editors/CSatelliteInfoDlg.h"
 #include "editors/CTpInfoDlg.h"
 #include "layout/FieldDesc.h"
-#include "shell/CGroupRenameDlg.h"
-#include "shell/CZanEditorView.h"
-#include "shell/ChannelListModel.h"
+#include "views/CGroupRenameDlg.h"
+#include "views/CZanEditorView.h"
+#include "views/ChannelListModel.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -137,6 +137,8 @@ class EditorEndToEndTest : public QObject
             d.accept();
         });
         nav->Add();
+        // Every edit builds the tree again from the database: items are looked up anew.
+        satItem = nav->SatelliteFolderItem()->child(3);
         QCOMPARE(satItem->childCount(), 1);
         expected.newTransponders = {QStringLiteral("[ 1 ]  TP_11111_V_22000")};
         QCOMPARE(satItem->child(0)->text(0), expected.newTransponders[0]);
@@ -194,6 +196,7 @@ class EditorEndToEndTest : public QObject
         const int deletedPrograms = int(nav->GetSelectedNode()->slots.size());
         f.prompt.answers = {UserPrompt::Yes};
         QTest::keyClick(nav, Qt::Key_Delete);
+        firstSat = nav->SatelliteFolderItem()->child(0);
         QCOMPARE(firstSat->childCount(), expected.firstSatTransponders - 1);
 
         // 7. The second satellite moved up.

@@ -4,7 +4,7 @@
 
 #include "database/NodeFields.h"
 #include "editors/CFavoriteGroupEditDlg.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -129,7 +129,8 @@ private Q_SLOTS:
         TestEditorContext context(DialogDatabase());
         CChannelDb &db = context.Database();
         const auto table = ProgramTable(db);
-        int refreshes = 0;
+        int &refreshes = context.changes;
+        refreshes = 0;
         ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) {
             SelectRows(dialog, {1, 3, 5});
@@ -142,7 +143,7 @@ private Q_SLOTS:
             dialog.CancelButton()->click();
         });
         NavNode node = GroupNode(4);
-        QVERIFY(!CFavoriteGroupEditDlg::Run(context, node, [&] { ++refreshes; }, nullptr));
+        QVERIFY(!CFavoriteGroupEditDlg::Run(context, node, nullptr));
         QVERIFY(ProgramTable(db) == table);
         QCOMPARE(context.UndoStack().count(), 0);
         QCOMPARE(refreshes, 0);
@@ -157,7 +158,8 @@ private Q_SLOTS:
         SetGroups(db, 1, 0b100);
         SetGroups(db, 2, 0);
         const auto before = ProgramTable(db);
-        int refreshes = 0;
+        int &refreshes = context.changes;
+        refreshes = 0;
         ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) {
             QCOMPARE(MemberOf(dialog, 0), QStringLiteral("Yes"));
@@ -168,7 +170,7 @@ private Q_SLOTS:
             dialog.OkButton()->click();
         });
         NavNode node = GroupNode(3);
-        QVERIFY(CFavoriteGroupEditDlg::Run(context, node, [&] { ++refreshes; }, nullptr));
+        QVERIFY(CFavoriteGroupEditDlg::Run(context, node, nullptr));
         QCOMPARE(Groups(db, 0), 0b001u);
         QCOMPARE(Groups(db, 1), 0b100u);
         QCOMPARE(Groups(db, 2), 0b100u);
@@ -203,7 +205,7 @@ private Q_SLOTS:
             dialog.accept();
         });
         NavNode node = GroupNode(32);
-        QVERIFY(CFavoriteGroupEditDlg::Run(context, node, {}, nullptr));
+        QVERIFY(CFavoriteGroupEditDlg::Run(context, node, nullptr));
         QCOMPARE(Groups(db, 0), 2147483649u);
     }
 
@@ -215,7 +217,7 @@ private Q_SLOTS:
         ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) { dialog.accept(); });
         NavNode node = GroupNode(1);
-        QVERIFY(CFavoriteGroupEditDlg::Run(context, node, {}, nullptr));
+        QVERIFY(CFavoriteGroupEditDlg::Run(context, node, nullptr));
         QVERIFY(ProgramTable(db) == table);
         QCOMPARE(context.UndoStack().count(), 1);
         QVERIFY(!context.UndoStack().isClean());
@@ -234,12 +236,12 @@ private Q_SLOTS:
             dialog.accept();
         });
         for (NavNode node : {GroupNode(0), GroupNode(33)}) {
-            QVERIFY(!CFavoriteGroupEditDlg::Run(context, node, {}, nullptr));
+            QVERIFY(!CFavoriteGroupEditDlg::Run(context, node, nullptr));
         }
         NavNode satellite;
         satellite.kind = NavSatellite;
         satellite.index = 1;
-        QVERIFY(!CFavoriteGroupEditDlg::Run(context, satellite, {}, nullptr));
+        QVERIFY(!CFavoriteGroupEditDlg::Run(context, satellite, nullptr));
         QVERIFY(!opened);
         QCOMPARE(context.UndoStack().count(), 0);
     }

@@ -1,6 +1,6 @@
 // The file dialog through the real Qt dialog: types offered, preselection, the proposed name, the
 // name box after a type change, the option mapping and the test hook.
-#include "shell/CFileDlg.h"
+#include "widgets/CFileDlg.h"
 
 #include <QApplication>
 #include <QComboBox>

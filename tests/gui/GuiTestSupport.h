@@ -4,9 +4,10 @@
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
 #include "database/SettingsProfileStore.h"
+#include "document/NavNode.h"
 #include "layout/LayoutCache.h"
 #include "layout/LayoutSet.h"
-#include "shell/CFileDlg.h"
+#include "widgets/CFileDlg.h"
 #include "shell/CMainFrame.h"
 #include "shell/CZanEditorApp.h"
 #include "support/ScriptedPrompt.h"
@@ -20,6 +21,13 @@
 #include <QTest>
 
 #include <memory>
+
+// Whether a copy of a navigator node (the channel list keeps its own) stands for the same node.
+inline bool SameNode(const NavNode *copy, const NavNode &node)
+{
+    return copy && copy->kind == node.kind && copy->satId == node.satId && copy->tpId == node.tpId
+        && copy->index == node.index;
+}
 
 namespace GuiTest {
 

@@ -1,7 +1,7 @@
 // The layout start-up: where the cache is searched and written, and every message of the start-up.
 #include "gui/GuiTestSupport.h"
 
-#include "shell/CZanEditorView.h"
+#include "views/CZanEditorView.h"
 #include "shell/LayoutCacheLocations.h"
 #include "shell/LayoutStartup.h"
 

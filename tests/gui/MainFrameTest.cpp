@@ -1,10 +1,10 @@
 // The main frame's file commands: open, save, save as, close, the save prompt, title and enable rules.
 #include "gui/GuiTestSupport.h"
 
-#include "editors/CNavigator.h"
+#include "views/CNavigator.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CRightPane.h"
-#include "shell/CZanEditorView.h"
+#include "views/CZanEditorView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -177,8 +177,9 @@ private Q_SLOTS:
         QCOMPARE(f.prompt.messages, QStringList {"not support open the file that you input."});
         QVERIFY(!frame.IsFileOpen());
         QCOMPARE(frame.windowTitle(), QStringLiteral("Dravel"));
-        QVERIFY(!frame.Action(FrameCommand::FileSave)->isEnabled());  // though the extension reads "txt"
-        QCOMPARE(frame.CurrentExtension(), QStringLiteral("txt"));
+        QVERIFY(!frame.Action(FrameCommand::FileSave)->isEnabled());
+        // A refused open leaves no extension behind, neither the refused one nor the last file's.
+        QCOMPARE(frame.CurrentExtension(), QString());
         const auto request = CFileExportDialog::LastRequest();
         QVERIFY(request);
         QCOMPARE(request->kind, FileDialogKind::Open);
@@ -448,18 +449,26 @@ private Q_SLOTS:
     {
         FrameFixture f;
         QVERIFY(GenerateDatabase(f.Data("d.ddf")));
+        QVERIFY(GenerateDatabase(f.Data("u.usd")));
         CMainFrame &frame = *f.frame;
-        QVERIFY(frame.OpenDatabaseFile(f.Data("d.ddf")));
+        SettingsProfileStore store;
+        // A user database shows the profile's names: a rename goes back to the profile.
+        QVERIFY(frame.OpenDatabaseFile(f.Data("u.usd")));
         FavouriteRecord *favourites = frame.Database().Favourites();
         QVERIFY(favourites);
-        favourites->count = 5;
-        favourites->names.resize(5);
         favourites->names[4] = "Fifth";
         frame.FileClose();
-        SettingsProfileStore store;
         QCOMPARE(store.ReadString("Project Favor Group", "FavGroup4"), QStringLiteral("Fifth"));
-        QCOMPARE(store.ReadString("Project Favor Group", "FavGroup1"), QStringLiteral("News"));
         QCOMPARE(store.ReadString("Project Favor Group", "FavGroup5"), QStringLiteral("Favor Group 6"));
+        // A default database carries its own names: closing it leaves the user's names alone.
+        QVERIFY(frame.OpenDatabaseFile(f.Data("d.ddf")));
+        favourites = frame.Database().Favourites();
+        QVERIFY(favourites);
+        QCOMPARE(favourites->names[1], std::string("News"));
+        favourites->names[4] = "From the file";
+        frame.FileClose();
+        QCOMPARE(store.ReadString("Project Favor Group", "FavGroup4"), QStringLiteral("Fifth"));
+        QCOMPARE(store.ReadString("Project Favor Group", "FavGroup1"), QStringLiteral("Favor Group 2"));
         QVERIFY(!frame.GetNavigator()->AllServicesItem());
         QCOMPARE(frame.GetNavigator()->topLevelItemCount(), 0);
         QCOMPARE(frame.GetChannelList()->RowCount(), 0);

@@ -4,7 +4,7 @@
 
 #include "database/NodeFields.h"
 #include "editors/CSatelliteInfoDlg.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -145,7 +145,7 @@ private Q_SLOTS:
                 shownEastWest = Combo(d, 1040)->currentText();
                 d.accept();
             });
-            QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
+            QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
             QCOMPARE(shownName, node.label);
             const int orbit = Field(c.db, slot, "sat_orbit");
             const bool west = orbit > 1800;
@@ -164,7 +164,8 @@ private Q_SLOTS:
         NavNode node = SatelliteNode(c.db, 1);
         const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, 1);
         const auto all = Snapshot(c.db);
-        int refreshed = 0;
+        int &refreshed = c.changes;
+        refreshed = 0;
         QString first;
         QString second;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
@@ -185,10 +186,11 @@ private Q_SLOTS:
             Choose(d, 1045, "B");
             d.accept();
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, [&] { ++refreshed; }, nullptr));
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
         QCOMPARE(first, QStringLiteral("9750 MHz"));   // Universal preselects
         QCOMPARE(second, QStringLiteral("10600 MHz"));
-        QCOMPARE(node.label, QStringLiteral("Türksa"));
+        // The tree takes the name from the record when it is built again.
+        QCOMPARE(SatelliteNode(c.db, node.index).label, QStringLiteral("Türksa"));
         QCOMPARE(GetNodeTextByName(c.db, KindSatellite, 1, "satname", PositionOrder).value_or(""),
                  std::string("Türksa"));
         QCOMPARE(Field(c.db, 1, "name_len"), 12);
@@ -238,7 +240,7 @@ private Q_SLOTS:
             Choose(d, 1039, "10600 MHz");
             d.accept();
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
         QCOMPARE(Field(c.db, 0, "lnb_type"), 0);
         QCOMPARE(Field(c.db, 0, "lnb_low"), 10600);
         QCOMPARE(Field(c.db, 0, "lnb_high"), 11300);
@@ -261,7 +263,7 @@ private Q_SLOTS:
             QCOMPARE(Combo(d, 1057)->currentText(), QStringLiteral("Tuner2_valid"));
             d.accept();
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
         QCOMPARE(c.db.RecordBytes(KindSatellite, 0), before);
         QCOMPARE(Field(c.db, 0, "DiSEqC_port"), 5);
         QCOMPARE(Field(c.db, 0, "toneburst"), 3);
@@ -278,7 +280,7 @@ private Q_SLOTS:
             QCOMPARE(LongitudeEdit(d)->text(), QStringLiteral("0.0"));
             d.accept();
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
         QCOMPARE(c.prompt.messages, QStringList {QStringLiteral("BUG")});
         QCOMPARE(Field(c.db, 1, "sat_orbit"), 3601);
     }
@@ -322,7 +324,7 @@ private Q_SLOTS:
             NameEdit(d)->setText("Ok");
             QVERIFY(!tryOk(d));
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
         QCOMPARE(c.prompt.messages,
                  (QStringList {"Satellite Position: [0,  59]", "Satellite Position: [0,  59]",
                                "Satellite Longitude: [0.0,  180.0]", "Please enter a number.",
@@ -355,7 +357,7 @@ private Q_SLOTS:
             QVERIFY(d.ControlById(1046)->isEnabled());
             d.accept();
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
         QCOMPARE(c.db.RecordBytes(KindSatellite, slot), before);
     }
 
@@ -378,7 +380,7 @@ private Q_SLOTS:
             QCOMPARE(Combo(d, 1043)->currentText(), diseqc);
             d.accept();
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, {}, nullptr));
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::Edit, nullptr));
         QCOMPARE(c.db.RecordBytes(KindSatellite, 0), before);
 
         NavNode fresh;
@@ -394,7 +396,7 @@ private Q_SLOTS:
             QCOMPARE(Combo(d, 1045)->currentText(), QStringLiteral("OFF"));
             d.reject();
         });
-        QVERIFY(!CSatelliteInfoDlg::Run(c, fresh, SatelliteInfoMode::New, {}, nullptr));
+        QVERIFY(!CSatelliteInfoDlg::Run(c, fresh, SatelliteInfoMode::New, nullptr));
     }
 
     void newSatelliteOnOkCancelAndUndo()
@@ -423,13 +425,13 @@ private Q_SLOTS:
             QVERIFY(!ControlOf<QCheckBox>(d, 1056)->isChecked());
             d.reject();
         });
-        QVERIFY(!CSatelliteInfoDlg::Run(c, cancelled, SatelliteInfoMode::New, {}, nullptr));
+        QVERIFY(!CSatelliteInfoDlg::Run(c, cancelled, SatelliteInfoMode::New, nullptr));
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             d.show();
             d.close();
             QCOMPARE(d.EndFlag(), int(CSatelliteInfoDlg::EndedClosed));
         });
-        QVERIFY(!CSatelliteInfoDlg::Run(c, cancelled, SatelliteInfoMode::New, {}, nullptr));
+        QVERIFY(!CSatelliteInfoDlg::Run(c, cancelled, SatelliteInfoMode::New, nullptr));
         QCOMPARE(Snapshot(c.db), original);
         QCOMPARE(c.db.Count(KindSatellite), slots);
         QCOMPARE(c.stack.count(), 0);
@@ -443,7 +445,8 @@ private Q_SLOTS:
         for (int slot = 0; slot < c.db.Count(KindSatellite); ++slot)
             edited.push_back(c.db.RecordBytes(KindSatellite, slot));
         NavNode node;
-        int refreshed = 0;
+        int &refreshed = c.changes;
+        refreshed = 0;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             NameEdit(d)->setText("Hispasat");
             Choose(d, 1040, "West");
@@ -451,8 +454,15 @@ private Q_SLOTS:
             Choose(d, 1057, "Tuner1_valid");
             d.accept();
         });
-        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, [&] { ++refreshed; }, nullptr));
-        QCOMPARE(node.kind, 3);
+        QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, nullptr));
+        QCOMPARE(node.kind, 0);  // the dialog leaves the node alone; the tree makes its own
+        int createdSlot = -1;
+        for (int slot = 0; slot < c.db.Count(KindSatellite); ++slot) {
+            if (c.db.IsUsed(KindSatellite, slot) && Field(c.db, slot, "sat_id") == freeId)
+                createdSlot = slot;
+        }
+        QVERIFY(createdSlot >= 0);
+        node = SatelliteNode(c.db, createdSlot);
         QCOMPARE(node.satId, freeId);
         QCOMPARE(node.label, QStringLiteral("Hispasat"));
         QVERIFY(c.db.IsUsed(KindSatellite, node.index));
@@ -487,7 +497,7 @@ private Q_SLOTS:
             d.accept();
         });
         NavNode node;
-        QVERIFY(!CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, {}, nullptr));
+        QVERIFY(!CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, nullptr));
         QVERIFY(!opened);
         QCOMPARE(c.prompt.messages,
                  QStringList {QStringLiteral("No satellite can be added: all 254 satellite ids are in use.")});
@@ -506,7 +516,7 @@ private Q_SLOTS:
         const auto original = Snapshot(c.db);
         NavNode node;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) { d.accept(); });
-        QVERIFY(!CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, {}, nullptr));
+        QVERIFY(!CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, nullptr));
         QCOMPARE(c.prompt.messages,
                  QStringList {
                      QStringLiteral("No satellite can be added: the satellite table or the database memory is full.")});

@@ -8,7 +8,8 @@
 #include "database/SettingsProfileStore.h"
 #include "layout/LayoutCache.h"
 #include "layout/LayoutSet.h"
-#include "shell/EditorContext.h"
+#include "document/ChannelDocument.h"
+#include "document/EditorContext.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
 
@@ -28,7 +29,11 @@ public:
     struct EmptyDatabase {};
 
     // Layouts only: the database has no tables until Generate or CreateEmpty.
-    TestEditorContext() { ParseLayoutCache(BundledCacheBytes(), layouts); }
+    TestEditorContext()
+    {
+        ParseLayoutCache(BundledCacheBytes(), layouts);
+        QObject::connect(&document, &ChannelDocument::Changed, [this] { ++changes; });
+    }
     // A database generated with these options; `generated` tells whether that worked.
     explicit TestEditorContext(const GeneratorOptions &options) : TestEditorContext() { Generate(options); }
     // The empty tables of a new database.
@@ -53,13 +58,10 @@ public:
     // A file in the context's own folder.
     QString Path(const QString &name) const { return m_dir.Path(name); }
 
-    CChannelDb &Database() override { return db; }
-    const LayoutSet &Layouts() const override { return layouts; }
-    QUndoStack &UndoStack() override { return stack; }
+    ChannelDocument &Document() override { return document; }
     UserPrompt &Prompt() override { return prompt; }
     ProfileStore &Profile() override { return profile; }
     NavNode *SelectedNode() override { return selected; }
-    void SetGroupItemText(int group, const QString &text) override { groupTexts[group] = text; }
     void SetBusy(bool) override {}
 
 private:
@@ -67,12 +69,14 @@ private:
 
 public:
     ScriptedPrompt prompt;
-    LayoutSet layouts;
     SettingsProfileStore profile {m_dir.Path(QStringLiteral("profile.ini"))};
-    CChannelDb db {layouts, prompt};
-    QUndoStack stack;
+    ChannelDocument document {prompt};
+    // The document's parts, by the names the tests use.
+    LayoutSet &layouts = document.Layouts();
+    CChannelDb &db = document.Database();
+    QUndoStack &stack = document.UndoStack();
     NavNode *selected = nullptr;          // what SelectedNode answers
-    std::map<int, QString> groupTexts;   // the last SetGroupItemText text of each group
+    int changes = 0;                      // the document's Changed signals so far
     bool generated = false;              // Generate or CreateEmpty ran successfully
 };
 

@@ -5,7 +5,7 @@
 #include "database/NodeFields.h"
 #include "database/TransponderLabels.h"
 #include "editors/CTpInfoDlg.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -45,16 +45,12 @@ struct Fixture
 {
     TestEditorContext context {DialogDatabase()};
     NavNode satellite;        // the parent of every transponder node here
-    int refreshes = 0;
+    int &refreshes = context.changes;  // the document's announcements
 
     explicit Fixture(int32_t satId = 1)
     {
         satellite.kind = NavSatellite;
         satellite.satId = satId;
-    }
-    std::function<void()> Refresh()
-    {
-        return [this] { ++refreshes; };
     }
     // The node of the n-th transponder (from 1) of the satellite, as the navigator makes it.
     NavNode Transponder(int ordinal)
@@ -185,8 +181,9 @@ private Q_SLOTS:
             dialog.PolarizationCombo()->setCurrentIndex(1);
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, f.Refresh(), nullptr));
-        QCOMPARE(node.label, QStringLiteral("[ 2 ]  TP_12015_V_27500"));
+        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
+        // The tree, built again from the database, shows the new tail.
+        QCOMPARE(f.Transponder(2).label, QStringLiteral("[ 2 ]  TP_12015_V_27500"));
         QCOMPARE(Field(db, node.index, "pol"), std::string("1"));
         QCOMPARE(Field(db, node.index, "frq"), std::string("12015"));
         QCOMPARE(Field(db, node.index, "sym"), std::string("27500"));
@@ -241,7 +238,7 @@ private Q_SLOTS:
             Enter(dialog, QStringLiteral("3000"), 1, QStringLiteral("1000"));
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, f.Refresh(), nullptr));
+        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
         QCOMPARE(Field(db, node.index, "frq"), std::string("3000"));
         QCOMPARE(Field(db, node.index, "sym"), std::string("1000"));
         QCOMPARE(Field(db, node.index, "pol"), std::string("1"));
@@ -250,10 +247,10 @@ private Q_SLOTS:
             Enter(dialog, QStringLiteral(" 13450 "), 0, QStringLiteral("45000"));
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, f.Refresh(), nullptr));
+        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
         QCOMPARE(Field(db, node.index, "frq"), std::string("13450"));
         QCOMPARE(Field(db, node.index, "sym"), std::string("45000"));
-        QVERIFY(node.label.endsWith(QStringLiteral("TP_13450_H_45000")));
+        QVERIFY(f.Transponder(1).label.endsWith(QStringLiteral("TP_13450_H_45000")));
         QCOMPARE(f.context.UndoStack().count(), 2);
     }
 
@@ -275,7 +272,9 @@ private Q_SLOTS:
             Enter(dialog, QStringLiteral("11778"), 1, QStringLiteral("27500"));
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoNew, ordinal, f.Refresh(), nullptr));
+        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoNew, ordinal, nullptr));
+        QCOMPARE(node.kind, 0);  // the dialog leaves the node alone; the tree makes its own
+        node = f.Transponder(ordinal);
         QCOMPARE(node.kind, int(NavTransponder));
         QCOMPARE(node.tpId, freeId);
         QCOMPARE(node.label, QStringLiteral("[ %1 ]  TP_11778_V_27500").arg(ordinal));
@@ -322,7 +321,7 @@ private Q_SLOTS:
                 }
                 okState = dialog.EndFlag();
             });
-            QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 4, f.Refresh(), nullptr));
+            QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 4, nullptr));
             QCOMPARE(okState, way == 1 ? int(CTpInfoDlg::EndedClosed) : int(CTpInfoDlg::EndedCancel));
             QCOMPARE(node.kind, 0);
             QVERIFY(TransponderTable(db) == table);
@@ -338,7 +337,7 @@ private Q_SLOTS:
             Enter(dialog, QStringLiteral("4000"), 1, QStringLiteral("2000"));
             dialog.reject();
         });
-        QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, f.Refresh(), nullptr));
+        QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
         QVERIFY(TransponderTable(db) == table);
         QCOMPARE(node.label, label);
     }
@@ -363,7 +362,7 @@ private Q_SLOTS:
             QCOMPARE(dialog.SecondValueEdit()->text(), QStringLiteral("8"));
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, f.Refresh(), nullptr));
+        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
         QVERIFY(db.RecordBytes(KindTransponder, node.index) == before);
         QCOMPARE(node.label, QStringLiteral("[ 1 ]  TP_474000_8"));
 
@@ -374,8 +373,9 @@ private Q_SLOTS:
             Enter(dialog, QStringLiteral("5"), 0, QStringLiteral("3"));
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, fresh, TpInfoNew, ordinal, f.Refresh(), nullptr));
+        QVERIFY(CTpInfoDlg::Run(f.context, fresh, TpInfoNew, ordinal, nullptr));
         QVERIFY(f.context.prompt.messages.isEmpty());
+        fresh = f.Transponder(ordinal);
         QCOMPARE(Field(db, fresh.index, "sat_id"), std::string("255"));
         QCOMPARE(Field(db, fresh.index, "dvbt_frq"), std::string("5"));
         QCOMPARE(Field(db, fresh.index, "bandwidth"), std::string("3"));
@@ -419,10 +419,10 @@ private Q_SLOTS:
             dialog.FrequencyEdit()->setText(QStringLiteral("10729"));
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, f.Refresh(), nullptr));
+        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
         QCOMPARE(Field(db, node.index, "pol"), std::string("2"));
         QCOMPARE(Field(db, node.index, "frq"), std::string("10729"));
-        QVERIFY(node.label.endsWith(QStringLiteral("TP_10729_V_22000")));
+        QVERIFY(f.Transponder(1).label.endsWith(QStringLiteral("TP_10729_V_22000")));
     }
 
     void aFullSatelliteRefusesANewTransponder()
@@ -444,7 +444,7 @@ private Q_SLOTS:
             dialog.accept();
         });
         NavNode node = f.NewNode();
-        QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 1024, f.Refresh(), nullptr));
+        QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 1024, nullptr));
         QVERIFY(!opened);
         QCOMPARE(f.context.prompt.messages.size(), 1);
         QCOMPARE(f.context.prompt.messages.front(), TpInfoForm::CheckRoomForNew(db, 7));
@@ -472,7 +472,7 @@ private Q_SLOTS:
             Enter(dialog, QStringLiteral("11778"), 0, QStringLiteral("27500"));
             dialog.accept();
         });
-        QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 2, f.Refresh(), nullptr));
+        QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 2, nullptr));
         QVERIFY(!table.empty());
         QCOMPARE(f.context.prompt.messages.size(), 1);
         QVERIFY(f.context.prompt.messages.front().contains(QStringLiteral("no room")));
@@ -493,7 +493,7 @@ private Q_SLOTS:
             Enter(dialog, QStringLiteral("12000"), 0, QStringLiteral("27500"));
             dialog.accept();
         });
-        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, f.Refresh(), nullptr));
+        QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
         QCOMPARE(f.context.prompt.messages, QStringList{QStringLiteral("nItemFather = NULL")});
         QCOMPARE(Field(f.context.Database(), node.index, "frq"), std::string("12000"));
     }

@@ -2,9 +2,9 @@
 // questions, the port settings reaching the next transfer, and an event loop that keeps running.
 #include "gui/TransferTestSupport.h"
 
-#include "link/dialogs/CAbsSettingsDlg.h"
-#include "link/dialogs/CSerialSettingsDlg.h"
-#include "link/dialogs/CUploadDlg.h"
+#include "transfer/CAbsSettingsDlg.h"
+#include "transfer/CSerialSettingsDlg.h"
+#include "transfer/CUploadDlg.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 // Download and upload from the editor against stb-sim: the commands, their dialogs and the worker.
 #include "gui/TransferTestSupport.h"
 
-#include "editors/CNavigator.h"
+#include "views/CNavigator.h"
 #include "link/TransferObserver.h"
-#include "link/dialogs/CDownloadDlg.h"
-#include "link/dialogs/CUploadDlg.h"
+#include "transfer/CDownloadDlg.h"
+#include "transfer/CUploadDlg.h"
 
-#include "shell/CZanEditorView.h"
+#include "views/CZanEditorView.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "gui/GuiTestSupport.h"
-#include "link/dialogs/CTransferDlg.h"
-#include "link/dialogs/TransferCommands.h"
+#include "transfer/CTransferDlg.h"
+#include "transfer/TransferCommands.h"
 #include "linke2e/SimProcess.h"
 
 #include <QAbstractButton>

@@ -3,7 +3,7 @@
 
 #include "database/DatabaseGenerator.h"
 #include "database/NodeFields.h"
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "editors/SatelliteInfoForm.h"
 #include "editors/SatelliteInfoTables.h"
 

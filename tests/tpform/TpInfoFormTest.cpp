@@ -1,7 +1,7 @@
 // Transponder dialog logic: the polarization table, integer entry, loading, validation and writing.
 #include "editorcore/EditorCoreSupport.h"
 
-#include "editors/NavNode.h"
+#include "document/NavNode.h"
 #include "editors/TpInfoForm.h"
 
 namespace {

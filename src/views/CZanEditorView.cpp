@@ -1,0 +1,494 @@
+// The channel list: filling, refreshing and selecting rows, the pop-up menus and the keys.
+#include "views/CZanEditorView.h"
+
+#include "core/UserPrompt.h"
+#include "database/CChannelDb.h"
+#include "database/ChannelCells.h"
+#include "database/SlotLists.h"
+#include "layout/FieldDesc.h"
+#include "views/ChannelListModel.h"
+#include "document/EditorContext.h"
+#include "document/DatabaseEditCommand.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTableView>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+bool IsCommandKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+    case Qt::Key_Minus:
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CZanEditorView::CZanEditorView(EditorContext &context, QWidget *parent) : QWidget(parent), m_context(context)
+{
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("channelList"));
+    m_table->setAccessibleName(QStringLiteral("Channel list"));
+    m_model = new ChannelListModel(m_context.Database(), this);
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setShowGrid(true);
+    m_table->setWordWrap(false);
+    m_table->setAlternatingRowColors(false);
+    m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Uniform rows: the table never measures 30000 rows one by one.
+    QHeaderView *rows = m_table->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    QHeaderView *columns = m_table->horizontalHeader();
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setHighlightSections(false);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    // The selection stays visible when the focus is elsewhere (the tree, the switch).
+    QPalette palette = m_table->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    m_table->setPalette(palette);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_table);
+    setFocusProxy(m_table);
+
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, &CZanEditorView::ShowPopupMenu);
+    connect(m_table, &QAbstractItemView::doubleClicked, this, &CZanEditorView::OnDoubleClicked);
+    m_table->installEventFilter(this);
+
+    CreateActions();
+    ConnectDocument();
+}
+
+CZanEditorView::~CZanEditorView() = default;
+
+void CZanEditorView::ConnectDocument()
+{
+    ChannelDocument &document = m_context.Document();
+    connect(&document, &ChannelDocument::AboutToChange, this, &CZanEditorView::NoteSelection);
+    auto programs = [this](NodeKind kind) {
+        if (kind == KindProgram)
+            m_programsChanged = true;
+    };
+    connect(&document, &ChannelDocument::NodesChanged, this, programs);
+    connect(&document, &ChannelDocument::NodesInserted, this, programs);
+    connect(&document, &ChannelDocument::NodesRemoved, this, programs);
+    connect(&document, &ChannelDocument::SlotOrderChanged, this, programs);
+    connect(&document, &ChannelDocument::GroupNamesChanged, this, &CZanEditorView::RebuildFavouriteNames);
+    connect(&document, &ChannelDocument::Changed, this, &CZanEditorView::OnDocumentChanged);
+    connect(&document, &ChannelDocument::FileClosed, this, &CZanEditorView::ClearChannelList);
+    connect(&document, &ChannelDocument::LayoutsReplaced, this, [this] { SetupListColumns(); });
+}
+
+void CZanEditorView::OnDocumentChanged()
+{
+    if (std::exchange(m_programsChanged, false))
+        Refill();
+}
+
+void CZanEditorView::NoteSelection()
+{
+    m_notedKeys.clear();
+    m_notedRow = FirstSelectedRow();
+    const ProgramKeyReader keys(m_context.Database());
+    for (int row : SelectedRows()) {
+        if (row < int(m_model->Rows().size())) {
+            if (const std::optional<ProgramKey> key = keys.Read(m_model->Rows()[size_t(row)].slot))
+                m_notedKeys.push_back(*key);
+        }
+    }
+}
+
+void CZanEditorView::RestoreSelection()
+{
+    QItemSelectionModel *selection = m_table->selectionModel();
+    selection->clearSelection();
+    if (m_notedKeys.empty())
+        return;
+    const ProgramKeyReader keys(m_context.Database());
+    int first = -1;
+    QItemSelection rows;
+    const std::vector<ChannelRow> &entries = m_model->Rows();
+    // A program that moved one place is found at once; others by a walk over the rows.
+    size_t found = 0;
+    for (int row = 0; row < int(entries.size()) && found < m_notedKeys.size(); ++row) {
+        const std::optional<ProgramKey> key = entries[size_t(row)].record ? keys.Read(entries[size_t(row)].slot)
+                                                                          : std::nullopt;
+        if (!key || std::find(m_notedKeys.begin(), m_notedKeys.end(), *key) == m_notedKeys.end())
+            continue;
+        ++found;
+        rows.select(m_model->index(row, 0), m_model->index(row, 0));
+        if (first < 0)
+            first = row;
+    }
+    if (first < 0)
+        return;
+    selection->select(rows, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
+    m_table->scrollTo(m_model->index(first, 0), QAbstractItemView::EnsureVisible);
+}
+
+// --- the list ---
+
+void CZanEditorView::SetupListColumns(int kind)
+{
+    ClearChannelList();
+    m_fields = DeriveColumnFields(m_context.Layouts(), kind);
+    m_model->SetColumns(DeriveListColumns(m_context.Layouts(), kind), m_fields);
+    ApplyColumnWidths();
+    m_columnKind = kind;
+}
+
+void CZanEditorView::ApplyColumnWidths()
+{
+    const std::vector<ListColumn> &columns = m_model->Columns();
+    for (size_t i = 0; i < columns.size(); ++i)
+        m_table->horizontalHeader()->resizeSection(int(i), columns[i].width);
+}
+
+void CZanEditorView::ClearChannelList()
+{
+    m_model->Clear();
+    m_node.reset();
+}
+
+void CZanEditorView::FillChannelList(const NavNode *node)
+{
+    // The node may be the list's own copy (a refill): copy before letting go of the old one.
+    std::optional<NavNode> copy;
+    if (node) {
+        copy = *node;
+        // The copy's slot list is computed again from the database; the tree's parent is not ours.
+        copy->parent = nullptr;
+    }
+    ClearChannelList();
+    RebuildFavouriteNames();
+    m_node = std::move(copy);
+    if (!m_node || m_node->kind == NavSatelliteFolder)
+        return;
+
+    m_model->SetRows(ListRows(*m_node));
+}
+
+std::vector<ChannelRow> CZanEditorView::ListRows(NavNode &node) const
+{
+    if (node.kind == NavSatelliteFolder)
+        return {};
+    const CChannelDb &db = m_context.Database();
+    const SlotList &slots = node.slots;
+    std::vector<ChannelRow> rows;
+    rows.reserve(slots.size());
+    // A row's first field either reads for every live program or for none: ask once.
+    std::optional<bool> firstFieldReadable;
+    const bool posZeroColumn = std::any_of(m_fields.begin(), m_fields.end(),
+                                           [](const ListFieldColumn &column) { return column.pos == 0; });
+    const ServiceFilterCheck filter(db, m_serviceFilter);
+    for (size_t j = 0; j < slots.size(); ++j) {
+        const int slot = slots[j];
+        if (slot < 0 || !db.IsUsed(KindProgram, slot))
+            continue;
+        const std::optional<bool> shown = filter.Shown(slot);
+        if (!shown)
+            break;  // "Error to get service type": the rows so far stay
+        if (!*shown)
+            continue;
+        if (!firstFieldReadable) {
+            std::string first;
+            firstFieldReadable = db.GetNodeData(KindProgram, slot, 0, first, 0, PositionOrder);
+        }
+        if (!*firstFieldReadable)
+            continue;
+        ChannelRow row;
+        row.slot = slot;
+        if (posZeroColumn) {
+            // Such a layout stops the fill at the first row that reads the field: read it now.
+            ChannelRowCells cells = ReadChannelCells(db, m_fields, slot);
+            row.fixedCells = std::move(cells.cells);
+            if (cells.status == RowStatus::PosZeroError) {
+                rows.push_back(std::move(row));
+                break;
+            }
+        }
+        row.record = RowRecord{int32_t(j), &node};
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool CZanEditorView::SameRows(const std::vector<ChannelRow> &a, const std::vector<ChannelRow> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].slot != b[i].slot || a[i].fixedCells || b[i].fixedCells || a[i].record.has_value() != b[i].record.has_value()
+            || (a[i].record && a[i].record->index != b[i].record->index))
+            return false;
+    }
+    return true;
+}
+
+
+void CZanEditorView::SelectChannelRow(int row, bool keepFocus)
+{
+    // keepFocus only mattered to which state the previously first selected row kept; in both
+    // cases it leaves the selection, so it has no effect of its own here.
+    Q_UNUSED(keepFocus);
+    if (row < 0 || row >= RowCount())
+        return;
+    QItemSelectionModel *selection = m_table->selectionModel();
+    const int previous = FirstSelectedRow();
+    if (previous >= 0 && previous != row)
+        selection->select(m_model->index(previous, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    const QModelIndex index = m_model->index(row, 0);
+    selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_table->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+bool CZanEditorView::SwapChannelRows(int a, int b)
+{
+    return SwapRows(a, b, QStringLiteral("Switch Channel"));
+}
+
+bool CZanEditorView::SwapRows(int a, int b, const QString &commandText)
+{
+    NavNode *node = nullptr;
+    int indexA = -1;
+    int indexB = -1;
+    int slotA = -1;
+    int slotB = -1;
+    if (!RowSlot(a, node, indexA, slotA) || !RowSlot(b, node, indexB, slotB))
+        return false;
+    const CChannelDb &db = m_context.Database();
+    if (slotA < 0 || slotB < 0 || slotA >= db.Count(KindProgram) || slotB >= db.Count(KindProgram))
+        return false;
+    DatabaseEdit edit;
+    edit.moves.push_back({SlotMove::Type::Exchange, KindProgram, slotA, slotB});
+    // The moved program stays selected: the list follows it by its ids.
+    return PushProgramEdit(commandText, std::move(edit));
+}
+
+bool CZanEditorView::PushProgramEdit(const QString &text, DatabaseEdit edit)
+{
+    return DatabaseEditCommand::Push(m_context.Document(), text, std::move(edit));
+}
+
+void CZanEditorView::SetServiceFilter(int filter)
+{
+    m_serviceFilter = filter;
+    RefillCurrentNode();
+}
+
+int CZanEditorView::RowCount() const
+{
+    return m_model->RowCount();
+}
+
+int CZanEditorView::FirstSelectedRow() const
+{
+    int first = -1;
+    const QItemSelection selection = m_table->selectionModel()->selection();
+    for (const QItemSelectionRange &range : selection) {
+        if (range.isValid() && (first == -1 || range.top() < first))
+            first = range.top();
+    }
+    return first;
+}
+
+std::vector<int> CZanEditorView::SelectedRows() const
+{
+    std::vector<int> rows;
+    const QItemSelection selection = m_table->selectionModel()->selection();
+    for (const QItemSelectionRange &range : selection) {
+        for (int row = range.top(); range.isValid() && row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+const RowRecord *CZanEditorView::Record(int row) const
+{
+    return m_model->Record(row);
+}
+
+bool CZanEditorView::RowSlot(int row, NavNode *&node, int &index, int &slot) const
+{
+    const RowRecord *record = Record(row);
+    if (!record || !record->node || record->index < 0 || record->index >= record->node->SlotCount())
+        return false;
+    node = record->node;
+    index = record->index;
+    slot = m_model->Rows()[size_t(row)].slot;
+    return true;
+}
+
+// --- refreshing after an undo or redo step ---
+
+void CZanEditorView::RebuildNodeSlots(NavNode &node) const
+{
+    SlotListUpdate update = RebuildSlotList(m_context.Database(), node.kind, node.satId, node.tpId, node.index);
+    if (update.changed) {
+        node.slots = std::move(update.slots);
+        node.hasSlots = true;
+    }
+    if (update.parentSlots && node.parent) {
+        node.parent->slots = std::move(*update.parentSlots);
+        node.parent->hasSlots = true;
+    }
+}
+
+void CZanEditorView::RefillCurrentNode()
+{
+    NoteSelection();
+    Refill();
+}
+
+void CZanEditorView::Refill()
+{
+    if (!m_node) {
+        m_model->Clear();
+        return;
+    }
+    RebuildNodeSlots(*m_node);
+    std::vector<ChannelRow> rows = ListRows(*m_node);
+    // Programs that moved between the shown slots leave the rows as they are: the table draws
+    // them again, and keeps its scroll position.
+    if (SameRows(rows, m_model->Rows()))
+        m_model->CellsChanged();
+    else
+        m_model->SetRows(std::move(rows));
+    RestoreSelection();
+}
+
+void CZanEditorView::SelectSlotRow(int slot)
+{
+    const std::vector<ChannelRow> &rows = m_model->Rows();
+    for (int row = 0; row < int(rows.size()); ++row) {
+        if (rows[size_t(row)].record && rows[size_t(row)].slot == slot) {
+            m_table->clearSelection();
+            SelectChannelRow(row, true);
+            return;
+        }
+    }
+}
+
+void CZanEditorView::RebuildFavouriteNames()
+{
+    m_favouriteNames = BuildFavouriteNameTable(m_context.Database(), m_context.Profile());
+}
+
+// --- pop-up menus, double click and keys ---
+
+QMenu *CZanEditorView::PreparePopupMenu(const QPoint &pos)
+{
+    EnableAllActions();
+    NavNode *node = m_context.SelectedNode();
+    if (!node)
+        return nullptr;
+    const int selected = FirstSelectedRow();
+    const bool onRow = m_table->indexAt(pos).isValid();
+    if (node->kind == NavFavouriteRoot)
+        return nullptr;
+    if (node->kind == NavFavouriteGroup) {
+        if (selected == -1)
+            Action(IdRemoveItem)->setEnabled(false);
+        return m_groupMenu;
+    }
+    if (node->kind == 1 || node->kind == NavSatelliteFolder)
+        return nullptr;
+    if (selected != -1 && onRow) {
+        const int count = RowCount();
+        if (count == 1) {
+            Action(IdMoveChannel)->setEnabled(false);
+            Action(IdSwitchChannel)->setEnabled(false);
+        }
+        if (selected == count - 1)
+            Action(IdMoveDown)->setEnabled(false);
+        if (selected == 0)
+            Action(IdMoveUp)->setEnabled(false);
+    } else {
+        for (int id : {IdEditChannel, IdDeleteChannel, IdMoveUp, IdMoveDown, IdMoveChannel, IdSwitchChannel})
+            Action(id)->setEnabled(false);
+    }
+    if (node->kind == NavAllServices || node->kind == NavSatellite)
+        Action(IdInsertChannel)->setEnabled(false);
+    return m_programMenu;
+}
+
+void CZanEditorView::ShowPopupMenu(const QPoint &pos)
+{
+    if (QMenu *menu = PreparePopupMenu(pos))
+        menu->exec(m_table->viewport()->mapToGlobal(pos));
+    // The actions also serve the keys and the frame's menu, which keep every command available.
+    EnableAllActions();
+}
+
+void CZanEditorView::EnableAllActions()
+{
+    for (QAction *action : m_channelActions)
+        action->setEnabled(true);
+    for (QAction *action : m_groupActions)
+        action->setEnabled(true);
+}
+
+void CZanEditorView::OnDoubleClicked(const QModelIndex &index)
+{
+    NavNode *node = m_context.SelectedNode();
+    if (!node || node->kind == NavFavouriteRoot || node->kind == NavFavouriteGroup)
+        return;
+    if (index.isValid() && FirstSelectedRow() != -1)
+        EditChannel();
+}
+
+bool CZanEditorView::KeyAllowed(int key, Qt::KeyboardModifiers modifiers) const
+{
+    Q_UNUSED(modifiers);
+    NavNode *node = m_context.SelectedNode();
+    if (!node || RowCount() == 0 || node->kind == 1 || node->kind == NavSatelliteFolder)
+        return false;
+    if (key == Qt::Key_Insert)
+        return node->kind >= NavTransponder;
+    return true;
+}
+
+bool CZanEditorView::eventFilter(QObject *watched, QEvent *event)
+{
+    // The keys reach their commands through the actions' shortcuts. Where the keys rule says
+    // nothing happens, the list claims the key itself, so the shortcut does not fire.
+    if (watched == m_table && event->type() == QEvent::ShortcutOverride) {
+        auto *keyEvent = static_cast<QKeyEvent *>(event);
+        if (IsCommandKey(keyEvent->key()) && !KeyAllowed(keyEvent->key(), keyEvent->modifiers())) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

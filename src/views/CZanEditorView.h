@@ -1,0 +1,162 @@
+// The channel list: the programs of the selected navigator node, and the channel-editing commands.
+#pragma once
+
+#include "database/FavouriteNameTable.h"
+#include "database/ProgramKey.h"
+#include "document/DatabaseEdit.h"
+#include "document/NavNode.h"
+#include "layout/ListColumns.h"
+
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class ChannelListModel;
+struct ChannelRow;
+class EditorContext;
+class QAction;
+class QMenu;
+class QTableView;
+struct RowRecord;
+
+class CZanEditorView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Command ids of menus 138 and 156; each action carries its id in data().
+    enum CommandId {
+        IdEditChannel = 32784,
+        IdMoveUp = 32785,
+        IdMoveDown = 32786,
+        IdMoveChannel = 32787,
+        IdSwitchChannel = 32788,
+        IdInsertChannel = 32789,
+        IdDeleteChannel = 32790,
+        IdEditGroup = 32794,
+        IdRemoveItem = 32796,
+        IdRenameGroup = 32800,
+    };
+
+    // The dialogs behind Edit Channel (node, slot-list index), Insert Channel (node, insertion
+    // index) and Edit Group (node, group number). True when the dialog ended with OK.
+    using NodeDialogHook = std::function<bool(NavNode &node, int index)>;
+
+    explicit CZanEditorView(EditorContext &context, QWidget *parent = nullptr);
+    ~CZanEditorView() override;
+
+    EditorContext &Context() const { return m_context; }
+
+    // --- the list ---
+    // Rebuilds the columns from the program layout (the only kind the list shows).
+    void SetupListColumns(int kind = 2);
+    // Shows the programs of a copy of `node` (null: none). The list keeps its own copy, so no
+    // edit of the tree can leave it with a freed node.
+    void FillChannelList(const NavNode *node);
+    // Deletes every row and forgets the node.
+    void ClearChannelList();
+    void SelectChannelRow(int row, bool keepFocus = true);
+    bool SwapChannelRows(int a, int b);
+    void SetServiceFilter(int filter);
+    int ServiceFilter() const { return m_serviceFilter; }
+    // The list's copy of the node it shows, or null.
+    NavNode *CurrentNode() { return m_node ? &*m_node : nullptr; }
+    const NavNode *CurrentNode() const { return m_node ? &*m_node : nullptr; }
+    int ColumnKind() const { return m_columnKind; }
+    QTableView *Table() const { return m_table; }
+    ChannelListModel *Model() const { return m_model; }
+    int RowCount() const;
+    // The first row in the selected state, or -1; and every selected row, ascending.
+    int FirstSelectedRow() const;
+    std::vector<int> SelectedRows() const;
+    const RowRecord *Record(int row) const;
+    // The 32 group keys and names, rebuilt at every fill; read by the program dialog.
+    const FavouriteNameTable &FavouriteNames() const { return m_favouriteNames; }
+
+    // --- following the document ---
+    // Recomputes the node's slot list from the database and fills the list again; the selected
+    // programs stay selected wherever they are now (by their ids).
+    void RefillCurrentNode();
+    // Selects the row showing this program slot, if there is one.
+    void SelectSlotRow(int slot);
+    void RebuildFavouriteNames();
+
+    // --- commands ---
+    QList<QAction *> ChannelActions() const;  // menu 138
+    QList<QAction *> GroupActions() const;    // menu 156
+    QAction *Action(int commandId) const;
+    // Sets the enable states of the pop-up for a right click at `pos` (viewport coordinates) and
+    // returns the menu to show, or null when no menu belongs there. ShowPopupMenu runs it.
+    QMenu *PreparePopupMenu(const QPoint &pos);
+    // Whether a key press of this key (with its modifiers) may run its command now.
+    bool KeyAllowed(int key, Qt::KeyboardModifiers modifiers) const;
+
+    void SetEditChannelHook(NodeDialogHook hook) { m_editChannelHook = std::move(hook); }
+    void SetInsertChannelHook(NodeDialogHook hook) { m_insertChannelHook = std::move(hook); }
+    void SetEditGroupHook(NodeDialogHook hook) { m_editGroupHook = std::move(hook); }
+
+public Q_SLOTS:
+    void EditChannel();
+    void MoveUp();
+    void MoveDown();
+    void MoveChannel();
+    void SwitchChannel();
+    void InsertChannel();
+    void DeleteChannel();
+    void EditGroup();
+    void RemoveItem();
+    void RenameGroup();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateActions();
+    QAction *AddAction(int id, const QString &text, const QList<QKeySequence> &keys, void (CZanEditorView::*slot)());
+    void ShowPopupMenu(const QPoint &pos);
+    void OnDoubleClicked(const QModelIndex &index);
+    void EnableAllActions();
+    void RebuildNodeSlots(NavNode &node) const;
+    void ConnectDocument();
+    // Before and after a change of the database: the selection by program ids.
+    void NoteSelection();
+    void RestoreSelection();
+    // RefillCurrentNode with the selection noted before.
+    void Refill();
+    // The rows that show the node's programs as the database has them now.
+    std::vector<ChannelRow> ListRows(NavNode &node) const;
+    static bool SameRows(const std::vector<ChannelRow> &a, const std::vector<ChannelRow> &b);
+    void OnDocumentChanged();
+    // The row's slot-list index and node, when it has both and the index lies in the list.
+    bool RowSlot(int row, NavNode *&node, int &index, int &slot) const;
+    bool SwapRows(int a, int b, const QString &commandText);
+    // Pushes an edit of the program table as one command; false when it could not be applied.
+    bool PushProgramEdit(const QString &text, DatabaseEdit edit);
+    int TargetRowFromPrompt(int selected);
+    void ApplyColumnWidths();
+
+    EditorContext &m_context;
+    QTableView *m_table = nullptr;
+    ChannelListModel *m_model = nullptr;
+    int m_columnKind = 2;
+    int m_serviceFilter = 2;
+    std::optional<NavNode> m_node;  // the list's own copy of the node it shows
+    std::vector<ListFieldColumn> m_fields;  // the shown program fields, column 1 first
+    FavouriteNameTable m_favouriteNames;
+    // The selection noted before a change, and whether the programs changed under the list.
+    std::vector<ProgramKey> m_notedKeys;
+    int m_notedRow = -1;
+    bool m_programsChanged = false;
+
+    QMenu *m_programMenu = nullptr;  // 138
+    QMenu *m_groupMenu = nullptr;    // 156
+    QList<QAction *> m_channelActions;
+    QList<QAction *> m_groupActions;
+
+    NodeDialogHook m_editChannelHook;
+    NodeDialogHook m_insertChannelHook;
+    NodeDialogHook m_editGroupHook;
+};

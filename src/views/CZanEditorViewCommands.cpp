@@ -1,0 +1,302 @@
+// The channel list's commands: the actions of menus 138 and 156 and what each one does.
+#include "views/CZanEditorView.h"
+
+#include "core/UserPrompt.h"
+#include "core/Utf8Text.h"
+#include "database/CChannelDb.h"
+#include "database/NodeFields.h"
+#include "database/SlotLists.h"
+#include "layout/FieldDesc.h"
+#include "views/CAnotherIndexDlg.h"
+#include "views/CGroupRenameDlg.h"
+#include "views/ChannelListModel.h"
+#include "database/FavouriteGroups.h"
+#include "document/EditorContext.h"
+#include "document/RecordedEdit.h"
+#include "document/RenameGroupCommand.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTableView>
+#include <QUndoStack>
+
+#include <algorithm>
+
+void CZanEditorView::CreateActions()
+{
+    m_programMenu = new QMenu(this);
+    m_programMenu->setObjectName(QStringLiteral("programMenu"));
+    m_programMenu->setProperty("controlId", 138);
+    m_programMenu->addAction(AddAction(IdEditChannel, QStringLiteral("Edit Channel          Enter"),
+                                       {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+                                       &CZanEditorView::EditChannel));
+    m_programMenu->addSeparator();
+    m_programMenu->addAction(AddAction(IdMoveUp, QStringLiteral("Move Up                 -"),
+                                       {QKeySequence(Qt::Key_Minus)}, &CZanEditorView::MoveUp));
+    m_programMenu->addAction(AddAction(IdMoveDown, QStringLiteral("Move Down            +"),
+                                       {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal),
+                                        QKeySequence(Qt::SHIFT | Qt::Key_Plus), QKeySequence(Qt::SHIFT | Qt::Key_Equal)},
+                                       &CZanEditorView::MoveDown));
+    m_programMenu->addAction(AddAction(IdMoveChannel, QStringLiteral("Move Channel"), {},
+                                       &CZanEditorView::MoveChannel));
+    m_programMenu->addAction(AddAction(IdSwitchChannel, QStringLiteral("Switch Channel"), {},
+                                       &CZanEditorView::SwitchChannel));
+    m_programMenu->addAction(AddAction(IdInsertChannel, QStringLiteral("Insert Channel       Insert"),
+                                       {QKeySequence(Qt::Key_Insert)}, &CZanEditorView::InsertChannel));
+    m_programMenu->addAction(AddAction(IdDeleteChannel, QStringLiteral("Delete Channel      Delete"),
+                                       {QKeySequence(Qt::Key_Delete)}, &CZanEditorView::DeleteChannel));
+    m_programMenu->addSeparator();
+    for (QAction *action : m_programMenu->actions()) {
+        if (!action->isSeparator())
+            m_channelActions << action;
+    }
+
+    m_groupMenu = new QMenu(this);
+    m_groupMenu->setObjectName(QStringLiteral("groupMenu"));
+    m_groupMenu->setProperty("controlId", 156);
+    m_groupActions << AddAction(IdEditGroup, QStringLiteral("Edit Group"), {}, &CZanEditorView::EditGroup)
+                   << AddAction(IdRemoveItem, QStringLiteral("Remove Item"), {}, &CZanEditorView::RemoveItem)
+                   << AddAction(IdRenameGroup, QStringLiteral("Rename Group"), {}, &CZanEditorView::RenameGroup);
+    m_groupMenu->addActions(m_groupActions);
+}
+
+QAction *CZanEditorView::AddAction(int id, const QString &text, const QList<QKeySequence> &keys,
+                                   void (CZanEditorView::*slot)())
+{
+    auto *action = new QAction(text, this);
+    action->setData(id);
+    action->setObjectName(QStringLiteral("action%1").arg(id));
+    action->setShortcuts(keys);
+    // The keys belong to the list: minus in the tree or a dialog stays minus.
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // The texts already name their keys after the blanks.
+    action->setShortcutVisibleInContextMenu(false);
+    connect(action, &QAction::triggered, this, slot);
+    addAction(action);
+    return action;
+}
+
+QAction *CZanEditorView::Action(int commandId) const
+{
+    for (QAction *action : m_channelActions + m_groupActions) {
+        if (action->data().toInt() == commandId)
+            return action;
+    }
+    return nullptr;
+}
+
+QList<QAction *> CZanEditorView::ChannelActions() const
+{
+    return m_channelActions;
+}
+
+QList<QAction *> CZanEditorView::GroupActions() const
+{
+    return m_groupActions;
+}
+
+// --- program commands ---
+
+void CZanEditorView::EditChannel()
+{
+    const int selected = FirstSelectedRow();
+    const RowRecord *record = Record(selected);
+    if (!record || !record->node || !m_editChannelHook)
+        return;
+    // The dialog's command reaches the list through the document.
+    m_editChannelHook(*record->node, record->index);
+}
+
+void CZanEditorView::MoveUp()
+{
+    const int selected = FirstSelectedRow();
+    if (selected > 0)
+        SwapRows(selected, selected - 1, QStringLiteral("Move Up"));
+}
+
+void CZanEditorView::MoveDown()
+{
+    const int selected = FirstSelectedRow();
+    if (selected >= 0 && selected < RowCount() - 1)
+        SwapRows(selected, selected + 1, QStringLiteral("Move Down"));
+}
+
+int CZanEditorView::TargetRowFromPrompt(int selected)
+{
+    const std::optional<int> answer = CAnotherIndexDlg::Ask(m_context.Prompt(), this);
+    if (!answer)
+        return -1;
+    const int64_t target = int64_t(*answer) - 1;
+    if (target < 0 || target > RowCount() - 1 || target == selected)
+        return -1;
+    return int(target);
+}
+
+void CZanEditorView::SwitchChannel()
+{
+    const int selected = FirstSelectedRow();
+    if (selected < 0 || selected > RowCount() - 1)
+        return;
+    const int target = TargetRowFromPrompt(selected);
+    if (target >= 0)
+        SwapRows(selected, target, QStringLiteral("Switch Channel"));
+}
+
+void CZanEditorView::MoveChannel()
+{
+    const int selected = FirstSelectedRow();
+    if (selected < 0 || selected > RowCount() - 1)
+        return;
+    const int target = TargetRowFromPrompt(selected);
+    if (target < 0)
+        return;
+    NavNode *node = nullptr;
+    int index = -1;
+    int from = -1;
+    int targetIndex = -1;
+    int to = -1;
+    if (!RowSlot(selected, node, index, from) || !RowSlot(target, node, targetIndex, to))
+        return;
+    const CChannelDb &db = m_context.Database();
+    if (from < 0 || to < 0 || from >= db.Count(KindProgram) || to >= db.Count(KindProgram))
+        return;
+    DatabaseEdit edit;
+    edit.moves.push_back({SlotMove::Type::Rotation, KindProgram, from, to});
+    PushProgramEdit(QStringLiteral("Move Channel"), std::move(edit));
+}
+
+void CZanEditorView::InsertChannel()
+{
+    int selected = FirstSelectedRow();
+    NavNode *node = nullptr;
+    int index = 0;
+    if (selected < 0) {
+        node = CurrentNode();
+        if (!node)
+            return;
+        // One after the last live entry.
+        index = node->SlotCount();
+        while (index > 0 && node->slots[size_t(index - 1)] == -1)
+            --index;
+        selected = RowCount();
+    } else {
+        const RowRecord *record = Record(selected);
+        if (!record || !record->node)
+            return;
+        node = record->node;
+        index = record->index;
+    }
+    if (node->kind != NavTransponder || !m_insertChannelHook)
+        return;
+    // The new program takes the place it was inserted at, in the list and in the file.
+    if (m_insertChannelHook(*node, index))
+        SelectChannelRow(selected, true);
+}
+
+void CZanEditorView::DeleteChannel()
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    const CChannelDb &db = m_context.Database();
+    const int count = RowCount();
+    int lowest = 999999;
+    int deletedRows = 0;
+    DatabaseEdit edit;
+    QString failure;
+    for (int row : rows) {
+        const RowRecord *record = Record(row);
+        if (!record) {
+            failure = QStringLiteral("del failed 1");
+            break;
+        }
+        if (!record->node) {
+            failure = QStringLiteral("del failed 2");
+            break;
+        }
+        if (record->node->slots.empty()) {
+            failure = QStringLiteral("del failed 4");
+            break;
+        }
+        if (record->index < 0 || record->index >= record->node->SlotCount()) {
+            failure = QStringLiteral("del failed 3");
+            break;
+        }
+        const int slot = m_model->Rows()[size_t(row)].slot;
+        if (slot >= 0 && db.IsUsed(KindProgram, slot))
+            edit.changes.push_back({KindProgram, slot, db.RecordBytes(KindProgram, slot), {}});
+        lowest = std::min(lowest, row);
+        ++deletedRows;
+    }
+    const int selectAfter = lowest > 0 && lowest != 999999 ? lowest - 1 : (deletedRows < count ? 0 : -1);
+    // The rows before a failing one are deleted all the same, as one undoable step, and so the
+    // file counts as modified: the user sees them gone, and a save must not lose that.
+    if (!edit.changes.empty())
+        PushProgramEdit(QStringLiteral("Delete Channel"), std::move(edit));
+    if (!failure.isEmpty()) {
+        m_context.Prompt().ShowMessage(failure);
+        return;
+    }
+    m_table->clearSelection();
+    if (selectAfter >= 0)
+        SelectChannelRow(selectAfter, true);
+}
+
+// --- favourite-group commands ---
+
+void CZanEditorView::EditGroup()
+{
+    NavNode *node = m_context.SelectedNode();
+    // Only a group node has a group number; the frame's menu offers the command everywhere.
+    if (!node || node->kind != NavFavouriteGroup || !m_editGroupHook)
+        return;
+    m_editGroupHook(*node, node->index);
+}
+
+void CZanEditorView::RemoveItem()
+{
+    NavNode *node = m_context.SelectedNode();
+    if (!node || node->kind != NavFavouriteGroup || !FavouriteGroups::IsGroupNumber(node->index))
+        return;
+    CChannelDb &db = m_context.Database();
+    const int field = FindNodeField(db, KindProgram, FavouriteGroups::kFieldName, DeclarationOrder);
+    if (field < 0)
+        return;
+    const uint32_t bit = FavouriteGroups::Bit(node->index);
+    std::vector<RecordedWrite> writes;
+    for (int row : SelectedRows()) {
+        if (!Record(row))
+            continue;
+        const int slot = m_model->Rows()[size_t(row)].slot;
+        int32_t value = 0;
+        if (slot < 0 || !db.GetNodeInt(KindProgram, slot, field, value, 0, DeclarationOrder))
+            continue;
+        if ((uint32_t(value) & bit) == 0)
+            continue;
+        writes.push_back({KindProgram, slot, false, db.RecordBytes(KindProgram, slot)});
+        db.SetNodeInt(KindProgram, slot, field, uint32_t(value) & ~bit, DeclarationOrder);
+    }
+    PushRecordedEdit(m_context.Document(), QStringLiteral("Remove Item"), writes);
+}
+
+void CZanEditorView::RenameGroup()
+{
+    NavNode *node = m_context.SelectedNode();
+    if (!node || node->kind != NavFavouriteGroup || node->index < 1)
+        return;
+    const FavouriteRecord *favourites = m_context.Database().Favourites();
+    if (!favourites || size_t(node->index) > favourites->names.size())
+        return;
+    const int group = node->index;
+    const std::string current = favourites->names[size_t(group - 1)];
+    const std::optional<QString> answer =
+        CGroupRenameDlg::Ask(QString::fromUtf8(current.data(), qsizetype(current.size())), this);
+    if (!answer)
+        return;
+    // The table's names hold their width less the terminator; no character is split.
+    const size_t width = favourites->nameLength;
+    std::string name = CutUtf8(answer->toStdString(), width > 0 ? width - 1 : 0);
+    if (name == current)
+        return;
+    m_context.UndoStack().push(new RenameGroupCommand(m_context.Document(), group, current, std::move(name)));
+}
