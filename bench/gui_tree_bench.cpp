@@ -113,7 +113,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     GeneratorOptions largest;
-    largest.satellites = DatabaseGenerator::kMaxSatellites;
+    largest.satellites = DatabaseGenerator::kMaxSatelliteIds;
     largest.transponders = CChannelDb::kMaxTransponders;
     largest.programs = CChannelDb::kMaxPrograms;
     largest.seed = 42;

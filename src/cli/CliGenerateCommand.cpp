@@ -93,7 +93,7 @@ int RunGenerateCommand(const QStringList &args)
             return UsageError(kUsage, QStringLiteral("%1 is required").arg(QLatin1String(required)));
     }
     GeneratorOptions generator;
-    const auto satellites = options.Number(QStringLiteral("--satellites"), 0, DatabaseGenerator::kMaxSatellites);
+    const auto satellites = options.Number(QStringLiteral("--satellites"), 0, DatabaseGenerator::kMaxSatelliteIds);
     const auto transponders = options.Number(QStringLiteral("--transponders"), 0, CChannelDb::kMaxTransponders);
     const auto programs = options.Number(QStringLiteral("--programs"), 0, CChannelDb::kMaxPrograms);
     const auto seed = options.Has(QStringLiteral("--seed")) ? options.Number(QStringLiteral("--seed"), 0, 0xFFFFFFFFLL)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database/NodeTable.h"
+#include "layout/FieldDesc.h"
 
 #include <QByteArray>
 
@@ -34,9 +35,17 @@ class CChannelDb
 
 public:
     static constexpr int kPoolCapacity = 8520960;
-    static constexpr int kMaxSatellites = 1000;
+    // The most nodes of a kind a file may hold (table rows; satellite ids are fewer, see the
+    // generator). The reader, the writers, the generator and the dialogs all keep to MaxNodes.
+    static constexpr int kMaxSatelliteNodes = 1000;
     static constexpr int kMaxTransponders = 6000;
     static constexpr int kMaxPrograms = 30000;
+    static constexpr int MaxNodes(int kind)
+    {
+        return kind == KindSatellite ? kMaxSatelliteNodes : kind == KindTransponder ? kMaxTransponders
+             : kind == KindProgram   ? kMaxPrograms
+                                     : 0;
+    }
 
     CChannelDb(const LayoutSet &layouts, UserPrompt &prompt);
     CChannelDb(const CChannelDb &) = delete;

@@ -269,8 +269,8 @@ QString DatabaseGenerator::CheckOptions(const GeneratorOptions &o)
 {
     if (o.satellites < 0 || o.transponders < 0 || o.programs < 0)
         return QStringLiteral("Counts must not be negative.");
-    if (o.satellites > kMaxSatellites)
-        return QStringLiteral("At most %1 satellites can be generated.").arg(kMaxSatellites);
+    if (o.satellites > kMaxSatelliteIds)
+        return QStringLiteral("At most %1 satellites can be generated.").arg(kMaxSatelliteIds);
     if (o.transponders > CChannelDb::kMaxTransponders || o.programs > CChannelDb::kMaxPrograms)
         return QStringLiteral("At most %1 transponders and %2 programs can be generated.")
             .arg(CChannelDb::kMaxTransponders)

@@ -23,7 +23,7 @@ class DatabaseGenerator
 {
 public:
     // Most satellites the ids 1..254 allow (the terrestrial satellite takes 255 instead).
-    static constexpr int kMaxSatellites = 254;
+    static constexpr int kMaxSatelliteIds = 254;
     static constexpr int kFavouriteGroups = 32;
     static constexpr int kFavouriteNameLength = 18;
 

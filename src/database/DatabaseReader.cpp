@@ -165,7 +165,6 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
     const size_t indexEnd = 6 + entries * kIndexEntrySize;
     if (indexEnd > payloadLength)
         return Refuse(db, CoreMessages::DamagedFile());
-    const int limits[3] = {CChannelDb::kMaxTransponders, CChannelDb::kMaxSatellites, CChannelDb::kMaxPrograms};
     for (size_t i = 0; i < entries; ++i) {
         const uint8_t *entry = index + 6 + i * kIndexEntrySize;
         const uint32_t id = ByteOrder::ReadLe32(entry);
@@ -175,7 +174,7 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
         if (kind < 0 || offset < indexEnd || offset >= payloadLength)
             return Refuse(db, CoreMessages::DamagedFile());
         std::vector<LoadEntry> &list = *loader.LoadList(kind);
-        if (int(list.size()) >= limits[kind])
+        if (int(list.size()) >= CChannelDb::MaxNodes(kind))
             return Refuse(db, QStringLiteral("The database holds more nodes than the editor can take."));
         list.push_back(LoadEntry{id, offset + uint32_t(kSubChunkHeaderSize)});
     }

@@ -123,7 +123,6 @@ bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &opt
     std::vector<uint8_t> index(6);
     std::vector<uint8_t> data;
     ByteOrder::WriteLe32(index.data(), kIndexMagic);
-    const int limits[3] = {CChannelDb::kMaxTransponders, CChannelDb::kMaxSatellites, CChannelDb::kMaxPrograms};
     size_t entries = 0;
     payload.terrestrial = false;
     if (db.HasPool() && !db.LayoutsInStep()) {
@@ -165,10 +164,10 @@ bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &opt
                 continue;
             }
             // The reader refuses files with more nodes of a kind than this: never write one.
-            if (++written > limits[kind]) {
+            if (++written > CChannelDb::MaxNodes(kind)) {
                 db.Prompt().ShowMessage(QStringLiteral("Too many nodes to save: at most %1 satellites, %2 "
                                                        "transponders and %3 programs.")
-                                            .arg(CChannelDb::kMaxSatellites)
+                                            .arg(CChannelDb::kMaxSatelliteNodes)
                                             .arg(CChannelDb::kMaxTransponders)
                                             .arg(CChannelDb::kMaxPrograms));
                 return false;

@@ -19,6 +19,8 @@
 #include <QStyleOptionButton>
 #include <QUndoStack>
 
+#include <utility>
+
 namespace {
 
 std::function<void(CProgramInfoDlg &)> g_testScript;
@@ -164,11 +166,16 @@ bool CProgramInfoDlg::GroupItemTicked(int item) const
 bool CProgramInfoDlg::eventFilter(QObject *watched, QEvent *event)
 {
     QAbstractItemView *view = m_ui->groupCombo->view();
-    if (watched == view->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == view->viewport() && event->type() == QEvent::MouseButtonPress) {
+        m_pressInGroupList = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+    } else if (watched == view->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // The click that opens the list ends with a release over it: only a click made inside the
+        // open list (its press there too) toggles the group under the pointer.
+        const bool pressedHere = std::exchange(m_pressInGroupList, false);
         const auto *mouse = static_cast<QMouseEvent *>(event);
         const QPoint point = mouse->position().toPoint();
         const QModelIndex index = view->indexAt(point);
-        if (mouse->button() == Qt::LeftButton && index.isValid() && view->viewport()->rect().contains(point))
+        if (pressedHere && mouse->button() == Qt::LeftButton && index.isValid() && view->viewport()->rect().contains(point))
             ToggleGroupItem(index.row());
     } else if (watched == view && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);

@@ -76,4 +76,5 @@ private:
     QStandardItemModel *m_groupModel = nullptr;
     std::array<QIcon, 2> m_groupImages;  // 0 an empty box, 1 a box with a tick
     ProgramValues m_accepted;
+    bool m_pressInGroupList = false;  // the left button went down inside the open group list
 };

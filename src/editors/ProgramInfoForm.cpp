@@ -321,9 +321,9 @@ std::optional<QString> ProgramInfoForm::InsertRefusal() const
         return QStringLiteral("No program can be added here: every program id of this transponder (1 to 1023) "
                               "is taken.");
     // A file with more programs than this cannot be opened again.
-    if (m_db.LiveCount(KindProgram) >= CChannelDb::kMaxPrograms)
+    if (m_db.LiveCount(KindProgram) >= CChannelDb::MaxNodes(KindProgram))
         return QStringLiteral("The database is full: it already holds %1 programs, the most a file can take.")
-            .arg(CChannelDb::kMaxPrograms);
+            .arg(CChannelDb::MaxNodes(KindProgram));
     return std::nullopt;
 }
 

@@ -228,6 +228,9 @@ QString SatelliteInfoForm::CheckNewSatellite(const CChannelDb &db)
         return QStringLiteral("No satellite can be added: the database has no satellite layout.");
     if (id == 0)
         return QStringLiteral("No satellite can be added: all 254 satellite ids are in use.");
+    if (db.LiveCount(KindSatellite) >= CChannelDb::MaxNodes(KindSatellite))
+        return QStringLiteral("The database is full: it already holds %1 satellites, the most a file can take.")
+            .arg(CChannelDb::MaxNodes(KindSatellite));
     return QString();
 }
 

@@ -122,6 +122,10 @@ QString TpInfoForm::CheckRoomForNew(const CChannelDb &db, int32_t satId)
         return QStringLiteral("No transponder can be added: the database has no transponder layout.");
     if (id == 0)
         return QStringLiteral("No transponder can be added: all 1023 transponder ids of this satellite are in use.");
+    // A file with more transponders than this can be neither saved nor opened again.
+    if (db.LiveCount(KindTransponder) >= CChannelDb::MaxNodes(KindTransponder))
+        return QStringLiteral("The database is full: it already holds %1 transponders, the most a file can take.")
+            .arg(CChannelDb::MaxNodes(KindTransponder));
     return QString();
 }
 

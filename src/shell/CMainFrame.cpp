@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -31,6 +32,13 @@ static void InitDravelResources()
 }
 
 namespace {
+
+// "Edit Channel          Enter" as a menu bar entry: the text, a tab, the key.
+QString MenuBarText(const QString &text)
+{
+    static const QRegularExpression gap(QStringLiteral("\\s{2,}"));
+    return text.trimmed().replace(gap, QStringLiteral("\t"));
+}
 
 QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback, const QWidget *widget)
 {
@@ -217,12 +225,28 @@ void CMainFrame::CreateMenus()
 
     QMenu *channel = menuBar()->addMenu(QStringLiteral("Channel(&C)"));
     channel->setObjectName(QStringLiteral("channelMenu"));
-    channel->addActions(m_list->ChannelActions());
-    const QList<QAction *> groupActions = m_list->GroupActions();
-    if (!groupActions.isEmpty()) {
-        channel->addSeparator();
-        channel->addActions(groupActions);
-    }
+    // The menu's entries run the list's commands; they follow the rules of the list's pop-up
+    // menus for the current selection, and show each key once (the list's texts name their keys
+    // after blanks, as the pop-up shows them; here the key goes where a menu puts it).
+    auto addEntries = [this, channel](const QList<QAction *> &commands) {
+        for (QAction *command : commands) {
+            auto *entry = new QAction(MenuBarText(command->text()), channel);
+            entry->setObjectName(command->objectName() + QStringLiteral("Entry"));
+            entry->setProperty("commandId", command->data());
+            entry->setStatusTip(command->statusTip());
+            connect(entry, &QAction::triggered, command, &QAction::trigger);
+            channel->addAction(entry);
+        }
+    };
+    addEntries(m_list->ChannelActions());
+    channel->addSeparator();
+    addEntries(m_list->GroupActions());
+    connect(channel, &QMenu::aboutToShow, this, [this, channel] {
+        for (QAction *entry : channel->actions()) {
+            if (!entry->isSeparator())
+                entry->setEnabled(m_list->CommandEnabled(entry->property("commandId").toInt()));
+        }
+    });
 
     // The view menu's two entries are made here; the tool bar's entry needs the tool bar.
     QMenu *view = menuBar()->addMenu(QStringLiteral("View(&V)"));

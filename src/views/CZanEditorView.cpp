@@ -407,40 +407,64 @@ void CZanEditorView::RebuildFavouriteNames()
 
 // --- pop-up menus, double click and keys ---
 
-QMenu *CZanEditorView::PreparePopupMenu(const QPoint &pos)
+CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
 {
-    EnableAllActions();
-    NavNode *node = m_context.SelectedNode();
-    if (!node)
-        return nullptr;
+    MenuRules rules;
+    const NavNode *node = m_context.SelectedNode();
+    if (!node || node->kind == NavFavouriteRoot)
+        return rules;
     const int selected = FirstSelectedRow();
-    const bool onRow = m_table->indexAt(pos).isValid();
-    if (node->kind == NavFavouriteRoot)
-        return nullptr;
     if (node->kind == NavFavouriteGroup) {
+        rules.menu = MenuRules::Menu::Group;
         if (selected == -1)
-            Action(IdRemoveItem)->setEnabled(false);
-        return m_groupMenu;
+            rules.disabled.insert(IdRemoveItem);
+        return rules;
     }
     if (node->kind == 1 || node->kind == NavSatelliteFolder)
-        return nullptr;
+        return rules;
+    rules.menu = MenuRules::Menu::Program;
     if (selected != -1 && onRow) {
         const int count = RowCount();
         if (count == 1) {
-            Action(IdMoveChannel)->setEnabled(false);
-            Action(IdSwitchChannel)->setEnabled(false);
+            rules.disabled.insert(IdMoveChannel);
+            rules.disabled.insert(IdSwitchChannel);
         }
         if (selected == count - 1)
-            Action(IdMoveDown)->setEnabled(false);
+            rules.disabled.insert(IdMoveDown);
         if (selected == 0)
-            Action(IdMoveUp)->setEnabled(false);
+            rules.disabled.insert(IdMoveUp);
     } else {
         for (int id : {IdEditChannel, IdDeleteChannel, IdMoveUp, IdMoveDown, IdMoveChannel, IdSwitchChannel})
-            Action(id)->setEnabled(false);
+            rules.disabled.insert(id);
     }
     if (node->kind == NavAllServices || node->kind == NavSatellite)
-        Action(IdInsertChannel)->setEnabled(false);
-    return m_programMenu;
+        rules.disabled.insert(IdInsertChannel);
+    return rules;
+}
+
+bool CZanEditorView::CommandEnabled(int commandId) const
+{
+    const MenuRules rules = CommandRules(FirstSelectedRow() != -1);
+    const bool groupCommand = commandId == IdEditGroup || commandId == IdRemoveItem || commandId == IdRenameGroup;
+    const MenuRules::Menu menu = groupCommand ? MenuRules::Menu::Group : MenuRules::Menu::Program;
+    return rules.menu == menu && !rules.disabled.contains(commandId);
+}
+
+QMenu *CZanEditorView::PreparePopupMenu(const QPoint &pos)
+{
+    EnableAllActions();
+    const MenuRules rules = CommandRules(m_table->indexAt(pos).isValid());
+    for (int id : rules.disabled)
+        Action(id)->setEnabled(false);
+    switch (rules.menu) {
+    case MenuRules::Menu::Program:
+        return m_programMenu;
+    case MenuRules::Menu::Group:
+        return m_groupMenu;
+    case MenuRules::Menu::None:
+        break;
+    }
+    return nullptr;
 }
 
 void CZanEditorView::ShowPopupMenu(const QPoint &pos)

@@ -8,6 +8,7 @@
 #include "layout/ListColumns.h"
 
 #include <QList>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -91,6 +92,9 @@ public:
     // Sets the enable states of the pop-up for a right click at `pos` (viewport coordinates) and
     // returns the menu to show, or null when no menu belongs there. ShowPopupMenu runs it.
     QMenu *PreparePopupMenu(const QPoint &pos);
+    // Whether a command may run for the current selection, by the rules of its pop-up menu (138
+    // or 156) with the selected row taken as the clicked one: the frame's Channel menu uses them.
+    bool CommandEnabled(int commandId) const;
     // Whether a key press of this key (with its modifiers) may run its command now.
     bool KeyAllowed(int key, Qt::KeyboardModifiers modifiers) const;
 
@@ -119,6 +123,14 @@ private:
     void ShowPopupMenu(const QPoint &pos);
     void OnDoubleClicked(const QModelIndex &index);
     void EnableAllActions();
+    // Which pop-up menu belongs to the selected node and which of its commands are off.
+    struct MenuRules
+    {
+        enum class Menu { None, Program, Group };
+        Menu menu = Menu::None;
+        QSet<int> disabled;
+    };
+    MenuRules CommandRules(bool onRow) const;
     void RebuildNodeSlots(NavNode &node) const;
     void ConnectDocument();
     // Before and after a change of the database: the selection by program ids.

@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
 #include <QPushButton>
 #include <QTimer>
 #include <QUndoStack>
@@ -538,6 +540,53 @@ private Q_SLOTS:
         o.f.frame->UndoStack().redo();
         o.f.frame->UndoStack().redo();
         QCOMPARE(ChildTexts(o.Satellite(3)), QStringList({"[ 1 ]  TP_11996_V_27500"}));
+    }
+
+    // The menu bar's Channel menu follows the pop-up menus' rules for the selected row, and shows
+    // each command's key once.
+    void channelMenuOfTheMenuBar()
+    {
+        Opened o(false);
+        QVERIFY(o.nav);
+        CZanEditorView *list = o.f.frame->GetChannelList();
+        auto *menu = o.f.frame->menuBar()->findChild<QMenu *>(QStringLiteral("channelMenu"));
+        QVERIFY(menu);
+        auto entry = [menu](int id) -> QAction * {
+            for (QAction *action : menu->actions()) {
+                if (action->property("commandId").toInt() == id)
+                    return action;
+            }
+            return nullptr;
+        };
+        auto show = [menu] { QMetaObject::invokeMethod(menu, "aboutToShow"); };
+        o.nav->setCurrentItem(o.nav->AllServicesItem());
+        QVERIFY(list->RowCount() > 2);
+        list->SelectChannelRow(0);
+        show();
+        QVERIFY(!entry(CZanEditorView::IdMoveUp)->isEnabled());
+        QVERIFY(entry(CZanEditorView::IdMoveDown)->isEnabled());
+        QVERIFY(!entry(CZanEditorView::IdInsertChannel)->isEnabled());  // not under "All Services"
+        QVERIFY(!entry(CZanEditorView::IdRemoveItem)->isEnabled());    // a group's command
+        list->Table()->clearSelection();
+        list->SelectChannelRow(list->RowCount() - 1);
+        show();
+        QVERIFY(entry(CZanEditorView::IdMoveUp)->isEnabled());
+        QVERIFY(!entry(CZanEditorView::IdMoveDown)->isEnabled());
+        // Under a transponder a channel can be inserted; the entry runs the list's command.
+        o.nav->setCurrentItem(o.Satellite(0)->child(0));
+        show();
+        QVERIFY(entry(CZanEditorView::IdInsertChannel)->isEnabled());
+        QVERIFY(!entry(CZanEditorView::IdEditChannel)->isEnabled());  // no row selected
+        // One key each: "Edit Channel", a tab, "Enter"; Qt adds no second one after a tab.
+        for (QAction *action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            QVERIFY2(!action->text().contains(QStringLiteral("  ")), qPrintable(action->text()));
+            QVERIFY(action->shortcut().isEmpty());
+        }
+        QCOMPARE(entry(CZanEditorView::IdEditChannel)->text(), QStringLiteral("Edit Channel\tEnter"));
+        // The pop-up menu keeps its own texts.
+        QCOMPARE(list->Action(CZanEditorView::IdEditChannel)->text(), QStringLiteral("Edit Channel          Enter"));
     }
 
     void enterOnAGroupRenamesIt()

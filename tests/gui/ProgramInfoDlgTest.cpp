@@ -369,6 +369,29 @@ private Q_SLOTS:
         }, 0));
     }
 
+    void theClickThatOpensTheGroupListTicksNothing()
+    {
+        TestEditorContext c(DialogDatabase());
+        NavNode node = Transponder(c.db);
+        bool ran = false;
+        RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
+            ran = true;
+            QComboBox *combo = Controls(d).groupCombo;
+            const bool was = d.GroupItemTicked(0);
+            combo->showPopup();
+            QAbstractItemView *view = combo->view();
+            const QPoint point = view->visualRect(view->model()->index(0, 0)).center();
+            // The press was on the closed combo box; only its release lands on the open list.
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, point);
+            QCOMPARE(d.GroupItemTicked(0), was);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point);
+            QCOMPARE(d.GroupItemTicked(0), !was);
+            combo->hidePopup();
+            d.reject();
+        });
+        QVERIFY(ran);
+    }
+
     void insertCancelOkUndoRedo()
     {
         TestEditorContext c(DialogDatabase());

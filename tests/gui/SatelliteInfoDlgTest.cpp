@@ -488,7 +488,7 @@ private Q_SLOTS:
     void fullDatabaseRefusesANewSatellite()
     {
         TestEditorContext c;
-        QVERIFY(c.Generate(Satellites(DatabaseGenerator::kMaxSatellites)));
+        QVERIFY(c.Generate(Satellites(DatabaseGenerator::kMaxSatelliteIds)));
         QCOMPARE(c.db.FindFreeId(KindSatellite), 0);
         const auto original = Snapshot(c.db);
         bool opened = false;

@@ -316,17 +316,19 @@ TEST_F(TpInfoFormTest, NoFreeIdRefusesANewTransponderAndCreatesNothing)
 
 TEST_F(TpInfoFormTest, AFullTableRefusesANewTransponderAndCreatesNothing)
 {
-    // Zeroed records belong to no satellite; they only fill the table.
+    // Zeroed records belong to no satellite; they only fill the table, which takes more records
+    // than a file may hold: the file's limit refuses first, before anything is allocated.
     while (db->AllocateNode(KindTransponder) >= 0) {
     }
     const int live = db->LiveCount(KindTransponder);
+    EXPECT_GT(live, CChannelDb::MaxNodes(KindTransponder));
     const int used = db->Used();
-    EXPECT_TRUE(TpInfoForm::CheckRoomForNew(*db, 1).isEmpty());
+    EXPECT_FALSE(TpInfoForm::CheckRoomForNew(*db, 1).isEmpty());
     NavNode node = NewNode(1);
     TpInfoValues values = TpInfoForm::PrepareNew(node, 1);
     const TpWriteOutcome outcome = TpInfoForm::Write(*db, node, TpInfoNew, values);
     EXPECT_FALSE(outcome.written);
-    EXPECT_TRUE(outcome.message.contains(QStringLiteral("no room"))) << outcome.message.toStdString();
+    EXPECT_TRUE(outcome.message.contains(QStringLiteral("full"))) << outcome.message.toStdString();
     EXPECT_EQ(db->LiveCount(KindTransponder), live);
     EXPECT_EQ(db->Used(), used);
     EXPECT_EQ(node.kind, 0);
@@ -344,4 +346,20 @@ TEST_F(TpInfoFormTest, EditingARecordThatIsGoneWritesNothing)
     EXPECT_FALSE(outcome.message.isEmpty());
     EXPECT_FALSE(db->IsUsed(KindTransponder, slot));
     EXPECT_EQ(node.label, QStringLiteral("[ 1 ]  TP_11778_V_27500"));
+}
+
+TEST_F(TpInfoFormTest, TheTableLimitOfAFileRefusesANewTransponder)
+{
+    // A file holds at most 6000 transponders: one more could be neither saved nor read again.
+    while (db->LiveCount(KindTransponder) < CChannelDb::MaxNodes(KindTransponder))
+        ASSERT_GE(db->AllocateNode(KindTransponder), 0);
+    const int used = db->Used();
+    const QString refusal = TpInfoForm::CheckRoomForNew(*db, 1);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("6000"))) << refusal.toStdString();
+    NavNode node = NewNode(1);
+    const TpWriteOutcome outcome = TpInfoForm::Write(*db, node, TpInfoNew, TpInfoForm::PrepareNew(node, 1));
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(outcome.message, refusal);
+    EXPECT_EQ(db->LiveCount(KindTransponder), CChannelDb::MaxNodes(KindTransponder));
+    EXPECT_EQ(db->Used(), used);
 }
