@@ -280,7 +280,7 @@ QString ProgramInfoForm::UnsignedEntryMessage()
     return QStringLiteral("Please enter an unsigned integer.");
 }
 
-std::optional<ProgramCheckFailure> ProgramInfoForm::Validate(ProgramValues &v) const
+std::optional<ProgramCheckFailure> ProgramInfoForm::CheckRanges(ProgramValues &v) const
 {
     // A layout without a name field never stores the name, so its emptiness does not matter.
     if (v.name.isEmpty() && HasNameField())
@@ -306,6 +306,30 @@ std::optional<ProgramCheckFailure> ProgramInfoForm::Validate(ProgramValues &v) c
         return ProgramCheckFailure {IdAudioPid3, QStringLiteral("Audio Pid3:  0 or [32,  65535]")};
     if (!InRange(v.pcrPid, 32, 8191))
         return ProgramCheckFailure {IdPcrPid, QStringLiteral("PCR Pid: [32,  8191]")};
+    return std::nullopt;
+}
+
+std::optional<ProgramCheckFailure> ProgramInfoForm::Validate(ProgramValues &v) const
+{
+    if (std::optional<ProgramCheckFailure> failure = CheckRanges(v))
+        return failure;
+    // Past the ranges above, a number must still fit its field, or it would be stored cut. The
+    // audio PIDs are checked again while writing, where a bad one is stored as 0 with a message.
+    const struct
+    {
+        const char *field;
+        int64_t value;
+        int controlId;
+    } numbers[] = {
+        {"Service ID", int64_t(v.serviceId), IdServiceId},
+        {"Video Pid", v.videoPid, IdVideoPid},
+        {"PCR Pid", v.pcrPid, IdPcrPid},
+    };
+    for (const auto &number : numbers) {
+        if (std::optional<FieldProblem> problem = CheckFieldFits(m_db, KindProgram, number.field, number.value,
+                                                                 QString::fromLatin1(number.field), number.controlId))
+            return problem;
+    }
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 // The program dialog's logic without a window: its lists, loading, enable rules, checks and writing.
 #pragma once
 
+#include "editors/FieldProblem.h"
 #include "database/FavouriteNameTable.h"
 #include "document/NavNode.h"
 
@@ -74,11 +75,7 @@ struct ProgramValues
 };
 
 // The first check that failed: the message and the control to focus.
-struct ProgramCheckFailure
-{
-    int controlId = 0;
-    QString message;
-};
+using ProgramCheckFailure = FieldProblem;
 
 // The effect of choosing a Channel Type row: the Video Pid to show (none: leave it) and whether
 // its edit is enabled.
@@ -156,6 +153,8 @@ public:
     ProgramWriteResult Write(const ProgramValues &values, UserPrompt &prompt);
 
 private:
+    // The dialog's own ranges and rules, before the field widths.
+    std::optional<ProgramCheckFailure> CheckRanges(ProgramValues &values) const;
     void FillLists();
     void PrepareNewProgram();
     void LoadProgram();

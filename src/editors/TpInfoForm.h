@@ -1,6 +1,7 @@
 // The logic of the "TP Information" dialog: loading, validating and writing one transponder record.
 #pragma once
 
+#include "editors/FieldProblem.h"
 #include <QString>
 
 #include <array>
@@ -63,11 +64,7 @@ struct LoadedTransponder
 };
 
 // A field the dialog refuses: the control to focus and the message.
-struct TpInfoProblem
-{
-    int controlId = 0;
-    QString message;
-};
+using TpInfoProblem = FieldProblem;
 
 // What writing did: on success the slot and, for an edit, the record before it; otherwise the
 // reason (nothing was created then).

@@ -182,3 +182,31 @@ TEST(ProgramFormValidation, ServiceIdSkipsPidChecksAndNullsLowPids)
     v.name.clear();
     EXPECT_TRUE(form.Validate(v));  // the name check comes first
 }
+
+TEST(ProgramFormValidation, ANumberTheFieldCannotHoldIsRefusedNotCut)
+{
+    ProgramFormDb t;
+    ProgramInfoForm form = t.Form(ProgramEditMode, 0);
+    // A Service ID turns the PID checks off; the 16-bit field still holds at most 65535.
+    ProgramValues v = Valid();
+    v.serviceId = 70000;
+    std::optional<ProgramCheckFailure> failure = form.Validate(v);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->controlId, IdServiceId);
+    EXPECT_EQ(failure->message.toStdString(), "Service ID: 70000 does not fit; the field holds 0 to 65535.");
+    v.serviceId = 65535;
+    EXPECT_FALSE(form.Validate(v));
+    // With a Service ID the PIDs are not range-checked, but one too wide still cannot be stored.
+    v.videoPid = 70000;
+    failure = form.Validate(v);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->controlId, IdVideoPid);
+    EXPECT_TRUE(failure->message.startsWith(QStringLiteral("Video Pid: 70000 does not fit")));
+    v.videoPid = 40000;
+    EXPECT_FALSE(form.Validate(v));
+
+    // The check follows the layout: a 32-bit field takes the whole range.
+    EXPECT_EQ(IntegerFieldRange(*t.db, KindProgram, "Service ID")->high, 65535);
+    EXPECT_FALSE(IntegerFieldRange(*t.db, KindProgram, "Service Name"));
+    EXPECT_FALSE(CheckFieldFits(*t.db, KindProgram, "no such field", 1 << 30, QStringLiteral("x"), 1));
+}
