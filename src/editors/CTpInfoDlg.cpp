@@ -118,7 +118,10 @@ void CTpInfoDlg::accept()
         return;
     if (!m_node.parent)
         m_context.Prompt().ShowMessage(QStringLiteral("nItemFather = NULL"));
-    if (const std::optional<TpInfoProblem> problem = TpInfoForm::Validate(values, m_node.satId)) {
+    std::optional<TpInfoProblem> problem = TpInfoForm::Validate(values, m_node.satId);
+    if (!problem)
+        problem = TpInfoForm::CheckFits(m_context.Database(), values, m_node.satId);
+    if (problem) {
         m_context.Prompt().ShowMessage(problem->message);
         FocusField(EditOf(problem->controlId));
         return;

@@ -115,6 +115,19 @@ std::optional<TpInfoProblem> TpInfoForm::Validate(const TpInfoValues &values, in
     return std::nullopt;
 }
 
+std::optional<TpInfoProblem> TpInfoForm::CheckFits(const CChannelDb &db, const TpInfoValues &values, int32_t nodeSatId)
+{
+    const bool terrestrial = nodeSatId == kTerrestrialSatId;
+    const FieldNames names = NamesFor(terrestrial);
+    if (auto problem = CheckFieldFits(db, KindTransponder, names.frequency, values.frequency,
+                                      QStringLiteral("Frequency"),
+                                      FrequencyControl))
+        return problem;
+    return CheckFieldFits(db, KindTransponder, names.secondValue, values.secondValue,
+                          terrestrial ? QStringLiteral("Band Width") : QStringLiteral("Symbol Rate"),
+                          SecondValueControl);
+}
+
 QString TpInfoForm::CheckRoomForNew(const CChannelDb &db, int32_t satId)
 {
     const int id = db.FindFreeId(KindTransponder, satId);

@@ -95,6 +95,9 @@ public:
 
     // The first refused value of a satellite transponder (the terrestrial one takes any value).
     static std::optional<TpInfoProblem> Validate(const TpInfoValues &values, int32_t nodeSatId);
+    // After Validate: the two numbers must fit the fields they go into (a terrestrial
+    // transponder's bandwidth field is narrow), or they would be stored cut.
+    static std::optional<TpInfoProblem> CheckFits(const CChannelDb &db, const TpInfoValues &values, int32_t nodeSatId);
 
     // Id and room for a new transponder under the node's satellite; the refusal text, or empty.
     static QString CheckRoomForNew(const CChannelDb &db, int32_t satId);

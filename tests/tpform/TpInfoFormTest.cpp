@@ -363,3 +363,17 @@ TEST_F(TpInfoFormTest, TheTableLimitOfAFileRefusesANewTransponder)
     EXPECT_EQ(db->LiveCount(KindTransponder), CChannelDb::MaxNodes(KindTransponder));
     EXPECT_EQ(db->Used(), used);
 }
+
+TEST_F(TpInfoFormTest, ANumberTheFieldCannotHoldIsRefusedBeforeWriting)
+{
+    // Any value goes for a new terrestrial transponder, but the bandwidth field is narrow.
+    TpInfoValues values {QString(), 474000, 300, 0};
+    const std::optional<TpInfoProblem> problem = TpInfoForm::CheckFits(*db, values, 255);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->controlId, SecondValueControl);
+    EXPECT_TRUE(problem->message.startsWith(QStringLiteral("Band Width: 300 does not fit"))) << problem->message.toStdString();
+    values.secondValue = 8;
+    EXPECT_FALSE(TpInfoForm::CheckFits(*db, values, 255));
+    // A satellite transponder within the dialog's ranges fits its fields.
+    EXPECT_FALSE(TpInfoForm::CheckFits(*db, TpInfoValues {QString(), 13450, 45000, 1}, 1));
+}
