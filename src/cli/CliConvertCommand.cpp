@@ -27,7 +27,8 @@ const char kUsage[] =
     "read-only OUT is refused. On success one line tells what was written.\n"
     "A \".udf\" (an uploaded user database: the container, then erased flash) is read like a\n"
     "\".usd\"; OUT.udf is written in the same form, the container followed by 0xFF up to the\n"
-    "size of the source .udf (or of the existing OUT.udf), and refused when it does not fit.\n"
+    "size of the source .udf (or of the existing OUT.udf it replaces), and refused when it does\n"
+    "not fit; its favourite and further sub-chunks are the source's.\n"
     "Before OUT is replaced, the new bytes are read back and compared with the database node\n"
     "by node, field by field; a difference refuses the save and names the node and field.\n"
     "Terrestrial nodes cannot be saved: the question whether to save without them is answered\n"
@@ -50,6 +51,23 @@ SaveResult SaveUserCopy(const CChannelDb &db, const QByteArray &sourceBytes, con
         return SaveResult::Failed;
     }
     return SaveUserDatabaseWithTail(db, out, tail);
+}
+
+// OUT.udf: the container with the source's own tail (favourite and further sub-chunks), then 0xFF
+// up to the size of the source .udf, or of the OUT.udf it replaces.
+SaveResult SaveUdf(CChannelDb &db, const QString &source, const QByteArray &sourceBytes, const QString &out,
+                   const ProfileStore &profile)
+{
+    if (UdfDatabase::IsUdfPath(source))
+        return UdfDatabase::SaveAs(db, out, sourceBytes);
+    QByteArray tail;
+    if (IsDefaultDatabasePath(source)) {
+        tail = BuildFavouriteTail(db, profile);
+    } else if (!UserDatabaseTail(sourceBytes, tail)) {
+        db.Prompt().ShowMessage(CoreMessages::DamagedFile());
+        return SaveResult::Failed;
+    }
+    return SaveUserDatabaseImage(db, out, tail, QFileInfo(out).size());
 }
 
 } // namespace
@@ -84,7 +102,7 @@ int RunConvertCommand(const QStringList &args)
     if (IsDefaultDatabasePath(out))
         result = SaveDefaultDatabase(db, out, profile);
     else if (UdfDatabase::IsUdfPath(out))
-        result = UdfDatabase::IsUdfPath(source) ? UdfDatabase::SaveAs(db, out, sourceBytes) : UdfDatabase::Save(db, out);
+        result = SaveUdf(db, source, sourceBytes, out, profile);
     else if (IsDefaultDatabasePath(source))
         result = SaveNewUserDatabase(db, out, profile);
     else

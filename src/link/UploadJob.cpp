@@ -5,6 +5,7 @@
 #include "core/UserPrompt.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
+#include "link/LinkFailureDetail.h"
 #include "link/TransferObserver.h"
 
 #include <chrono>
@@ -70,6 +71,8 @@ QString UploadJob::ChooseRange(const QString &path, const StbInfo &info, UploadR
 bool UploadJob::LinkFail(int status, const QString &message)
 {
     m_failureStatus = status;
+    if (m_failureDetail.isEmpty())
+        m_failureDetail = LinkFailureDetail(m_link, status);
     return Fail(message);
 }
 
@@ -93,6 +96,7 @@ bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &chooseP
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(m_startDelayMs));
     if (OpenLinkPort(m_link, options.port) != kLinkOk) {
+        m_failureDetail = PortOpenFailureDetail(m_link);
         m_prompt.ShowMessage("can not open port");
         m_observer.RequestClose();
         return false;

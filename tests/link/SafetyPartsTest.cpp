@@ -1,5 +1,6 @@
 // The parts of safe flashing without a receiver: rate line, step meter, backup file and catalog.
 #include "core/ByteOrder.h"
+#include "core/SafetySettings.h"
 #include "core/TransferRate.h"
 #include "link/AbsImage.h"
 #include "link/BackupCatalog.h"
@@ -11,6 +12,7 @@
 #include "link/StepMeter.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -234,3 +236,33 @@ TEST(BackupCatalogList, NewestFirstWithKeySizeAndChunks)
     EXPECT_TRUE(BackupCatalog::ParseName("stb-0123ABCD-20260101-000000-7.abs", key, time));
 }
 
+
+TEST(SafetySettingsStore, DefaultsAreOnAndChoicesSurviveARun)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("settings.ini");
+    {
+        QSettings empty(ini, QSettings::IniFormat);
+        const SafetySettings start = SafetySettings::Load(empty);
+        EXPECT_TRUE(start.backup);
+        EXPECT_TRUE(start.verify);
+        EXPECT_TRUE(start.keepBak);
+        EXPECT_TRUE(start.backupFolder.isEmpty());
+        SafetySettings mine;
+        mine.backup = false;
+        mine.verify = false;
+        mine.keepBak = false;
+        mine.backupFolder = "/srv/backups";
+        mine.Save(empty);
+    }
+    QSettings again(ini, QSettings::IniFormat);
+    const SafetySettings read = SafetySettings::Load(again);
+    EXPECT_FALSE(read.backup);
+    EXPECT_FALSE(read.verify);
+    EXPECT_FALSE(read.keepBak);
+    EXPECT_EQ(read.backupFolder, "/srv/backups");
+    DownloadOptions options;
+    options.ApplySafety(read);
+    EXPECT_FALSE(options.backup);
+    EXPECT_EQ(options.backupFolder, "/srv/backups");
+}
