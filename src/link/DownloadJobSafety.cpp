@@ -59,6 +59,8 @@ bool DownloadJob::BackupChunks()
         indexes.push_back(i);
         ranges.push_back(range);
     }
+    if (indexes.empty())
+        return true; // nothing will be replaced
     m_observer.ShowControl(kDownloadBackupStep);
     m_observer.ShowControl(kDownloadBackupBar);
     m_observer.ShowControl(kDownloadBackupPercent);

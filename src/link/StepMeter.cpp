@@ -22,7 +22,8 @@ LinkProgress StepMeter::Part(uint64_t partBytes)
     m_partStart = m_done;
     const uint64_t start = m_partStart;
     return [this, start, partBytes](int percent) {
-        const uint64_t part = partBytes * uint64_t(std::clamp(percent, 0, 100)) / 100;
+        // Rounded up, so that a part as large as the step gives back the very percentage.
+        const uint64_t part = (partBytes * uint64_t(std::clamp(percent, 0, 100)) + 99) / 100;
         m_done = std::max(m_done, std::min(m_total, start + part));
         Report();
     };

@@ -132,6 +132,7 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     }
     const uint8_t effective = EffectiveVersion(version, options.transferFormat);
     m_link.SetProtocolVersion(effective);
+    m_flashSize = info.flashSize;
     m_observer.SetCaption(CaptionWithVersion(kCaption, effective));
     if (m_observer.CancelRequested())
         return false;
