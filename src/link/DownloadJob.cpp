@@ -41,7 +41,7 @@ bool DownloadJob::Cancelled() const
 bool DownloadJob::Fail(const QString &message)
 {
     if (!Cancelled())
-        m_prompt.ShowMessage(message);
+        m_prompt.ShowMessageWithDetail(message, m_failureDetail);
     return false;
 }
 
@@ -105,7 +105,7 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
     }
     if (OpenLinkPort(m_link, options.port) != kLinkOk) {
         m_failureDetail = PortOpenFailureDetail(m_link);
-        m_prompt.ShowMessage("can not open port");
+        m_prompt.ShowMessageWithDetail("can not open port", m_failureDetail);
         m_observer.RequestClose();
         return false;
     }
@@ -145,7 +145,7 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
         if (status != kLinkOk) {
             m_failureStatus = status;
             m_failureDetail = LinkFailureDetail(m_link, status);
-            m_prompt.ShowMessage("Set address fail");
+            m_prompt.ShowMessageWithDetail("Set address fail", m_failureDetail);
             return false;
         }
         status = LoadToSdram();

@@ -23,7 +23,7 @@ UploadJob::UploadJob(CUpgradeLink &link, UserPrompt &prompt, TransferObserver &o
 bool UploadJob::Fail(const QString &message)
 {
     if (!m_observer.CancelRequested())
-        m_prompt.ShowMessage(message);
+        m_prompt.ShowMessageWithDetail(message, m_failureDetail);
     return false;
 }
 
@@ -87,7 +87,7 @@ bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &chooseP
         const QString refusal = CheckTarget(CompleteSavedPath(options.targetPath), m_failureDetail);
         if (!refusal.isEmpty()) {
             if (refusal == "Can not open file!")
-                m_prompt.ShowMessage(refusal, "Warning", UserPrompt::Exclamation);
+                m_prompt.ShowMessageBox(UserPrompt::Message {refusal, "Warning", UserPrompt::Exclamation, m_failureDetail});
             else
                 m_prompt.ShowMessage(refusal);
             m_observer.RequestClose();
@@ -97,7 +97,7 @@ bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &chooseP
     std::this_thread::sleep_for(std::chrono::milliseconds(m_startDelayMs));
     if (OpenLinkPort(m_link, options.port) != kLinkOk) {
         m_failureDetail = PortOpenFailureDetail(m_link);
-        m_prompt.ShowMessage("can not open port");
+        m_prompt.ShowMessageWithDetail("can not open port", m_failureDetail);
         m_observer.RequestClose();
         return false;
     }
@@ -163,7 +163,7 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     m_savedPath.clear();
     if (refusal == "Can not open file!") {
         if (!m_observer.CancelRequested())
-            m_prompt.ShowMessage(refusal, "Warning", UserPrompt::Exclamation);
+            m_prompt.ShowMessageBox(UserPrompt::Message {refusal, "Warning", UserPrompt::Exclamation, m_failureDetail});
         return false;
     }
     return Fail(refusal);

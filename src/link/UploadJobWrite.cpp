@@ -117,6 +117,6 @@ bool UploadJob::WriteResult(const uint8_t *bytes, size_t count)
     m_recoveredPath = recovery;
     const QString message = recovery.isEmpty() ? QString(kCannotOpen)
                                                : QString(kCannotOpen) + "\nThe uploaded data was saved as " + recovery + ".";
-    m_prompt.ShowMessage(message, "Warning", UserPrompt::Exclamation);
+    m_prompt.ShowMessageBox(UserPrompt::Message {message, "Warning", UserPrompt::Exclamation, m_failureDetail});
     return false;
 }

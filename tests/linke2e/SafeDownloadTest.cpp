@@ -176,6 +176,7 @@ TEST_P(SafeDownload, VerifyCatchesACorruptBurnAndRestoreBringsTheFlashBack)
         << prompt.messages[0].toStdString();
     ASSERT_FALSE(backup.isEmpty());
     EXPECT_TRUE(prompt.messages[0].contains(backup)) << prompt.messages[0].toStdString();
+    EXPECT_TRUE(prompt.details[0].contains("holds 0x")) << prompt.details[0].toStdString();
     EXPECT_FALSE(observer.WasShown(kDownloadVerifyDone));
 
     // Without verify the same burn passes unnoticed: the check is what caught it.
@@ -203,6 +204,8 @@ TEST_P(SafeDownload, ABackupThatCannotBeWrittenStopsBeforeTheReceiverIsLoaded)
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_EQ(prompt.messages[0], "Backup fail: nothing was loaded into the STB.");
     EXPECT_TRUE(detail.contains("cannot create the backups folder")) << detail.toStdString();
+    ASSERT_EQ(prompt.details.size(), 1);
+    EXPECT_EQ(prompt.details[0], detail); // the message box gets it as its detail
     EXPECT_FALSE(observer.WasShown(kDownloadLoadStep));
     EXPECT_EQ(observer.closeRequests, 1);
     const QByteArray flash = FlashAfter();
