@@ -1,10 +1,20 @@
-// Link throughput over stb-sim's emulated 115200 bit/s line, as a share of the line's limit.
+// Link throughput over stb-sim's emulated 115200 bit/s line, as a share of the line's limit, and
+// the cost of a safe download (backup before, verify after) against the download alone.
 //
 // Run by hand from the build's bin directory (stb-sim and dravel-cli beside it):
 //   ./link_bench
 // The floor is 115200 / 11 bytes per second (8 data bits, parity, start and stop bit).
 #include "core/ByteOrder.h"
+#include "core/UserPrompt.h"
+#include "database/CChannelDb.h"
+#include "database/DatabaseGenerator.h"
+#include "database/DatabaseWriter.h"
+#include "database/ProfileStore.h"
+#include "layout/LayoutCache.h"
+#include "layout/LayoutSet.h"
 #include "link/CUpgradeLink.h"
+#include "link/DownloadJob.h"
+#include "link/TransferObserver.h"
 #include "link/ChunkHeader.h"
 #include "link/LinkCrc.h"
 
@@ -17,6 +27,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <map>
 #include <cstdio>
 #include <random>
 #include <unistd.h>
@@ -70,9 +81,10 @@ QString WriteBenchImage(const QTemporaryDir &dir)
 class Sim
 {
 public:
-    bool Start(const QString &flash)
+    bool Start(const QString &flash, const QStringList &extra = {})
     {
-        m_process.start(BinDir() + "/stb-sim", {"--proto", "0x30", "--flash", flash, "--line-rate", "115200"});
+        m_process.start(BinDir() + "/stb-sim",
+                        QStringList {"--proto", "0x30", "--flash", flash, "--line-rate", "115200"} + extra);
         if (!m_process.waitForStarted(5000))
             return false;
         QByteArray out;
@@ -222,10 +234,150 @@ void CompressedDdfDownload(benchmark::State &state)
     }
 }
 
+// When each step of a download began and ended, from the controls the job shows.
+class StepClock : public TransferObserver
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    std::map<int, Clock::time_point> at;
+
+    void ShowControl(int id) override { at.emplace(id, Clock::now()); }
+    void SetControlText(int, const QString &) override {}
+    void SetProgress(int, int, int) override {}
+    void SetCaption(const QString &) override {}
+    void SetButtonEnabled(int, bool) override {}
+    void RequestClose() override {}
+    bool CancelRequested() override { return false; }
+
+    double Between(int from, int to) const
+    {
+        const auto a = at.find(from), b = at.find(to);
+        return a == at.end() || b == at.end() ? 0.0 : std::chrono::duration<double>(b->second - a->second).count();
+    }
+};
+
+class NoProfile : public ProfileStore
+{
+public:
+    QString ReadString(const QString &, const QString &) const override { return {}; }
+    void WriteString(const QString &, const QString &, const QString &) override {}
+};
+
+// The largest generated database that fits a ".ddf", or a ".udf" of the simulator's user area
+// (its user chunk 0x80000 bytes less the 0x20080 an upload skips). Empty when it cannot be made.
+QString LargestDatabase(const QTemporaryDir &dir, bool udf)
+{
+    LayoutSet layouts;
+    if (!LoadLayoutCache(BinDir() + "/script.ini", layouts))
+        return QString();
+    SilentPrompt prompt(UserPrompt::Yes);
+    CChannelDb db(layouts, prompt);
+    DatabaseGenerator generator(layouts);
+    GeneratorOptions options;
+    options.satellites = 40;
+    options.transponders = 1200;
+    const qint64 area = 0x80000 - 0x20080;
+    options.programs = generator.LargestProgramCount(options, udf ? DatabaseGenerator::FitTarget::UserPayload
+                                                                  : DatabaseGenerator::FitTarget::DefaultFile);
+    NoProfile profile;
+    const QString path = dir.filePath(udf ? "largest.usd" : "largest.ddf");
+    for (; options.programs > 0; options.programs -= options.programs / 20 + 1) {
+        if (!generator.Generate(db, options))
+            return QString();
+        const SaveResult saved = udf ? SaveNewUserDatabase(db, path, profile) : SaveDefaultDatabase(db, path, profile);
+        if (saved != SaveResult::Written)
+            return QString();
+        if (!udf || QFileInfo(path).size() <= area)
+            break;
+    }
+    if (!udf)
+        return path;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QByteArray image = file.readAll();
+    image += QByteArray(int(area - image.size()), char(0xFF));
+    const QString udfPath = dir.filePath("largest.udf");
+    QFile out(udfPath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(image) != image.size())
+        return QString();
+    std::fprintf(stderr, "largest .udf: %d programs, container %lld of %lld bytes\n", options.programs,
+                 static_cast<long long>(QFileInfo(path).size()), static_cast<long long>(area));
+    return udfPath;
+}
+
+// One download of path into a fresh simulated receiver; false when it failed.
+bool TimedDownload(const QString &path, bool safe, StepClock &clock, double &seconds)
+{
+    QTemporaryDir flashDir;
+    Sim sim;
+    if (!sim.Start(flashDir.filePath("flash.abs"), {"--create"}))
+        return false;
+    CUpgradeLink link;
+    SilentPrompt prompt;
+    DownloadJob job(link, prompt, clock);
+    DownloadOptions options;
+    options.port.devicePath = sim.Device();
+    options.loadDefaultDb = true;
+    options.backup = safe;
+    options.verify = safe;
+    options.backupFolder = flashDir.filePath("backups");
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = job.Run(path, options);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return ok;
+}
+
+void SafeDownload(benchmark::State &state, bool udf)
+{
+    using namespace TransferControl;
+    QTemporaryDir dir;
+    const QString path = LargestDatabase(dir, udf);
+    if (path.isEmpty()) {
+        state.SkipWithError("no database generated (script.ini beside the bench?)");
+        return;
+    }
+    const char *name = udf ? "largest .udf" : "largest .ddf";
+    for (auto _ : state) {
+        StepClock plain, safe;
+        double plainSeconds = 0, safeSeconds = 0;
+        if (!TimedDownload(path, false, plain, plainSeconds) || !TimedDownload(path, true, safe, safeSeconds)) {
+            state.SkipWithError("download failed");
+            return;
+        }
+        const double backup = safe.Between(kDownloadBackupStep, kDownloadBackupDone);
+        const double load = safe.Between(kDownloadLoadStep, kDownloadLoadDone);
+        const double burn = safe.Between(kDownloadBurnStep, kDownloadBurnDone);
+        const double verify = safe.Between(kDownloadVerifyStep, kDownloadVerifyDone);
+        state.SetIterationTime(safeSeconds);
+        state.counters["ratio_to_plain"] = safeSeconds / plainSeconds;
+        std::fprintf(stderr,
+                     "%s (%lld bytes): download alone %.2f s; with backup and verify %.2f s = %.2fx (target <= 3x)\n"
+                     "  backup %.2f s (%.0f%%), load %.2f s (%.0f%%), burn %.2f s (%.0f%%), verify %.2f s (%.0f%%), "
+                     "rest %.2f s\n",
+                     name, static_cast<long long>(QFileInfo(path).size()), plainSeconds, safeSeconds,
+                     safeSeconds / plainSeconds, backup, 100 * backup / safeSeconds, load, 100 * load / safeSeconds, burn,
+                     100 * burn / safeSeconds, verify, 100 * verify / safeSeconds,
+                     safeSeconds - backup - load - burn - verify);
+    }
+}
+
+void SafeDdfDownload(benchmark::State &state)
+{
+    SafeDownload(state, false);
+}
+
+void SafeUdfDownload(benchmark::State &state)
+{
+    SafeDownload(state, true);
+}
+
 } // namespace
 
 BENCHMARK(PacketDownload1MiB)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(PacketUpload1MiB)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(CompressedDdfDownload)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(SafeDdfDownload)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(SafeUdfDownload)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 BENCHMARK_MAIN();

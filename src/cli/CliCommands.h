@@ -15,5 +15,7 @@ int RunAbsCommand(const QStringList &args);
 int RunProbeCommand(const QStringList &args);
 int RunDownloadCommand(const QStringList &args);
 int RunUploadCommand(const QStringList &args);
+int RunRestoreCommand(const QStringList &args);
+int RunBackupsCommand(const QStringList &args);
 
 enum CliExit { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };

@@ -7,6 +7,7 @@
 #include "database/CChannelDb.h"
 #include "database/DatabaseWriter.h"
 #include "database/SettingsProfileStore.h"
+#include "database/UdfDatabase.h"
 #include "layout/LayoutSet.h"
 
 #include <QFileInfo>
@@ -16,7 +17,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: dravel-cli convert DB OUT.usd|OUT.ddf [--layout L] [--yes]\n"
+    "usage: dravel-cli convert DB OUT.usd|OUT.ddf|OUT.udf [--layout L] [--yes]\n"
     "\n"
     "Loads DB and saves it as OUT with the writer OUT's extension names. A \".ddf\" is always\n"
     "65280 bytes; a database without favourite groups gets the 32 groups of the user profile.\n"
@@ -24,6 +25,12 @@ const char kUsage[] =
     "sub-chunks byte for byte; one made from a \".ddf\" gets the favourite groups the \".ddf\"\n"
     "holds. OUT is replaced as a whole, and only when the save succeeds; it keeps its mode, and a\n"
     "read-only OUT is refused. On success one line tells what was written.\n"
+    "A \".udf\" (an uploaded user database: the container, then erased flash) is read like a\n"
+    "\".usd\"; OUT.udf is written in the same form, the container followed by 0xFF up to the\n"
+    "size of the source .udf (or of the existing OUT.udf it replaces), and refused when it does\n"
+    "not fit; its favourite and further sub-chunks are the source's.\n"
+    "Before OUT is replaced, the new bytes are read back and compared with the database node\n"
+    "by node, field by field; a difference refuses the save and names the node and field.\n"
     "Terrestrial nodes cannot be saved: the question whether to save without them is answered\n"
     "No (nothing is written, exit status 1) unless --yes is given.\n"
     "\n"
@@ -35,14 +42,32 @@ const char kUsage[] =
 // file's tail (its favourite sub-chunk, further sub-chunks and any bytes behind them), into a
 // new file that replaces OUT only when it is complete. OUT keeps its mode; a read-only OUT is
 // refused, as by every writer.
-SaveResult SaveUserCopy(const CChannelDb &db, const QByteArray &sourceBytes, const QString &out)
+SaveResult SaveUserCopy(const CChannelDb &db, const QByteArray &sourceBytes, const QString &out, bool sourceIsImage)
 {
     QByteArray tail;
-    if (!UserDatabaseTail(sourceBytes, tail)) {
+    // A ".udf" source ends in erased flash, which is not part of its container.
+    if (!(sourceIsImage ? UdfDatabase::ContainerTail(sourceBytes, tail) : UserDatabaseTail(sourceBytes, tail))) {
         db.Prompt().ShowMessage(CoreMessages::DamagedFile());
         return SaveResult::Failed;
     }
     return SaveUserDatabaseWithTail(db, out, tail);
+}
+
+// OUT.udf: the container with the source's own tail (favourite and further sub-chunks), then 0xFF
+// up to the size of the source .udf, or of the OUT.udf it replaces.
+SaveResult SaveUdf(CChannelDb &db, const QString &source, const QByteArray &sourceBytes, const QString &out,
+                   const ProfileStore &profile)
+{
+    if (UdfDatabase::IsUdfPath(source))
+        return UdfDatabase::SaveAs(db, out, sourceBytes);
+    QByteArray tail;
+    if (IsDefaultDatabasePath(source)) {
+        tail = BuildFavouriteTail(db, profile);
+    } else if (!UserDatabaseTail(sourceBytes, tail)) {
+        db.Prompt().ShowMessage(CoreMessages::DamagedFile());
+        return SaveResult::Failed;
+    }
+    return SaveUserDatabaseImage(db, out, tail, QFileInfo(out).size());
 }
 
 } // namespace
@@ -58,8 +83,10 @@ int RunConvertCommand(const QStringList &args)
         return UsageError(kUsage, QStringLiteral("convert needs a database file and an output file"));
     const QString source = options.Positionals()[0];
     const QString out = options.Positionals()[1];
-    if (!IsDefaultDatabasePath(out) && !IsUserDatabasePath(out))
-        return UsageError(kUsage, QStringLiteral("the output file must end in .usd or .ddf"));
+    if (!IsDefaultDatabasePath(out) && !IsUserDatabasePath(out) && !UdfDatabase::IsUdfPath(out))
+        return UsageError(kUsage, QStringLiteral("the output file must end in .usd, .ddf or .udf"));
+    if (UdfDatabase::IsUdfPath(out) && !UdfDatabase::IsUdfPath(source) && !QFileInfo(out).isFile())
+        return UsageError(kUsage, QStringLiteral("a .udf takes its size from a .udf source or an existing OUT.udf"));
 
     ConsolePrompt prompt(options.Has(QStringLiteral("--yes")));
     LayoutSet layouts;
@@ -74,10 +101,12 @@ int RunConvertCommand(const QStringList &args)
     SaveResult result = SaveResult::Failed;
     if (IsDefaultDatabasePath(out))
         result = SaveDefaultDatabase(db, out, profile);
+    else if (UdfDatabase::IsUdfPath(out))
+        result = SaveUdf(db, source, sourceBytes, out, profile);
     else if (IsDefaultDatabasePath(source))
         result = SaveNewUserDatabase(db, out, profile);
     else
-        result = SaveUserCopy(db, sourceBytes, out);
+        result = SaveUserCopy(db, sourceBytes, out, UdfDatabase::IsUdfPath(source));
     if (result == SaveResult::Failed)
         return ExitFailed;
     if (result == SaveResult::Declined)

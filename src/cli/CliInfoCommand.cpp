@@ -7,6 +7,7 @@
 #include "database/CChannelDb.h"
 #include "database/DatabaseFormat.h"
 #include "database/NodeTable.h"
+#include "database/UdfDatabase.h"
 #include "layout/LayoutSet.h"
 
 #include <cstdio>
@@ -16,7 +17,7 @@ namespace {
 const char kUsage[] =
     "usage: dravel-cli info DB [--layout L]\n"
     "\n"
-    "Loads a \".usd\" or \".ddf\" database and prints the number of satellites, transponders and\n"
+    "Loads a \".usd\", \".ddf\" or \".udf\" database and prints the number of satellites, transponders and\n"
     "programs (live slots and terrestrial ones), the favourite groups, and the bytes a \".usd\"\n"
     "save keeps behind the node data (the favourite sub-chunk and any further sub-chunks).\n"
     "\n"
@@ -69,6 +70,13 @@ int RunInfoCommand(const QStringList &args)
         const uint32_t tailAt = ByteOrder::ReadBe24(reinterpret_cast<const uint8_t *>(bytes.constData()) + 4);
         if (tailAt != 0 && tailAt <= uint32_t(bytes.size()))
             tail = bytes.size() - qint64(tailAt);
+    }
+    // A ".udf" is followed by erased flash that no save keeps.
+    QByteArray udfTail;
+    if (UdfDatabase::IsUdfPath(path) && UdfDatabase::ContainerTail(bytes, udfTail)) {
+        std::printf("image:        %lld bytes, %lld of them erased flash behind the container\n",
+                    static_cast<long long>(bytes.size()), static_cast<long long>(tail - udfTail.size()));
+        tail = udfTail.size();
     }
     std::printf("tail:         %lld bytes from the favourite sub-chunk on\n", static_cast<long long>(tail));
     std::printf("sub-chunks:   %lld bytes of further sub-chunks\n",

@@ -1,13 +1,16 @@
 // dravel-cli link commands: abs (walk a flash image), probe, download and upload.
 #include "cli/CliCommands.h"
+#include "cli/CliLinkSupport.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/ConsoleTransferObserver.h"
 #include "core/CoreMessages.h"
+#include "core/SafetySettings.h"
 #include "link/AbsImage.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
+#include "link/LinkFailureDetail.h"
 #include "link/LocalFileCheck.h"
 #include "link/TransferObserver.h"
 #include "link/UploadJob.h"
@@ -37,17 +40,26 @@ const char kProbeUsage[] =
 
 const char kDownloadUsage[] =
     "usage: dravel-cli download FILE(.ddf|.udf|.abs) --port DEV [--format 1|2] [--timeout S] [--default-db]\n"
-    "                         [--user-db]\n"
+    "                         [--user-db] [--backup DIR | --no-backup] [--verify | --no-verify]\n"
     "\n"
     "Writes a default database (.ddf), a user database image (.udf) or the database chunks of a\n"
     "flash image (.abs) into the receiver, burns its flash and restarts it. Ctrl+C cancels.\n"
+    "Before anything is loaded, the chunks it replaces are dumped into an .abs backup; after\n"
+    "the burn the flash is read back and compared with what was sent. A .udf no larger than\n"
+    "the receiver's user area (what an upload gives) goes back behind the receiver's first\n"
+    "0x20000 bytes of user data, which stay as they are; a larger one is a whole-chunk image.\n"
     "\n"
     "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
     "  --format 1|2   transfer format for receivers that name no version (default 1)\n"
     "  --timeout S    give up when the receiver makes no progress for S seconds (default 30)\n"
     "  --default-db   (.abs) load the default database chunk\n"
     "  --user-db      (.abs) load the user database chunk\n"
-    "                 without either flag an .abs loads the default database only\n";
+    "                 without either flag an .abs loads the default database only\n"
+    "  --backup DIR   write the backup into DIR (default: the settings' folder, else\n"
+    "                 ~/.local/share/dravel/backups)\n"
+    "  --no-backup    no backup (default: as the settings say, on)\n"
+    "  --verify       read the burnt chunks back and compare them (default: as the settings\n"
+    "  --no-verify    say, on); --no-verify skips it\n";
 
 const char kUploadUsage[] =
     "usage: dravel-cli upload OUT(.udf|.ddf|.abs) --port DEV [--format 1|2] [--timeout S]\n"
@@ -61,120 +73,6 @@ const char kUploadUsage[] =
     "  --port DEV     the serial device (a path, or a port number: n is /dev/ttyS<n-1>)\n"
     "  --format 1|2   transfer format for receivers that name no version (default 1)\n"
     "  --timeout S    give up when the receiver makes no progress for S seconds (default 30)\n";
-
-struct LinkCommandSettings {
-    LinkPortSettings port;
-    int format = 1;
-    int stallTimeoutMs = CUpgradeLink::kDefaultStallTimeoutMs;
-    QString device; // as given, for the messages
-};
-
-const QStringList kLinkValuedOptions = {QStringLiteral("--port"), QStringLiteral("--format"),
-                                        QStringLiteral("--timeout")};
-
-// Common options of the commands that use the line; false with a usage error printed.
-bool ParseLinkOptions(CliOptions &options, const QStringList &args, const char *usage, int positionals,
-                      LinkCommandSettings &settings, int &status)
-{
-    LinkPortSettings &port = settings.port;
-    int &format = settings.format;
-    if (!options.Parse(args)) {
-        status = UsageError(usage, options.Error());
-        return false;
-    }
-    if (options.Help()) {
-        status = PrintHelp(usage);
-        return false;
-    }
-    if (options.Positionals().size() != positionals) {
-        status = UsageError(usage, positionals ? QStringLiteral("exactly one file is needed")
-                                               : QStringLiteral("no file is taken"));
-        return false;
-    }
-    const QString device = options.Value("--port");
-    if (device.isEmpty()) {
-        status = UsageError(usage, QStringLiteral("--port is needed"));
-        return false;
-    }
-    bool isNumber = false;
-    const int number = device.toInt(&isNumber);
-    if (isNumber && number >= 1)
-        port.portNumber = number;
-    else
-        port.devicePath = device;
-    const auto given = options.Number("--format", 1, 2);
-    if (!options.Error().isEmpty()) {
-        status = UsageError(usage, options.Error());
-        return false;
-    }
-    format = given ? int(*given) : 1;
-    const auto timeout = options.Number("--timeout", 1, 3600);
-    if (!options.Error().isEmpty()) {
-        status = UsageError(usage, options.Error());
-        return false;
-    }
-    if (timeout)
-        settings.stallTimeoutMs = int(*timeout) * 1000;
-    settings.device = device;
-    return true;
-}
-
-// The second line under a failure: what the command knows beyond the system's message.
-void PrintDetail(const QString &detail)
-{
-    if (detail.isEmpty())
-        return;
-    ConsoleTransferObserver::EndProgressLine();
-    std::fprintf(stderr, "  %s\n", detail.toUtf8().constData());
-    std::fflush(stderr);
-}
-
-// The reason of a failed link call in words: a receiver that stopped answering, or the status
-// and its text (the receiver's own refusal from 0x10000 on).
-QString LinkFailureDetail(const CUpgradeLink &link, int status)
-{
-    if (status == kLinkOk || status == kLinkUserCanceled)
-        return QString();
-    if (link.Stalled())
-        return QStringLiteral("the receiver stopped answering (no progress for %1 s)")
-            .arg(link.StallTimeoutMs() / 1000);
-    if (status == kLinkTimeout || status == kLinkNoPacket || status == kLinkTargetNotConnected)
-        return QStringLiteral("the receiver stopped answering");
-    std::string text;
-    StatusText(status, text);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    if (unsigned(status) >= kFinalStatusBase)
-        return QStringLiteral("the receiver refused: status %1 (%2)").arg(status).arg(QString::fromStdString(text));
-    return text.empty() ? QStringLiteral("link status %1").arg(status)
-                        : QStringLiteral("link status %1 (%2)").arg(status).arg(QString::fromStdString(text));
-}
-
-// The console observer, with the device named while the connection test waits.
-class LinkConsoleObserver : public ConsoleTransferObserver
-{
-public:
-    LinkConsoleObserver(bool bar, const QString &device) : ConsoleTransferObserver(bar), m_device(device) {}
-
-    void ShowControl(int controlId) override
-    {
-        ConsoleTransferObserver::ShowControl(controlId);
-        if (!m_testing && (controlId == TransferControl::kDownloadTestStep || controlId == TransferControl::kUploadTestStep)) {
-            m_testing = true;
-            PrintTesting(m_device);
-        }
-    }
-
-    static void PrintTesting(const QString &device)
-    {
-        std::fprintf(stderr, "testing connection on %s\u2026\n", device.toUtf8().constData());
-        std::fflush(stderr);
-    }
-
-private:
-    QString m_device;
-    bool m_testing = false;
-};
 
 QString Text16(const std::array<uint8_t, kChunkTextSize> &text)
 {
@@ -306,36 +204,36 @@ int RunProbeCommand(const QStringList &args)
 
 int RunDownloadCommand(const QStringList &args)
 {
-    CliOptions options(kLinkValuedOptions, {QStringLiteral("--default-db"), QStringLiteral("--user-db")});
+    CliOptions options(kLinkValuedOptions + QStringList {QStringLiteral("--backup")},
+                       {QStringLiteral("--default-db"), QStringLiteral("--user-db"), QStringLiteral("--no-backup"),
+                        QStringLiteral("--verify"), QStringLiteral("--no-verify")});
     DownloadOptions download;
     LinkCommandSettings settings;
     int status = ExitOk;
     if (!ParseLinkOptions(options, args, kDownloadUsage, 1, settings, status))
         return status;
+    if (options.Has("--backup") && options.Has("--no-backup"))
+        return UsageError(kDownloadUsage, QStringLiteral("--backup and --no-backup exclude each other"));
+    if (options.Has("--verify") && options.Has("--no-verify"))
+        return UsageError(kDownloadUsage, QStringLiteral("--verify and --no-verify exclude each other"));
+    if (options.Has("--backup") && options.Value("--backup").isEmpty())
+        return UsageError(kDownloadUsage, QStringLiteral("--backup needs a folder"));
     download.port = settings.port;
     download.transferFormat = settings.format;
     if (options.Has("--default-db") || options.Has("--user-db")) {
         download.loadDefaultDb = options.Has("--default-db");
         download.loadUserDb = options.Has("--user-db");
     }
+    const SafetySettings safety = SafetySettings::Load();
+    download.backup = options.Has("--backup") || (!options.Has("--no-backup") && safety.backup);
+    download.backupFolder = options.Has("--backup") ? options.Value("--backup") : safety.backupFolder;
+    download.verify = options.Has("--verify") || (!options.Has("--no-verify") && safety.verify);
     const QString path = options.Positionals().first();
     const QString ending = path.right(3);
     if (ending != "ddf" && ending != "udf" && ending != "abs")
         return Failure(QStringLiteral("Invalid File Selected!"));
-
-    ConsoleTransferObserver::InstallInterruptHandler();
-    ConsolePrompt prompt;
-    LinkConsoleObserver observer(isatty(STDERR_FILENO) != 0, settings.device);
-    CUpgradeLink link;
-    link.SetStallTimeoutMs(settings.stallTimeoutMs);
-    DownloadJob job(link, prompt, observer);
-    if (!job.Run(path, download)) {
-        if (ConsoleTransferObserver::Interrupted())
-            return Failure(QStringLiteral("cancelled"));
-        PrintDetail(!job.FailureDetail().isEmpty() ? job.FailureDetail()
-                                                   : LinkFailureDetail(link, job.FailureStatus()));
+    if (!RunConsoleDownload(path, download, settings))
         return ExitFailed;
-    }
     std::printf("downloaded %s\n", path.toUtf8().constData());
     return ExitOk;
 }

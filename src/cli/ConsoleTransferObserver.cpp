@@ -36,6 +36,12 @@ const char *StepText(int controlId)
         return "Burning to flash";
     case kUploadDumpStep:
         return "Start uploading";
+    case kDownloadBackupStep:
+        return "Backing up the STB's database chunks";
+    case kDownloadVerifyStep:
+        return "Verifying the flash";
+    case kDownloadBackupDone:
+    case kDownloadVerifyDone:
     case kDownloadTestDone: // also the upload's test step done
     case kDownloadInfoDone:
     case kDownloadLoadDone:
@@ -89,6 +95,8 @@ void ConsoleTransferObserver::EndBar()
 {
     EndProgressLine();
     m_lastPercent = -1;
+    m_ratePercent = -1;
+    m_rateWidth = 0;
 }
 
 void ConsoleTransferObserver::Line(const QString &text)
@@ -120,10 +128,32 @@ void ConsoleTransferObserver::SetProgress(int, int, int percent)
     if (!m_bar || percent == m_lastPercent || (percent == 0 && m_lastPercent < 0))
         return;
     m_lastPercent = percent;
+    DrawBar(percent, QString::asprintf("%3d%%", percent));
+}
+
+void ConsoleTransferObserver::SetRateText(int, const QString &text)
+{
+    if (!m_bar || m_lastPercent < 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_lastPercent == m_ratePercent && now - m_rateDrawn < std::chrono::milliseconds(250))
+        return;
+    m_ratePercent = m_lastPercent;
+    m_rateDrawn = now;
+    DrawBar(m_lastPercent, text);
+}
+
+void ConsoleTransferObserver::DrawBar(int percent, const QString &tail)
+{
     const int width = 40;
     const int filled = percent * width / 100;
-    std::fprintf(stderr, "\r  [%.*s%*s] %3d%%", filled, "########################################",
-                 width - filled, "", percent);
+    const QByteArray text = tail.toUtf8();
+    // A shorter line than the one before must cover its end.
+    const int visible = int(tail.size());
+    const int pad = std::max(0, m_rateWidth - visible);
+    m_rateWidth = std::max(m_rateWidth, visible);
+    std::fprintf(stderr, "\r  [%.*s%*s] %s%*s", filled, "########################################", width - filled, "",
+                 text.constData(), pad, "");
     std::fflush(stderr);
     g_barOpen = true;
 }

@@ -4,6 +4,7 @@
 #include "link/TransferObserver.h"
 
 #include <QString>
+#include <chrono>
 #include <set>
 
 class ConsoleTransferObserver : public TransferObserver
@@ -20,6 +21,9 @@ public:
     void SetButtonEnabled(int, bool) override {}
     void RequestClose() override {}
     bool CancelRequested() override;
+    // Redraws the bar with the rate line after the percentage; at most four times a second
+    // unless the percentage moved.
+    void SetRateText(int barId, const QString &text) override;
 
     // Ctrl+C, SIGTERM and SIGHUP set the cancel flag like the Cancel button; the same signal a
     // second time ends the program.
@@ -33,7 +37,12 @@ private:
     void Line(const QString &text);
     void EndBar();
 
+    void DrawBar(int percent, const QString &tail);
+
     bool m_bar;
     int m_lastPercent = -1;
+    int m_ratePercent = -1;
+    int m_rateWidth = 0;
+    std::chrono::steady_clock::time_point m_rateDrawn {};
     std::set<int> m_shown;
 };

@@ -25,6 +25,8 @@ const Command kCommands[] = {
     {"probe", RunProbeCommand, "connection test, protocol version and chunk table of a receiver"},
     {"download", RunDownloadCommand, "write a .ddf, .udf or .abs into the receiver"},
     {"upload", RunUploadCommand, "read the user database, default database or whole flash"},
+    {"restore", RunRestoreCommand, "download a backup back into the receiver"},
+    {"backups", RunBackupsCommand, "list the backups of a folder"},
 };
 
 // The version the editor names in its --version and about box: one program, one number.

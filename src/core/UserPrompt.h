@@ -21,16 +21,25 @@ public:
         QString text;
         QString caption;
         Icon icon = NoIcon;
+        // What the operation knows beyond the fixed text (the reason of a transfer failure); a
+        // message box shows it as its detail, the command line prints it on its own line.
+        QString detail;
     };
 
     virtual ~UserPrompt() = default;
 
     // A plain message with an OK button.
-    void ShowMessage(const QString &text) { ShowMessageBox(Message {text, QString(), NoIcon}); }
+    void ShowMessage(const QString &text) { ShowMessageBox(Message {text, QString(), NoIcon, QString()}); }
     // A message with its own caption and icon.
     void ShowMessage(const QString &text, const QString &caption, Icon icon)
     {
-        ShowMessageBox(Message {text, caption, icon});
+        ShowMessageBox(Message {text, caption, icon, QString()});
+    }
+
+    // A message with the detail of a failure.
+    void ShowMessageWithDetail(const QString &text, const QString &detail)
+    {
+        ShowMessageBox(Message {text, QString(), NoIcon, detail});
     }
 
     // What every implementer shows; callers use ShowMessage.

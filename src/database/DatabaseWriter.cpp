@@ -8,6 +8,7 @@
 #include "database/DatabaseFormat.h"
 #include "database/DatabaseReader.h"
 #include "database/RecordConverter.h"
+#include "database/SaveSelfCheck.h"
 #include "layout/LayoutSet.h"
 
 #include <QFile>
@@ -63,11 +64,13 @@ bool AcceptTerrestrialLoss(const CChannelDb &db, const Payload &payload)
         == UserPrompt::Yes;
 }
 
-SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes);
+SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes, bool terrestrialKept);
 
 // Node data, padding and the given tail: the body of every ".usd".
+// imageSize above 0: the container is followed by erased flash (0xFF) up to that size, the form
+// of a ".udf"; a container larger than that is refused.
 SaveResult WriteUserDatabase(const CChannelDb &db, const QString &path, const QByteArray &tail,
-                       const SaveOptions &options = {})
+                       const SaveOptions &options = {}, qint64 imageSize = 0)
 {
     Payload payload;
     if (!BuildPayload(db, payload, options))
@@ -85,13 +88,31 @@ SaveResult WriteUserDatabase(const CChannelDb &db, const QString &path, const QB
     file.append(stream);
     file.append(QByteArray(padding, '\0'));
     file.append(tail);
-    return WriteAtomically(db, path, file);
+    if (imageSize > 0) {
+        if (file.size() > imageSize) {
+            db.Prompt().ShowMessage(QStringLiteral("The user database (%1 bytes) does not fit the %2 bytes of \"%3\", "
+                                                   "the receiver's user area. The file is unchanged.")
+                                        .arg(file.size())
+                                        .arg(imageSize)
+                                        .arg(path));
+            return SaveResult::Failed;
+        }
+        file.append(QByteArray(qsizetype(imageSize - file.size()), char(0xFF)));
+    }
+    return WriteAtomically(db, path, file, options.keepTerrestrial);
 }
 
 // QSaveFile writes beside the target and renames over it; an existing target keeps its mode, and
 // one that is not writable is refused (the new file would otherwise replace a read-only file).
-SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes)
+// Before anything is written the bytes are read back and compared with the database: a file that
+// would not give back what is open is refused and the old one stays.
+SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByteArray &bytes, bool terrestrialKept)
 {
+    const QString mismatch = CheckSavedBytes(db, bytes, terrestrialKept);
+    if (!mismatch.isEmpty()) {
+        db.Prompt().ShowMessage(mismatch);
+        return SaveResult::Failed;
+    }
     QSaveFile file(path);
     bool opened = file.open(QIODevice::WriteOnly);
 #ifdef Q_OS_UNIX
@@ -144,6 +165,7 @@ bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &opt
             const int length = converter.Db3ToDb4(kind, data, record, nodeSize);
             if (length < 0)
                 return false;
+            ApplyWriterFaultHook(kind, slot, data.data() + start, size_t(length));
             const uint32_t id = ByteOrder::ReadLe32(data.data() + start);
             // The reader tells a node's kind by the parts of its id: an id that does not say this
             // kind (a satellite id 0, a transponder id 0) would make a file that cannot be opened.
@@ -290,7 +312,7 @@ SaveResult SaveDefaultDatabase(CChannelDb &db, const QString &path, const Profil
     file.resize(kDefaultFileSize);
     for (int j = 0; fillStart + j < kDefaultFileSize; ++j)
         file[fillStart + j] = kFillPattern[j % 6];
-    return WriteAtomically(db, path, file);
+    return WriteAtomically(db, path, file, options.keepTerrestrial);
 }
 
 SaveResult SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,
@@ -318,6 +340,11 @@ bool UserDatabaseTail(const QByteArray &file, QByteArray &tail)
 SaveResult SaveUserDatabaseWithTail(const CChannelDb &db, const QString &path, const QByteArray &tail)
 {
     return WriteUserDatabase(db, path, tail);
+}
+
+SaveResult SaveUserDatabaseImage(const CChannelDb &db, const QString &path, const QByteArray &tail, qint64 imageSize)
+{
+    return WriteUserDatabase(db, path, tail, {}, imageSize);
 }
 
 SaveResult SaveUserDatabase(const CChannelDb &db, const QString &path)

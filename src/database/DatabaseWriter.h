@@ -53,6 +53,10 @@ bool UserDatabaseTail(const QByteArray &file, QByteArray &tail);
 // its mode, and is refused when it is not writable.
 SaveResult SaveUserDatabaseWithTail(const CChannelDb &db, const QString &path, const QByteArray &tail);
 
+// The ".udf" form: the container (node data and tail) followed by 0xFF up to imageSize bytes, the
+// size of the image it replaces. A container larger than imageSize is refused with a message.
+SaveResult SaveUserDatabaseImage(const CChannelDb &db, const QString &path, const QByteArray &tail, qint64 imageSize);
+
 // Writes a new ".usd" whose tail is the database's favourite sub-chunk (the default groups
 // from the profile when it has none) and its kept sub-chunks; an existing file is replaced.
 SaveResult SaveNewUserDatabase(CChannelDb &db, const QString &path, const ProfileStore &profile,

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -64,6 +65,7 @@ int CSerialPort::PortOpen(int portNumber, int bitRate, int parity, int stopBits)
 {
     if (portNumber < 1) {
         PortClose();
+        m_openError = "port " + std::to_string(portNumber) + ": no such port";
         return 0;
     }
     return PortOpenDevice(DevicePathForPort(portNumber), bitRate, parity, stopBits);
@@ -72,20 +74,32 @@ int CSerialPort::PortOpen(int portNumber, int bitRate, int parity, int stopBits)
 int CSerialPort::PortOpenDevice(const std::string &path, int bitRate, int parity, int stopBits)
 {
     PortClose();
+    m_openError.clear();
+    // The reason a user can act on: the device path and the system's words.
+    auto failed = [&](const char *what) {
+        m_openError = path + ": " + (errno != 0 ? std::strerror(errno) : what);
+        return 0;
+    };
+    errno = 0;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return 0;
+        return failed("cannot open");
     // Not shared: a second opener gets EBUSY.
     if (ioctl(fd, TIOCEXCL) != 0 && !IsPseudoTerminal(fd)) {
+        const int error = errno;
         ::close(fd);
-        return 0;
+        errno = error;
+        return failed("in use");
     }
     m_fd = fd;
     m_isPty = IsPseudoTerminal(fd);
+    errno = 0;
     if (!ApplyLineSettings(bitRate, parity, stopBits)) {
+        const int error = errno;
         ::close(m_fd);
         m_fd = -1;
-        return 0;
+        errno = error;
+        return failed("line settings refused (bit rate, parity or stop bits)");
     }
     ClearPending();
     tcflush(m_fd, TCIOFLUSH);

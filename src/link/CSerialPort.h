@@ -39,6 +39,8 @@ public:
     int PortPurgeTx();
 
     bool IsOpen() const { return m_fd >= 0; }
+    // Why the last open failed: the device path and the system's reason; empty after a success.
+    const std::string &OpenError() const { return m_openError; }
     static std::string DevicePathForPort(int portNumber);
 
 private:
@@ -50,6 +52,7 @@ private:
     void ClearPending();
 
     int m_fd = -1;
+    std::string m_openError;
     bool m_isPty = false;
     // Received bytes not yet taken: m_pending[m_head..]. Taking advances m_head, so reading a
     // large answer byte by byte stays linear.

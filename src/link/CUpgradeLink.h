@@ -47,6 +47,7 @@ public:
     uint32_t Sequence() const { return m_sequence; }
     uint8_t Retry() const { return m_retry; }
     CSerialPort &Port() { return m_port; }
+    const CSerialPort &Port() const { return m_port; }
 
     // Port level.
     int LinkOpenPort(int portNumber, int bitRate, int parity, int stopBits);

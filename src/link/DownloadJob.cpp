@@ -4,6 +4,8 @@
 #include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "link/CUpgradeLink.h"
+#include "link/LinkFailureDetail.h"
+#include "link/StepMeter.h"
 #include "link/TransferObserver.h"
 
 #include <chrono>
@@ -39,7 +41,7 @@ bool DownloadJob::Cancelled() const
 bool DownloadJob::Fail(const QString &message)
 {
     if (!Cancelled())
-        m_prompt.ShowMessage(message);
+        m_prompt.ShowMessageWithDetail(message, m_failureDetail);
     return false;
 }
 
@@ -57,6 +59,12 @@ uint32_t DownloadJob::StbDefaultSize() const
 uint64_t DownloadJob::StbUserSize() const
 {
     return m_userIndex >= 0 ? uint64_t(m_chunks[size_t(m_userIndex)].length) + 16 : 0;
+}
+
+uint64_t DownloadJob::StbUserArea() const
+{
+    const uint64_t skip = kChunkHeaderSize + kUdfContentOffset;
+    return StbUserSize() > skip ? StbUserSize() - skip : 0;
 }
 
 bool DownloadJob::TakeStbTable(const StbInfo &info)
@@ -79,6 +87,8 @@ bool DownloadJob::TakeStbTable(const StbInfo &info)
 bool DownloadJob::LinkFail(int status, const QString &message)
 {
     m_failureStatus = status;
+    if (m_failureDetail.isEmpty())
+        m_failureDetail = LinkFailureDetail(m_link, status);
     return Fail(message);
 }
 
@@ -87,12 +97,15 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
     m_options = options;
     m_failureDetail.clear();
     m_failureStatus = 0;
+    m_backupPath.clear();
+    m_burnt = false;
     if (!CheckFile(path)) {
         m_observer.RequestClose();
         return false;
     }
     if (OpenLinkPort(m_link, options.port) != kLinkOk) {
-        m_prompt.ShowMessage("can not open port");
+        m_failureDetail = PortOpenFailureDetail(m_link);
+        m_prompt.ShowMessageWithDetail("can not open port", m_failureDetail);
         m_observer.RequestClose();
         return false;
     }
@@ -123,10 +136,16 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
 
         if (!PrepareDownloadData(path))
             return false;
+        // Nothing has been loaded into the receiver yet: a backup that fails stops here.
+        if (m_options.backup && !BackupChunks())
+            return false;
+        if (!FillUserHead())
+            return false;
         status = m_link.SetAddress(0);
         if (status != kLinkOk) {
             m_failureStatus = status;
-            m_prompt.ShowMessage("Set address fail");
+            m_failureDetail = LinkFailureDetail(m_link, status);
+            m_prompt.ShowMessageWithDetail("Set address fail", m_failureDetail);
             return false;
         }
         status = LoadToSdram();
@@ -136,17 +155,18 @@ bool DownloadJob::Run(const QString &path, const DownloadOptions &options)
         m_observer.ShowControl(kDownloadBurnStep);
         m_observer.ShowControl(kDownloadBurnBar);
         m_observer.ShowControl(kDownloadBurnPercent);
-        const LinkProgress burnProgress = [this](int percent) {
-            m_observer.SetProgress(kDownloadBurnBar, kDownloadBurnPercent, percent);
-        };
-        status = m_link.BurnFlash(0x200000, burnProgress);
+        // The burn reports kilobytes of a 2 MB whole: the rate line counts in the same bytes.
+        StepMeter burnMeter(m_observer, kDownloadBurnBar, kDownloadBurnPercent, 0x200000);
+        status = m_link.BurnFlash(0x200000, burnMeter.Part(0x200000));
         if (status != kLinkOk)
             return LinkFail(status, "Burn flash fail");
+        m_burnt = true;
         m_observer.ShowControl(kDownloadBurnDone);
-        return true;
+        return !m_options.verify || VerifyBurn();
     }();
 
     FreeBuffers();
+    m_backupUserChunk.clear();
     if (!ok) {
         m_observer.RequestClose();
         m_link.LinkClosePort();
@@ -168,9 +188,10 @@ int DownloadJob::LoadToSdram()
     m_observer.ShowControl(kDownloadLoadBar);
     m_observer.ShowControl(kDownloadLoadPercent);
     m_observer.SetProgress(kDownloadLoadBar, kDownloadLoadPercent, 0);
-    const LinkProgress progress = [this](int percent) {
-        m_observer.SetProgress(kDownloadLoadBar, kDownloadLoadPercent, percent);
-    };
+    uint64_t total = 0;
+    for (const ChunkInfo &chunk : m_chunks)
+        total += chunk.data.size();
+    StepMeter meter(m_observer, kDownloadLoadBar, kDownloadLoadPercent, total);
     const LinkCancel cancel = [this] { return Cancelled(); };
     for (size_t i = 0; i < m_chunks.size(); ++i) {
         if (Cancelled())
@@ -181,8 +202,11 @@ int DownloadJob::LoadToSdram()
         if (!chunk.data.empty()) {
             m_observer.SetControlText(kDownloadLoadStep, isUser ? "Download to sdram(User Database)"
                                                                 : "Download to sdram(Default Database)");
-            // The buffer was made at the STB's size of this chunk.
-            status = m_link.TransferData(chunk.data.data(), uint32_t(chunk.data.size()), progress, cancel);
+            // The buffer was made at the STB's size of this chunk. The link may replace what it
+            // is given by the compressed form: it gets a copy, and the buffer stays what was
+            // sent, for the verify after the burn.
+            std::vector<uint8_t> wire = chunk.data;
+            status = m_link.TransferData(wire.data(), uint32_t(wire.size()), meter.Part(wire.size()), cancel);
         } else {
             status = m_link.MoveChunk(chunk.id, isUser ? 0 : chunk.size);
         }

@@ -92,6 +92,19 @@ bool DownloadJob::PrepareDatabaseFile(const QString &path, bool userDb)
         return Fail("Can't Read Select File!");
     const uint64_t fileLength = uint64_t(file.size());
     const uint64_t stbSize = userDb ? StbUserSize() : StbDefaultSize();
+    m_userHeadWanted = false;
+    // A ".udf" that fits the area the upload reads is such an upload: it goes back where the
+    // upload took it, behind the receiver's first 0x20000 bytes, which stay as they are.
+    if (userDb && StbUserArea() > 0 && fileLength <= StbUserArea()) {
+        std::vector<uint8_t> buffer(stbSize, 0xFF);
+        std::copy(m_userHeader.begin(), m_userHeader.end(), buffer.begin());
+        ByteOrder::WriteBe32(buffer.data() + 12, kNoCrcMark);
+        if (!ReadAt(file, 0, buffer.data() + kChunkHeaderSize + kUdfContentOffset, fileLength))
+            return Fail("Can't Read Select File!");
+        m_chunks[size_t(m_userIndex)].data = std::move(buffer);
+        m_userHeadWanted = true;
+        return true;
+    }
     if (fileLength + kChunkHeaderSize > stbSize) {
         return Fail(SizeMessage(userDb ? "Select user database File size large than Slave user database size \n"
                                          " Slave size: 0x%08X"

@@ -104,6 +104,11 @@ void QueuedTransferObserver::RequestClose()
     Post([](TransferObserver &target) { target.RequestClose(); });
 }
 
+void QueuedTransferObserver::SetRateText(int barId, const QString &text)
+{
+    Post([barId, text](TransferObserver &target) { target.SetRateText(barId, text); });
+}
+
 bool QueuedTransferObserver::CancelRequested()
 {
     return m_state->cancel.load();

@@ -32,6 +32,7 @@ public:
     void SetButtonEnabled(int buttonId, bool enabled) override;
     void RequestClose() override;
     bool CancelRequested() override;
+    void SetRateText(int barId, const QString &text) override;
 
     // Owner side.
     void RequestCancel();

@@ -20,6 +20,16 @@ constexpr int kDownloadBurnStep = 1017;
 constexpr int kDownloadBurnBar = 1020;
 constexpr int kDownloadBurnPercent = 1018;
 constexpr int kDownloadBurnDone = 1014;
+// The safety steps of a download. No dialog resource has them yet: a front end that knows them
+// shows them as steps of their own, one that does not ignores their ids.
+constexpr int kDownloadBackupStep = 1101;    // "Backing up the STB's database chunks"
+constexpr int kDownloadBackupBar = 1102;
+constexpr int kDownloadBackupPercent = 1103;
+constexpr int kDownloadBackupDone = 1104;
+constexpr int kDownloadVerifyStep = 1105;    // "Verifying the flash"
+constexpr int kDownloadVerifyBar = 1106;
+constexpr int kDownloadVerifyPercent = 1107;
+constexpr int kDownloadVerifyDone = 1108;
 // Upload.
 constexpr int kUploadTestStep = 1003;
 constexpr int kUploadTestDone = 1004;
@@ -49,4 +59,11 @@ public:
     virtual void RequestClose() = 0;
     // True once the user pressed Cancel (or Ctrl+C); asked between link exchanges.
     virtual bool CancelRequested() = 0;
+    // The rate and time left of the step whose bar this is ("45 % · 9.8 KB/s · 0:12 left",
+    // FormatTransferRate), after each SetProgress of a long step. Optional for a front end.
+    virtual void SetRateText(int barId, const QString &text)
+    {
+        (void)barId;
+        (void)text;
+    }
 };

@@ -5,6 +5,7 @@
 #include "core/UserPrompt.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
+#include "link/LinkFailureDetail.h"
 #include "link/TransferObserver.h"
 
 #include <chrono>
@@ -22,7 +23,7 @@ UploadJob::UploadJob(CUpgradeLink &link, UserPrompt &prompt, TransferObserver &o
 bool UploadJob::Fail(const QString &message)
 {
     if (!m_observer.CancelRequested())
-        m_prompt.ShowMessage(message);
+        m_prompt.ShowMessageWithDetail(message, m_failureDetail);
     return false;
 }
 
@@ -70,6 +71,8 @@ QString UploadJob::ChooseRange(const QString &path, const StbInfo &info, UploadR
 bool UploadJob::LinkFail(int status, const QString &message)
 {
     m_failureStatus = status;
+    if (m_failureDetail.isEmpty())
+        m_failureDetail = LinkFailureDetail(m_link, status);
     return Fail(message);
 }
 
@@ -84,7 +87,7 @@ bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &chooseP
         const QString refusal = CheckTarget(CompleteSavedPath(options.targetPath), m_failureDetail);
         if (!refusal.isEmpty()) {
             if (refusal == "Can not open file!")
-                m_prompt.ShowMessage(refusal, "Warning", UserPrompt::Exclamation);
+                m_prompt.ShowMessageBox(UserPrompt::Message {refusal, "Warning", UserPrompt::Exclamation, m_failureDetail});
             else
                 m_prompt.ShowMessage(refusal);
             m_observer.RequestClose();
@@ -93,7 +96,8 @@ bool UploadJob::Run(const UploadOptions &options, const SavePathChooser &chooseP
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(m_startDelayMs));
     if (OpenLinkPort(m_link, options.port) != kLinkOk) {
-        m_prompt.ShowMessage("can not open port");
+        m_failureDetail = PortOpenFailureDetail(m_link);
+        m_prompt.ShowMessageWithDetail("can not open port", m_failureDetail);
         m_observer.RequestClose();
         return false;
     }
@@ -128,6 +132,7 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     }
     const uint8_t effective = EffectiveVersion(version, options.transferFormat);
     m_link.SetProtocolVersion(effective);
+    m_flashSize = info.flashSize;
     m_observer.SetCaption(CaptionWithVersion(kCaption, effective));
     if (m_observer.CancelRequested())
         return false;
@@ -158,7 +163,7 @@ bool UploadJob::Steps(const UploadOptions &options, const SavePathChooser &choos
     m_savedPath.clear();
     if (refusal == "Can not open file!") {
         if (!m_observer.CancelRequested())
-            m_prompt.ShowMessage(refusal, "Warning", UserPrompt::Exclamation);
+            m_prompt.ShowMessageBox(UserPrompt::Message {refusal, "Warning", UserPrompt::Exclamation, m_failureDetail});
         return false;
     }
     return Fail(refusal);

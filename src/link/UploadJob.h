@@ -83,4 +83,5 @@ private:
     QString m_failureDetail;
     int m_failureStatus = 0;
     int m_startDelayMs = 300;
+    uint32_t m_flashSize = 0; // from the receiver's flash type, for the dump's rate line
 };

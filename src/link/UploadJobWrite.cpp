@@ -4,6 +4,7 @@
 #include "core/UserPrompt.h"
 #include "link/CUpgradeLink.h"
 #include "link/LocalFileCheck.h"
+#include "link/StepMeter.h"
 #include "link/TransferObserver.h"
 
 #include <QDir>
@@ -65,11 +66,13 @@ bool UploadJob::DumpAndWrite(uint8_t version, const UploadRange &range)
     const bool wholeDump = version < 0x20;
     std::vector<uint8_t> buffer(kBufferSize);
     uint32_t length = uint32_t(kBufferSize);
-    const LinkProgress progress = [this](int percent) {
-        m_observer.SetProgress(kUploadDumpBar, kUploadDumpPercent, percent);
-    };
-    const int status = m_link.DumpFlash(buffer.data(), buffer.size(), length, progress, cancel, range.start,
-                                        range.length);
+    // The whole flash (length 0) is as large as the receiver's flash type says.
+    const uint64_t expected = range.length != 0 && !wholeDump ? range.length
+                            : m_flashSize != 0              ? m_flashSize
+                                                            : 0x200000;
+    StepMeter meter(m_observer, kUploadDumpBar, kUploadDumpPercent, expected);
+    const int status = m_link.DumpFlash(buffer.data(), buffer.size(), length, meter.Part(expected), cancel,
+                                        range.start, range.length);
     if (status != kLinkOk) {
         m_savedPath.clear();
         return LinkFail(status, "Upload fail");
@@ -114,6 +117,6 @@ bool UploadJob::WriteResult(const uint8_t *bytes, size_t count)
     m_recoveredPath = recovery;
     const QString message = recovery.isEmpty() ? QString(kCannotOpen)
                                                : QString(kCannotOpen) + "\nThe uploaded data was saved as " + recovery + ".";
-    m_prompt.ShowMessage(message, "Warning", UserPrompt::Exclamation);
+    m_prompt.ShowMessageBox(UserPrompt::Message {message, "Warning", UserPrompt::Exclamation, m_failureDetail});
     return false;
 }

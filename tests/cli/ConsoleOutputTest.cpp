@@ -121,3 +121,23 @@ TEST(ConsoleOutput, TermAndHangUpCancelLikeCtrlC)
 }
 
 } // namespace
+
+TEST(ConsoleOutput, TheBarCarriesTheRateLineAndCoversLongerOnes)
+{
+    const QByteArray out = CaptureStderr([] {
+        ConsoleTransferObserver observer(true);
+        observer.SetRateText(1, QString::fromUtf8("45 % \u00B7 9.8 KB/s \u00B7 0:12 left")); // no bar yet: nothing
+        observer.SetProgress(1, 2, 45);
+        observer.SetRateText(1, QString::fromUtf8("45 % \u00B7 9.8 KB/s \u00B7 0:12 left"));
+        observer.SetRateText(1, QString::fromUtf8("45 % \u00B7 9.9 KB/s \u00B7 0:11 left")); // same percent, too soon
+        observer.SetProgress(1, 2, 100);
+        observer.SetRateText(1, QString::fromUtf8("100 % \u00B7 9.9 KB/s"));
+    });
+    const QByteArray bar45 = "\r  [##################" + QByteArray(22, ' ') + "] ";
+    EXPECT_TRUE(out.contains(bar45 + QString::fromUtf8("45 % \u00B7 9.8 KB/s \u00B7 0:12 left").toUtf8()))
+        << out.toStdString();
+    EXPECT_FALSE(out.contains("0:11 left")) << out.toStdString();
+    // The shorter last line is padded over the longer one before it.
+    EXPECT_TRUE(out.contains(QString::fromUtf8("100 % \u00B7 9.9 KB/s").toUtf8() + "         ")) << out.toStdString();
+    EXPECT_TRUE(out.endsWith("\n"));
+}

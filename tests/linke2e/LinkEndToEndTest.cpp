@@ -147,8 +147,23 @@ TEST_P(LinkEndToEnd, DownloadDdfRebuildsTheDefaultDatabaseChunk)
 
 TEST_P(LinkEndToEnd, DownloadUdfRebuildsTheUserDatabaseChunk)
 {
+    // No larger than the user area an upload gives: behind the receiver's first 0x20000 bytes of
+    // user data, which stay as they were.
     const QByteArray file = DatabaseFileOfSize(0x9000, Pattern(0x9000, 2));
     const QString path = dir.filePath("db.udf");
+    ASSERT_TRUE(WriteFile(path, file));
+    ASSERT_TRUE(Download(path)) << prompt.messages.join("|").toStdString();
+    QByteArray expected = initial;
+    const QByteArray head = initial.mid(kUserAt + 128, 0x20000);
+    expected.replace(kUserAt, kUserSize, ExpectedChunk(kUserAt, kUserSize, head + file, true));
+    EXPECT_TRUE(FlashAfter() == expected);
+}
+
+TEST_P(LinkEndToEnd, DownloadOfALargerUdfIsARawImageOfTheChunk)
+{
+    const int size = kUserSize - 0x20080 + 16; // one line more than the user area
+    const QByteArray file = DatabaseFileOfSize(size, Pattern(size, 4));
+    const QString path = dir.filePath("raw.udf");
     ASSERT_TRUE(WriteFile(path, file));
     ASSERT_TRUE(Download(path)) << prompt.messages.join("|").toStdString();
     QByteArray expected = initial;

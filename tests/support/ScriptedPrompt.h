@@ -15,12 +15,14 @@ public:
     std::deque<Answer> answers;    // answers to give; No once the script runs out
     QStringList captions;          // the caption of each message (empty: the program's own)
     std::vector<Icon> icons;       // the icon of each message
+    QStringList details;           // the detail of each message (empty: none)
 
     void ShowMessageBox(const Message &message) override
     {
         messages << message.text;
         captions << message.caption;
         icons.push_back(message.icon);
+        details << message.detail;
     }
     Answer AskYesNo(const QString &text) override { return Next(text); }
     Answer AskYesNoCancel(const QString &text) override { return Next(text); }

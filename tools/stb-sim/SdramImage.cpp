@@ -12,6 +12,7 @@ void SdramImage::Reset()
 {
     m_image.clear();
     m_loaded.clear();
+    m_placed.clear();
     m_addressSet = false;
     m_next = 0;
 }
@@ -29,6 +30,7 @@ uint32_t SdramImage::SetAddress(uint32_t address)
         return StbRefusal::kBadParameter;   // the rebuild starts at a chunk header only
     m_image.assign(m_flash.Size(), 0xFF);
     m_loaded.assign(chunks.size(), false);
+    m_placed.assign(chunks.size(), false);
     m_addressSet = true;
     m_next = index;
     return 0;
@@ -78,6 +80,7 @@ uint32_t SdramImage::Place(const std::vector<uint8_t> &data)
     std::memcpy(dst, data.data(), data.size());
     std::memset(dst + data.size(), 0xFF, c.extent - data.size());
     m_loaded[m_next] = true;
+    m_placed[m_next] = true;
     ++m_next;
     return 0;
 }
@@ -117,6 +120,16 @@ uint32_t SdramImage::Burn(const std::function<void(uint32_t kilobytes)> &progres
     }
     if (progress && reported != written)
         progress(written / 1024);
+    if (m_corruptBurn) {
+        for (size_t i = 0; i < chunks.size(); ++i) {
+            if (!m_placed[i] || chunks[i].extent == 0)
+                continue;
+            const uint32_t offset = std::min(m_corruptOffset, chunks[i].extent - 1);
+            uint8_t &byte = m_flash.Bytes()[chunks[i].address + offset];
+            byte = uint8_t(~byte);
+            break;
+        }
+    }
     m_flash.SetDirty(true);
     std::string ignored;
     m_flash.Rescan(ignored);

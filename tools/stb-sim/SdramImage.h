@@ -36,6 +36,10 @@ public:
     // Writes every loaded chunk into flash; reports kilobytes written after each 64 KiB step.
     uint32_t Burn(const std::function<void(uint32_t kilobytes)> &progress);
 
+    // A failing flash: every burn then complements the byte at offset from the header of the
+    // first chunk that got transfer data (the last byte of the chunk when offset lies beyond it).
+    void SetCorruptBurn(uint32_t offset) { m_corruptBurn = true; m_corruptOffset = offset; }
+
     // Index of the chunk the next transfer fills (for logs and tests).
     size_t NextChunk() const { return m_next; }
 
@@ -43,6 +47,9 @@ private:
     FlashImage &m_flash;
     std::vector<uint8_t> m_image;
     std::vector<bool> m_loaded;   // per chunk of the flash table
+    std::vector<bool> m_placed;   // loaded with transfer data (not kept by "move")
     bool m_addressSet = false;
     size_t m_next = 0;
+    bool m_corruptBurn = false;
+    uint32_t m_corruptOffset = 0;
 };

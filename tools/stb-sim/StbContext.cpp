@@ -25,6 +25,8 @@ FaultRates RatesOf(const StbOptions &o)
 StbContext::StbContext(const StbOptions &options, PtyLine &line, FlashImage &flash)
     : m_options(options), m_line(line), m_flash(flash), m_sdram(flash), m_faults(options.seed, RatesOf(options))
 {
+    if (options.corruptBurn)
+        m_sdram.SetCorruptBurn(options.corruptBurnOffset);
 }
 
 void StbContext::Send(std::vector<uint8_t> bytes)

@@ -65,6 +65,9 @@ std::string StbOptions::HelpText()
         "  --foreign-after N      after N received packets another exchange takes the box over:\n"
         "                         the running one is dropped and stray answers of the other\n"
         "                         exchange come instead (packet form)\n"
+        "  --corrupt-burn OFFSET  every burn complements the flash byte at OFFSET from the header\n"
+        "                         of the first chunk loaded by a transfer (clamped to the chunk), as a failing\n"
+        "                         flash would; the verify after a download must see it\n"
         "  --line-rate BPS        pace both directions at 11 bits per byte at BPS bit/s\n"
         "  --verbose              log every command to stderr\n"
         "  --help                 this text\n";
@@ -160,6 +163,13 @@ bool StbOptions::Parse(int argc, char **argv, StbOptions &o, std::string &error)
             if (!needValue())
                 return false;
             o.freezeAt = value;
+        } else if (arg == "--corrupt-burn") {
+            if (!needValue() || !ParseUnsigned(value, UINT32_MAX, u)) {
+                error = "--corrupt-burn takes a byte offset";
+                return false;
+            }
+            o.corruptBurn = true;
+            o.corruptBurnOffset = uint32_t(u);
         } else if (arg == "--line-rate") {
             if (!needValue() || !ParseUnsigned(value, 100000000, u) || u == 0) {
                 error = "--line-rate takes bits per second";

@@ -25,6 +25,8 @@ struct StbOptions {
     std::string freezeAt;           // stop answering for good at the first command of this word
     uint32_t foreignAfter = 0;      // after this many received units another exchange takes over
     uint32_t lineRate = 0;          // bit/s, 0 = full speed
+    bool corruptBurn = false;       // every burn leaves one flash byte unlike what was loaded
+    uint32_t corruptBurnOffset = 0; // that byte, from the header of the first chunk a transfer loaded
     bool verbose = false;
     bool help = false;
 
