@@ -518,8 +518,7 @@ private Q_SLOTS:
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) { d.accept(); });
         QVERIFY(!CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, nullptr));
         QCOMPARE(c.prompt.messages,
-                 QStringList {
-                     QStringLiteral("No satellite can be added: the satellite table or the database memory is full.")});
+                 QStringList {QStringLiteral("The database is full: it already holds 1000 satellites, the most a file can take.")});
         QCOMPARE(Snapshot(c.db), original);
         QCOMPARE(c.stack.count(), 0);
         QCOMPARE(node.kind, 0);

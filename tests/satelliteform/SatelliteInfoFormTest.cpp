@@ -506,15 +506,17 @@ TEST_F(SatelliteFormTest, NewSatelliteIsRefusedWhenNoIdOrRecordIsLeft)
     EXPECT_EQ(node.kind, 0);
     EXPECT_TRUE(node.label.isEmpty());
 
-    // A free id but a full table: records with id 0 fill every slot.
+    // A free id but a full table: records with id 0 fill every slot, past what a file may hold,
+    // so the file's limit refuses before anything is allocated.
     db->DeleteNode(KindSatellite, 9);  // frees id 10
     while (db->AllocateNode(KindSatellite) >= 0) {
     }
-    ASSERT_TRUE(SatelliteInfoForm::CheckNewSatellite(*db).isEmpty());
+    ASSERT_GE(db->LiveCount(KindSatellite), CChannelDb::MaxNodes(KindSatellite));
+    ASSERT_FALSE(SatelliteInfoForm::CheckNewSatellite(*db).isEmpty());
     const int live = db->LiveCount(KindSatellite);
     outcome = SatelliteInfoForm::Write(*db, node, SatelliteInfoMode::New, v);
     EXPECT_FALSE(outcome.written);
-    EXPECT_EQ(outcome.message, "No satellite can be added: the satellite table or the database memory is full.");
+    EXPECT_EQ(outcome.message, "The database is full: it already holds 1000 satellites, the most a file can take.");
     EXPECT_EQ(db->LiveCount(KindSatellite), live);
     EXPECT_EQ(node.kind, 0);
     EXPECT_EQ(node.satId, 0);
