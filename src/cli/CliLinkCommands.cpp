@@ -16,9 +16,23 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
+
+// Progress bars only on a terminal.
+bool StandardErrorIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
 
 const char kAbsUsage[] =
     "usage: dravel-cli abs FILE.abs\n"
@@ -325,7 +339,7 @@ int RunDownloadCommand(const QStringList &args)
 
     ConsoleTransferObserver::InstallInterruptHandler();
     ConsolePrompt prompt;
-    LinkConsoleObserver observer(isatty(STDERR_FILENO) != 0, settings.device);
+    LinkConsoleObserver observer(StandardErrorIsTerminal(), settings.device);
     CUpgradeLink link;
     link.SetStallTimeoutMs(settings.stallTimeoutMs);
     DownloadJob job(link, prompt, observer);
@@ -355,7 +369,7 @@ int RunUploadCommand(const QStringList &args)
 
     ConsoleTransferObserver::InstallInterruptHandler();
     ConsolePrompt prompt;
-    LinkConsoleObserver observer(isatty(STDERR_FILENO) != 0, settings.device);
+    LinkConsoleObserver observer(StandardErrorIsTerminal(), settings.device);
     CUpgradeLink link;
     link.SetStallTimeoutMs(settings.stallTimeoutMs);
     UploadJob job(link, prompt, observer);
