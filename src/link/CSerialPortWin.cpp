@@ -36,6 +36,22 @@ bool ParityFor(int code, BYTE &parity)
     return false;
 }
 
+// "COM12" as typed by a user names the device only with the "\\.\" prefix (COM1 to COM9 work
+// either way); any other path is taken as it is.
+std::string DevicePath(const std::string &path)
+{
+    if (path.size() < 4 || path.size() > 6)
+        return path;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    if (upper(path[0]) != 'C' || upper(path[1]) != 'O' || upper(path[2]) != 'M')
+        return path;
+    for (size_t i = 3; i < path.size(); ++i) {
+        if (path[i] < '0' || path[i] > '9')
+            return path;
+    }
+    return "\\\\.\\" + path;
+}
+
 HANDLE AsHandle(void *handle)
 {
     return static_cast<HANDLE>(handle);
@@ -86,7 +102,7 @@ int CSerialPort::PortOpenDevice(const std::string &path, int bitRate, int parity
         return 0;
 
     // Not shared, existing device only, overlapped.
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileA(DevicePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;

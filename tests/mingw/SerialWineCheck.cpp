@@ -81,6 +81,10 @@ void LineChecks(int portNumber)
     Check(port.PortPurgeTx() == 1, "the transmit buffer is purged");
     Check(port.PortClose() == 1 && !port.IsOpen(), "the port closes");
     Check(port.PortClose() == 1, "and closes again");
+    const std::string typed = "com" + std::to_string(portNumber);
+    Check(port.PortOpenDevice(typed, 115200, kNoParity, 1) == 1, "a typed \"" + typed + "\" opens the same port");
+    Check(port.PortOpenDevice("COM5x", 115200, kNoParity, 1) == 0, "\"COM5x\" is no port name");
+    port.PortClose();
 }
 
 void LinkExchange(int portNumber, const char *flashPath)
