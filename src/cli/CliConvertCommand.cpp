@@ -35,7 +35,7 @@ const char kUsage[] =
     "No (nothing is written, exit status 1) unless --yes is given.\n"
     "\n"
     "  --layout L   a \"script.ini\" layout cache or a template header (default: the\n"
-    "               \"script.ini\" beside the program)\n"
+    "               \"script.ini\" beside the program, else ../share/dravel/script.ini)\n"
     "  --yes        answer Yes to the terrestrial question\n";
 
 // Save As of the editor for a ".usd" source: the node data is written in front of the source

@@ -19,7 +19,7 @@ const char kUsage[] =
     "CSV holds one kind, one row per node and one column per field.\n"
     "\n"
     "  --layout L      a \"script.ini\" layout cache or a template header (default: the\n"
-    "                  \"script.ini\" beside the program)\n"
+    "                  \"script.ini\" beside the program, else ../share/dravel/script.ini)\n"
     "  --format F      json (default) or csv\n"
     "  --kind K        sat, tp or prog (default prog): the kind a CSV dump lists\n";
 

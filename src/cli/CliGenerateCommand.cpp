@@ -29,7 +29,7 @@ const char kUsage[] =
     "  --programs P      0..30000, at most 1023 per transponder\n"
     "  --seed S          0..4294967295 (default 1)\n"
     "  --layout L        a \"script.ini\" layout cache or a template header (default: the\n"
-    "                    \"script.ini\" beside the program)\n"
+    "                    \"script.ini\" beside the program, else ../share/dravel/script.ini)\n"
     "  --terrestrial     the last satellite is the terrestrial one (satellite id 255) with DVB-T\n"
     "                    transponders; its nodes are written into the file\n";
 

@@ -22,7 +22,7 @@ const char kUsage[] =
     "save keeps behind the node data (the favourite sub-chunk and any further sub-chunks).\n"
     "\n"
     "  --layout L   a \"script.ini\" layout cache or a template header (default: the\n"
-    "               \"script.ini\" beside the program)\n";
+    "               \"script.ini\" beside the program, else ../share/dravel/script.ini)\n";
 
 } // namespace
 

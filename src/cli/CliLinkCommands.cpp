@@ -19,7 +19,6 @@
 #include <QFileInfo>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -253,7 +252,7 @@ int RunUploadCommand(const QStringList &args)
 
     ConsoleTransferObserver::InstallInterruptHandler();
     ConsolePrompt prompt;
-    LinkConsoleObserver observer(isatty(STDERR_FILENO) != 0, settings.device);
+    LinkConsoleObserver observer(StandardErrorIsTerminal(), settings.device);
     CUpgradeLink link;
     link.SetStallTimeoutMs(settings.stallTimeoutMs);
     UploadJob job(link, prompt, observer);

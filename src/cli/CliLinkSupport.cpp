@@ -8,7 +8,20 @@
 #include "link/TransferObserver.h"
 
 #include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
+
+bool StandardErrorIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
 
 const QStringList kLinkValuedOptions = {QStringLiteral("--port"), QStringLiteral("--format"),
                                         QStringLiteral("--timeout")};
@@ -88,7 +101,7 @@ bool RunConsoleDownload(const QString &path, const DownloadOptions &download, co
 {
     ConsoleTransferObserver::InstallInterruptHandler();
     ConsolePrompt prompt;
-    LinkConsoleObserver observer(isatty(STDERR_FILENO) != 0, settings.device);
+    LinkConsoleObserver observer(StandardErrorIsTerminal(), settings.device);
     CUpgradeLink link;
     link.SetStallTimeoutMs(settings.stallTimeoutMs);
     DownloadJob job(link, prompt, observer);

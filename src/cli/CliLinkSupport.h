@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+// Progress bars only on a terminal.
+bool StandardErrorIsTerminal();
+
 struct LinkCommandSettings {
     LinkPortSettings port;
     int format = 1;

@@ -94,6 +94,11 @@ QString DefaultLayoutCachePath()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("script.ini"));
 }
 
+QString InstalledLayoutCachePath()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/dravel/script.ini"));
+}
+
 namespace {
 
 bool LoadCacheFile(const QString &path, LayoutSet &layouts)
@@ -110,10 +115,15 @@ bool LoadCacheFile(const QString &path, LayoutSet &layouts)
 bool LoadCliLayouts(const CliOptions &options, LayoutSet &layouts, UserPrompt &prompt)
 {
     if (!options.Has(QStringLiteral("--layout"))) {
-        const QString path = DefaultLayoutCachePath();
+        // Beside the program (a build folder), else the installed copy (/usr/bin/../share/dravel).
+        QString path = DefaultLayoutCachePath();
         if (!QFileInfo::exists(path)) {
-            prompt.ShowMessage(QStringLiteral("\"%1\" not exist").arg(path));
-            return false;
+            const QString installed = InstalledLayoutCachePath();
+            if (!QFileInfo::exists(installed)) {
+                prompt.ShowMessage(QStringLiteral("\"%1\" not exist").arg(path));
+                return false;
+            }
+            path = installed;
         }
         if (!LoadCacheFile(path, layouts)) {
             prompt.ShowMessage(QStringLiteral("\"%1\" holds no complete layouts; give --layout.").arg(path));

@@ -27,11 +27,13 @@ int CheckStandardOutput(int status);
 void WriteStandardOutput(const QByteArray &bytes);
 
 // The layouts for a command: from --layout (a "script.ini" cache or a template header), else
-// from the "script.ini" beside the program. False, with the reason shown, when no usable
-// transponder, satellite and program layouts were found.
+// from the "script.ini" beside the program, else from the installed one. False, with the reason
+// shown, when no usable transponder, satellite and program layouts were found.
 bool LoadCliLayouts(const CliOptions &options, LayoutSet &layouts, UserPrompt &prompt);
 // The cache the programs read at start: "script.ini" in the program's directory.
 QString DefaultLayoutCachePath();
+// The cache of an installed program: <prefix>/share/dravel/script.ini, from <prefix>/bin.
+QString InstalledLayoutCachePath();
 
 // ".ddf" or ".usd" by the path's extension, case-insensitive.
 bool IsDefaultDatabasePath(const QString &path);

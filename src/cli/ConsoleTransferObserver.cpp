@@ -64,6 +64,11 @@ ConsoleTransferObserver::~ConsoleTransferObserver()
 void ConsoleTransferObserver::InstallInterruptHandler()
 {
     g_interrupted = 0;
+#ifdef _WIN32
+    // Windows has neither sigaction nor SIGHUP; Ctrl+C and SIGTERM still cancel.
+    for (int signal : {SIGINT, SIGTERM})
+        std::signal(signal, OnInterrupt);
+#else
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
@@ -71,6 +76,7 @@ void ConsoleTransferObserver::InstallInterruptHandler()
     // the middle of an exchange either: both cancel like Ctrl+C.
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
+#endif
 }
 
 void ConsoleTransferObserver::EndProgressLine()

@@ -1,4 +1,4 @@
-// Raw byte transport over one serial device: POSIX termios with poll()-based deadlines.
+// Raw byte transport over one serial device: POSIX termios, or the Win32 communications API.
 #pragma once
 
 #include <cstddef>
@@ -9,12 +9,17 @@
 // One serial line to the set-top box, 8 data bits, no flow control, modem lines inactive.
 //
 // Port numbers follow the settings dialog (1 and up): on Linux port n is "/dev/ttyS<n-1>"
-// (COM1 is /dev/ttyS0), on Windows it would be "COMn". Tests and the command line open a
-// device path directly with PortOpenDevice.
+// (COM1 is /dev/ttyS0), on Windows "\\.\COMn". Tests and the command line open a device path
+// directly with PortOpenDevice.
 //
-// Bytes read from the device but not yet taken by a caller are kept in a small receive
-// buffer of the object, so that PortReadExact can sleep in poll() until more bytes arrive
-// and still leave everything in place when its deadline passes.
+// The back-end is chosen at compile time (src/CMakeLists.txt): CSerialPortPosix.cpp or
+// CSerialPortWin.cpp. This header stays free of Qt and of the system headers of either.
+//
+// POSIX: bytes read from the device but not yet taken by a caller are kept in a small receive
+// buffer of the object, so that PortReadExact can sleep in poll() until more bytes arrive and
+// still leave everything in place when its deadline passes.
+// Windows: overlapped I/O on the handle; the driver's input queue holds what has arrived, and
+// PortReadExact polls its count with 1 ms sleeps.
 class CSerialPort
 {
 public:
@@ -38,10 +43,22 @@ public:
     int PortPurgeRx();
     int PortPurgeTx();
 
-    bool IsOpen() const { return m_fd >= 0; }
     // Why the last open failed: the device path and the system's reason; empty after a success.
     const std::string &OpenError() const { return m_openError; }
     static std::string DevicePathForPort(int portNumber);
+
+#ifdef _WIN32
+    bool IsOpen() const { return m_handle != nullptr; }
+
+private:
+    // The device handle and the manual-reset events of the read and write completion records,
+    // as void * so that <windows.h> stays out of this header.
+    void *m_handle = nullptr;
+    void *m_readEvent = nullptr;
+    void *m_writeEvent = nullptr;
+    std::string m_openError;
+#else
+    bool IsOpen() const { return m_fd >= 0; }
 
 private:
     bool ApplyLineSettings(int bitRate, int parity, int stopBits);
@@ -58,4 +75,5 @@ private:
     // large answer byte by byte stays linear.
     std::vector<uint8_t> m_pending;
     size_t m_head = 0;
+#endif
 };

@@ -12,6 +12,13 @@
 #include <string>
 #include <vector>
 
+// printf-style checking of the diagnostic formats where the compiler has it (not MSVC).
+#if defined(__GNUC__) || defined(__clang__)
+#define DRAVEL_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define DRAVEL_PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
+
 // A percentage 0..100 (the attempt number during the connection test).
 using LinkProgress = std::function<void(int)>;
 // True when the user asked to stop.
@@ -117,7 +124,7 @@ private:
     void DiscardInput(size_t count, int timeoutMs);
     // The sink's words for a failed command attempt: the reason first, a dot for each retry.
     void ReportFailedAttempt(int attempt, int status, const std::string &text);
-    void Report(int level, const char *format, ...) __attribute__((format(printf, 3, 4)));
+    void Report(int level, const char *format, ...) DRAVEL_PRINTF_FORMAT(3, 4);
     // The stall deadline: restarted at the beginning of an exchange and at each sign of progress.
     void MarkProgress();
     bool StallExpired();

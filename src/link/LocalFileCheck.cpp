@@ -1,12 +1,14 @@
-// Readable-source and writable-target checks on POSIX status and access rights.
+// Readable-source and writable-target checks: POSIX status and access rights, elsewhere QFileInfo.
 #include "link/LocalFileCheck.h"
 
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -16,6 +18,8 @@ QString ErrnoText(int error)
 }
 
 } // namespace
+
+#ifdef Q_OS_UNIX
 
 QString ReadableFileProblem(const QString &path)
 {
@@ -58,3 +62,46 @@ QString WritableTargetProblem(const QString &path)
     }
     return QString();
 }
+
+#else
+
+// Without POSIX access rights: what QFileInfo tells from the file system's own view.
+QString ReadableFileProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ErrnoText(ENOENT);
+    if (info.isDir())
+        return QStringLiteral("is a folder");
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    if (!info.isReadable())
+        return ErrnoText(EACCES);
+    return QString();
+}
+
+QString WritableTargetProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.fileName().isEmpty())
+        return QStringLiteral("no file name");
+    const QString folder = info.absolutePath();
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.exists())
+        return folder + QStringLiteral(": ") + ErrnoText(ENOENT);
+    if (!folderInfo.isDir())
+        return folder + QStringLiteral(": not a folder");
+    if (!folderInfo.isWritable())
+        return folder + QStringLiteral(": ") + ErrnoText(EACCES);
+    if (info.exists()) {
+        if (info.isDir())
+            return QStringLiteral("is a folder");
+        if (!info.isFile())
+            return QStringLiteral("not a regular file");
+        if (!info.isWritable())
+            return QStringLiteral("the file is read-only");
+    }
+    return QString();
+}
+
+#endif

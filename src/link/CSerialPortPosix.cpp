@@ -1,4 +1,4 @@
-// CSerialPort over POSIX termios; every wait is a poll() with a deadline.
+// CSerialPort on POSIX: termios line settings; every wait is a poll() with a deadline.
 #include "link/CSerialPort.h"
 
 #include <algorithm>
