@@ -42,7 +42,7 @@ _dravel_cli()
     old_extglob=$(shopt -p extglob)
     shopt -s extglob
 
-    local commands="template info dump convert generate abs probe download upload"
+    local commands="template info dump convert generate abs probe download upload restore backups"
     if ((COMP_CWORD == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         eval "$old_extglob"
@@ -53,14 +53,16 @@ _dravel_cli()
     local options="" files="" valued=0
     case $command in
         template) options="-o -q"; files="h" ;;
-        info) options="--layout"; files="usd|ddf" ;;
-        dump) options="--layout --format --kind"; files="usd|ddf" ;;
-        convert) options="--layout --yes"; files="usd|ddf" ;;
+        info) options="--layout"; files="usd|ddf|udf" ;;
+        dump) options="--layout --format --kind"; files="usd|ddf|udf" ;;
+        convert) options="--layout --yes"; files="usd|ddf|udf" ;;
         generate) options="--satellites --transponders --programs --seed --layout --terrestrial"; files="usd|ddf" ;;
         abs) options=""; files="abs" ;;
         probe) options="--port --format --timeout"; files="-" ;;
-        download) options="--port --format --timeout --default-db --user-db"; files="ddf|udf|abs" ;;
+        download) options="--port --format --timeout --default-db --user-db --backup --no-backup --verify --no-verify"; files="ddf|udf|abs" ;;
         upload) options="--port --format --timeout"; files="udf|ddf|abs" ;;
+        restore) options="--port --format --timeout --no-verify"; files="abs" ;;
+        backups) options=""; files="" ;;
         *) eval "$old_extglob"; return 0 ;;
     esac
     options+=" --help"
@@ -68,6 +70,7 @@ _dravel_cli()
     # The value of the option before the cursor.
     case $prev in
         --layout) _dravel_cli_files "ini|h" "$cur"; valued=1 ;;
+        --backup) _dravel_cli_files "" "$cur"; valued=1 ;;
         -o) _dravel_cli_files "ini" "$cur"; valued=1 ;;
         --format)
             if [[ $command == dump ]]; then

@@ -20,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QTreeWidget>
+
+#include <functional>
 #include <memory>
 
 // Whether a copy of a navigator node (the channel list keeps its own) stands for the same node.
@@ -109,5 +112,19 @@ struct FrameFixture
 
     QString Data(const QString &name) const { return dataDir.filePath(name); }
 };
+
+// Every item text of a tree, indented by depth.
+inline QStringList TreeText(QTreeWidget *tree)
+{
+    QStringList lines;
+    std::function<void(QTreeWidgetItem *, int)> walk = [&](QTreeWidgetItem *item, int depth) {
+        lines << QString(depth * 2, QLatin1Char(' ')) + item->text(0);
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        walk(tree->topLevelItem(i), 0);
+    return lines;
+}
 
 } // namespace GuiTest

@@ -82,19 +82,6 @@ bool WriteCraftedDatabase(const QString &path)
 }
 
 // The tree as text, one line per item, indented by depth.
-QStringList TreeText(QTreeWidget *tree)
-{
-    QStringList lines;
-    std::function<void(QTreeWidgetItem *, int)> walk = [&](QTreeWidgetItem *item, int depth) {
-        lines << QString(depth * 2, QLatin1Char(' ')) + item->text(0);
-        for (int i = 0; i < item->childCount(); ++i)
-            walk(item->child(i), depth + 1);
-    };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        walk(tree->topLevelItem(i), 0);
-    return lines;
-}
-
 QStringList ChildTexts(QTreeWidgetItem *item)
 {
     QStringList texts;
