@@ -7,6 +7,7 @@
 #include "cli/ConsoleTransferObserver.h"
 #include "core/CoreMessages.h"
 #include "core/SafetySettings.h"
+#include "link/DownloadFileKind.h"
 #include "link/AbsImage.h"
 #include "link/CUpgradeLink.h"
 #include "link/DownloadJob.h"
@@ -228,8 +229,7 @@ int RunDownloadCommand(const QStringList &args)
     download.backupFolder = options.Has("--backup") ? options.Value("--backup") : safety.backupFolder;
     download.verify = options.Has("--verify") || (!options.Has("--no-verify") && safety.verify);
     const QString path = options.Positionals().first();
-    const QString ending = path.right(3);
-    if (ending != "ddf" && ending != "udf" && ending != "abs")
+    if (!IsDownloadable(path))
         return Failure(QStringLiteral("Invalid File Selected!"));
     if (!RunConsoleDownload(path, download, settings))
         return ExitFailed;

@@ -1,4 +1,5 @@
 // DownloadJob: the local checks of the file to download, before the port is opened.
+#include "link/DownloadFileKind.h"
 #include "link/DownloadJob.h"
 
 #include "core/UserPrompt.h"
@@ -16,14 +17,14 @@ bool DownloadJob::Refuse(const QString &message, const QString &detail)
 
 bool DownloadJob::CheckFile(const QString &path)
 {
-    const QString ending = path.right(3);
-    if (ending != "abs" && ending != "ddf" && ending != "udf")
+    const DownloadFileKind kind = DownloadFileKindOf(path);
+    if (kind == DownloadFileKind::None)
         return Refuse("Unrecognize File Type", QString());
     const QString problem = ReadableFileProblem(path);
     if (!problem.isEmpty())
         return Refuse("Can't Read Select File!", path + ": " + problem);
 
-    if (ending == "abs") {
+    if (kind == DownloadFileKind::FlashImage) {
         AbsWalk walk;
         if (WalkAbsChunks(path, walk) == 0)
             return Refuse("Get File blocks error", AbsWalkFailureText(walk));
@@ -34,7 +35,7 @@ bool DownloadJob::CheckFile(const QString &path)
         return true;
     }
 
-    const bool user = ending == "udf";
+    const bool user = kind == DownloadFileKind::UserDatabase;
     const QString invalid = user ? "The selected file is not a valid user database; nothing was sent to the STB."
                                  : "The selected file is not a valid default database; nothing was sent to the STB.";
     QFile file(path);

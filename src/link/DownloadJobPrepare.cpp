@@ -1,4 +1,5 @@
 // DownloadJob: building the new database chunk contents from an ".abs", ".ddf" or ".udf" file.
+#include "link/DownloadFileKind.h"
 #include "link/DownloadJob.h"
 
 #include "core/ByteOrder.h"
@@ -30,13 +31,16 @@ bool DownloadJob::PrepareDownloadData(const QString &path)
     if (StbDefaultSize() > kMaxChunkBytes || StbUserSize() > kMaxChunkBytes)
         return Fail(QString::asprintf("The STB reports a database chunk larger than 0x%08X bytes.",
                                       unsigned(kMaxChunkBytes)));
-    const QString ending = path.right(3);
-    if (ending == "abs")
+    switch (DownloadFileKindOf(path)) {
+    case DownloadFileKind::FlashImage:
         return PrepareAbs(path);
-    if (ending == "ddf")
+    case DownloadFileKind::DefaultDatabase:
         return PrepareDatabaseFile(path, false);
-    if (ending == "udf")
+    case DownloadFileKind::UserDatabase:
         return PrepareDatabaseFile(path, true);
+    case DownloadFileKind::None:
+        break;
+    }
     return Fail("Unrecognize File Type");
 }
 

@@ -2,6 +2,7 @@
 #include "transfer/TransferCommands.h"
 
 #include "core/UserPrompt.h"
+#include "link/DownloadFileKind.h"
 #include "transfer/CAbsSettingsDlg.h"
 #include "transfer/CDownloadDlg.h"
 #include "transfer/CSerialSettingsDlg.h"
@@ -108,8 +109,7 @@ QAction *TransferCommands::Action(int commandId) const
 
 bool TransferCommands::IsDownloadable(const QString &path)
 {
-    const QString ending = path.right(3);
-    return ending == QLatin1String("abs") || ending == QLatin1String("ddf") || ending == QLatin1String("udf");
+    return ::IsDownloadable(path);
 }
 
 void TransferCommands::UpdateActions()
