@@ -154,14 +154,14 @@ void TransferCommands::DownloadFile()
 
 void TransferCommands::Upload()
 {
-    if (!m_host.CloseDatabaseFile())
-        return;
+    // The open file stays open until there is a new one to open in its place: a cancelled or
+    // failed upload leaves the user where they were. Replacing it asks about unsaved edits then.
     CUploadDlg dialog(m_link, m_host.Prompt(), m_settings.Upload(), m_host.Window());
     dialog.SetStartDelayMs(m_uploadStartDelayMs);
     const int result = dialog.exec();
     const QString saved = dialog.SavedPath();
     Q_EMIT TransferFinished(TransferCommand::Upload, result);
-    if (result == QDialog::Accepted && !saved.isEmpty())
+    if (result == QDialog::Accepted && !saved.isEmpty() && m_host.CloseDatabaseFile())
         m_host.OpenDatabaseFile(saved);
 }
 

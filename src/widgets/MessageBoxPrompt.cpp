@@ -55,6 +55,10 @@ void MessageBoxPrompt::ShowMessageBox(const Message &message)
     QMessageBox box(BoxIcon(message.icon), message.caption.isEmpty() ? DefaultCaption() : message.caption,
                     message.text, QMessageBox::Ok, m_parent.data());
     box.setObjectName(QStringLiteral("promptMessage"));
+    // The fixed text keeps its words; what the operation knows of the cause stands below it, in
+    // view (a transfer's "the receiver stopped answering", the system's reason for a port).
+    if (!message.detail.isEmpty())
+        box.setInformativeText(message.detail);
     NormalCursorScope cursor;
     box.exec();
 }

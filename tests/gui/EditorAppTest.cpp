@@ -110,6 +110,18 @@ private Q_SLOTS:
         prompt.ShowMessage(QStringLiteral("stop"), QStringLiteral("Download"), UserPrompt::Stop);
         QCOMPARE(caption, QStringLiteral("Download"));
         QCOMPARE(icon, QMessageBox::Critical);
+        QString detail = QStringLiteral("not shown");
+        AnswerNextBox(QMessageBox::Ok, [&](QMessageBox &box) {
+            text = box.text();
+            detail = box.informativeText();
+        });
+        prompt.ShowMessageWithDetail(QStringLiteral("can not open port"),
+                                     QStringLiteral("/dev/ttyS9: No such file or directory"));
+        QCOMPARE(text, QStringLiteral("can not open port"));
+        QCOMPARE(detail, QStringLiteral("/dev/ttyS9: No such file or directory"));
+        AnswerNextBox(QMessageBox::Ok, [&](QMessageBox &box) { detail = box.informativeText(); });
+        prompt.ShowMessage(QStringLiteral("plain"));
+        QVERIFY(detail.isEmpty());
         QCOMPARE(MessageBoxPrompt::BoxIcon(UserPrompt::Exclamation), QMessageBox::Warning);
         QCOMPARE(MessageBoxPrompt::BoxIcon(UserPrompt::Information), QMessageBox::Information);
     }

@@ -205,7 +205,7 @@ private Q_SLOTS:
         QVERIFY(!f.commands->Link().Port().IsOpen());
     }
 
-    void anUploadClosesTheOpenFileFirstAndItsCancelStopsIt()
+    void aFailedUploadLeavesTheOpenFileAsItWas()
     {
         TransferFixture f;
         const QString path = f.Data("small.ddf");
@@ -213,11 +213,15 @@ private Q_SLOTS:
         QVERIFY(f.frame->OpenDatabaseFile(path));
         f.frame->GetNavigator()->setCurrentItem(f.frame->GetNavigator()->AllServicesItem());
         QVERIFY(f.frame->GetChannelList()->SwapChannelRows(0, 1));
-        f.prompt.answers = {UserPrompt::Cancel};
+        // No receiver on this port: the upload fails, and the edited file is still open, with its
+        // edits, and nobody was asked to save or throw them away.
+        f.commands->SetDevicePath(f.Data("no-such-device"));
         QSignalSpy finished(f.commands, &TransferCommands::TransferFinished);
         f.commands->Upload();
-        QCOMPARE(finished.count(), 0);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(f.prompt.questions.isEmpty());
         QCOMPARE(f.frame->CurrentPath(), path);
+        QVERIFY(f.frame->IsModified());
     }
 };
 
