@@ -7,6 +7,7 @@
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
 #include "layout/LayoutSet.h"
+#include "document/ChannelDocument.h"
 #include "document/EditorContext.h"
 
 #include <QDir>
@@ -18,13 +19,10 @@
 class GuiBenchContext : public EditorContext
 {
 public:
-    CChannelDb &Database() override { return *db; }
-    const LayoutSet &Layouts() const override { return layouts; }
-    QUndoStack &UndoStack() override { return stack; }
+    ChannelDocument &Document() override { return document; }
     UserPrompt &Prompt() override { return prompt; }
     ProfileStore &Profile() override { return profile; }
     NavNode *SelectedNode() override { return selected; }
-    void SetGroupItemText(int, const QString &) override {}
     void SetBusy(bool) override {}
 
     // Parses the shipped template and generates the database; false on any failure.
@@ -35,15 +33,15 @@ public:
         QDir::setCurrent(dir.path());  // the parser leaves "parse.input" in the working directory
         if (!layouts.ParseTemplate(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/templates/dravel-stb.h"), prompt))
             return false;
-        db = std::make_unique<CChannelDb>(layouts, prompt);
         return DatabaseGenerator(layouts).Generate(*db, options);
     }
 
     QTemporaryDir dir;
-    LayoutSet layouts;
     SilentPrompt prompt{UserPrompt::Yes};
     EmptyProfile profile;
-    std::unique_ptr<CChannelDb> db;
-    QUndoStack stack;
+    ChannelDocument document{prompt};
+    LayoutSet &layouts = document.Layouts();
+    CChannelDb *db = &document.Database();
+    QUndoStack &stack = document.UndoStack();
     NavNode *selected = nullptr;  // what SelectedNode returns unless a navigator answers
 };

@@ -1,10 +1,13 @@
 // The channel list on the largest generated database: fill "All Services", switch the TV/Radio
-// filter, and Move Up in a list of every program (the move rewrites two rows, not the list).
+// filter, Move Up in a list of every program (the rows stay, the table draws them again), and a
+// dialog's edit applied through the document.
 #include "GuiBenchContext.h"
 
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
+#include "database/NodeFields.h"
 #include "database/SlotLists.h"
+#include "document/RecordedEdit.h"
 #include "document/NavNode.h"
 #include "layout/FieldDesc.h"
 #include "views/CZanEditorView.h"
@@ -98,7 +101,29 @@ void BM_MoveUp(benchmark::State &state)
     state.counters["rows"] = rows;
 }
 
+// One dialog's OK on the list of every program: the form's write, pushed as a command, and the
+// list following the document.
+void BM_DialogEdit(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    GuiBenchContext &c = g_setup->context;
+    view.SetServiceFilter(2);
+    view.FillChannelList(&g_setup->all);
+    const int slot = g_setup->all.slots[g_setup->all.slots.size() / 2];
+    view.SelectSlotRow(slot);
+    bool flip = false;
+    for (auto _ : state) {
+        std::vector<RecordedWrite> writes {{KindProgram, slot, false, c.db->RecordBytes(KindProgram, slot)}};
+        SetNodeTextByName(*c.db, KindProgram, slot, "Service Name", flip ? "Bench A" : "Bench B", PositionOrder);
+        flip = !flip;
+        PushRecordedEdit(c.document, QStringLiteral("Edit Channel"), writes);
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = view.RowCount();
+}
+
 BENCHMARK(BM_FillAllServices)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DialogEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SwitchServiceFilter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveUp)->Unit(benchmark::kMicrosecond);
 

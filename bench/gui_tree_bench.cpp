@@ -100,7 +100,24 @@ void BM_SelectTransponder(benchmark::State &state)
     state.counters["rows"] = s.list->RowCount();
 }
 
+// A transponder deleted in the tree of the largest database (its programs with it) and the
+// deletion undone: the document applies both, the tree and the list follow.
+void BM_TreeDeleteAndUndo(benchmark::State &state)
+{
+    TreeSetup &s = *g_largest;
+    s.navigator->RebuildNavigator();
+    for (auto _ : state) {
+        s.navigator->setCurrentItem(s.navigator->SatelliteFolderItem()->child(0)->child(0));
+        s.navigator->Delete();
+        QApplication::processEvents();
+        s.stack.undo();
+        QApplication::processEvents();
+    }
+    state.counters["programs"] = s.db->LiveCount(KindProgram);
+}
+
 BENCHMARK(BM_RebuildNavigator)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TreeDeleteAndUndo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectSatellite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectTransponder)->Unit(benchmark::kMillisecond);
 

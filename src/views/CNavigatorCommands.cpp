@@ -4,7 +4,6 @@
 
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
-#include "database/TransponderLabels.h"
 #include "editors/CSatelliteInfoDlg.h"
 #include "editors/CTpInfoDlg.h"
 #include "views/NavItem.h"
@@ -12,28 +11,12 @@
 #include "document/DatabaseEditCommand.h"
 #include "document/EditorContext.h"
 
-#include <QPointer>
 #include <QTreeWidgetItemIterator>
 #include <QUndoStack>
 
 #include <algorithm>
 #include <memory>
-#include <unordered_set>
 #include <utility>
-
-namespace {
-
-std::string ToStd(const QString &text)
-{
-    return text.toStdString();
-}
-
-QString FromStd(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-} // namespace
 
 void CNavigator::RefreshFromDatabase()
 {
