@@ -1,6 +1,7 @@
 // The program dialog's rules on plain values: loading, the enable rules, the OK checks, the writes.
 #include "editors/ProgramInfoForm.h"
 
+#include "core/IntegerEntry.h"
 #include "core/CoreMessages.h"
 #include "core/UserPrompt.h"
 #include "core/Utf8Text.h"
@@ -244,30 +245,18 @@ ChannelTypeEffect ProgramInfoForm::ChannelTypeSelected(int row) const
 
 bool ProgramInfoForm::ParseSignedEntry(const QString &text, int32_t &out)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[+-]?[0-9]+$"));
-    const QString trimmed = text.trimmed();
-    if (!pattern.match(trimmed).hasMatch())
-        return false;
-    bool ok = false;
-    const int value = trimmed.toInt(&ok, 10);
-    if (!ok)
-        return false;
-    out = value;
-    return true;
+    const std::optional<int32_t> value = ::ParseSignedEntry(text);
+    if (value)
+        out = *value;
+    return value.has_value();
 }
 
 bool ProgramInfoForm::ParseUnsignedEntry(const QString &text, uint32_t &out)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[0-9]+$"));
-    const QString trimmed = text.trimmed();
-    if (!pattern.match(trimmed).hasMatch())
-        return false;
-    bool ok = false;
-    const uint value = trimmed.toUInt(&ok, 10);
-    if (!ok)
-        return false;
-    out = value;
-    return true;
+    const std::optional<uint32_t> value = ::ParseUnsignedEntry(text);
+    if (value)
+        out = *value;
+    return value.has_value();
 }
 
 QString ProgramInfoForm::SignedEntryMessage()

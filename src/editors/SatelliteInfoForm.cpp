@@ -1,6 +1,7 @@
 // Satellite record <-> dialog values, the LNB rules, the OK checks and the writing sequence.
 #include "editors/SatelliteInfoForm.h"
 
+#include "core/IntegerEntry.h"
 #include "core/Utf8Text.h"
 #include "database/CChannelDb.h"
 #include "database/NodeFields.h"
@@ -69,11 +70,10 @@ int FrequencyRow(std::optional<int32_t> mhz)
 
 bool ParseInteger(const QString &text, int32_t &out)
 {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (ok)
-        out = value;
-    return ok;
+    const std::optional<int32_t> value = ParseSignedEntry(text);
+    if (value)
+        out = *value;
+    return value.has_value();
 }
 
 bool ParseDecimal(const QString &text, double &out)

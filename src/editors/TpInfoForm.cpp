@@ -1,6 +1,7 @@
 // Loading, validating and writing a transponder record for the "TP Information" dialog.
 #include "editors/TpInfoForm.h"
 
+#include "core/IntegerEntry.h"
 #include "database/CChannelDb.h"
 #include "database/NodeFields.h"
 #include "document/NavNode.h"
@@ -49,23 +50,7 @@ int PolarizationRowOf(int32_t value)
 
 std::optional<int32_t> TpInfoForm::ParseInteger(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    int start = 0;
-    if (trimmed[0] == QLatin1Char('+') || trimmed[0] == QLatin1Char('-'))
-        start = 1;
-    if (start == trimmed.size())
-        return std::nullopt;
-    for (int i = start; i < trimmed.size(); ++i) {
-        if (trimmed[i] < QLatin1Char('0') || trimmed[i] > QLatin1Char('9'))
-            return std::nullopt;
-    }
-    bool ok = false;
-    const int value = trimmed.toInt(&ok, 10);
-    if (!ok)
-        return std::nullopt;  // beyond 32 bits
-    return int32_t(value);
+    return ParseSignedEntry(text);
 }
 
 QString TpInfoForm::IntegerMessage()

@@ -3,6 +3,7 @@
 
 #include "ui_CAnotherIndexDlg.h"
 
+#include "core/IntegerEntry.h"
 #include "core/UserPrompt.h"
 
 namespace {
@@ -26,16 +27,15 @@ CAnotherIndexDlg::~CAnotherIndexDlg() = default;
 
 void CAnotherIndexDlg::accept()
 {
-    bool ok = false;
-    const int value = m_ui->indexEdit->text().trimmed().toInt(&ok, 10);
-    if (!ok) {
+    const std::optional<int32_t> value = ParseSignedEntry(m_ui->indexEdit->text());
+    if (!value) {
         // The dialog stays open with the entry selected, so the user can type it again.
         m_prompt.ShowMessage(QStringLiteral("Please enter an integer."), QString(), UserPrompt::Exclamation);
         m_ui->indexEdit->setFocus();
         m_ui->indexEdit->selectAll();
         return;
     }
-    m_value = value;
+    m_value = *value;
     QDialog::accept();
 }
 
