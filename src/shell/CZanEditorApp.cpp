@@ -24,7 +24,9 @@ void CZanEditorApp::SetApplicationNames()
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(QStringLiteral("ZanEditor"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.0.1c"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Dravel"));
+    // No display name: the toolkit appends one to every window title that does not end with it,
+    // which made the frame's "Dravel - <path>" read "Dravel - <path> — Dravel". Every window and
+    // box here names itself.
     QGuiApplication::setDesktopFileName(QStringLiteral("dravel"));
 }
 
