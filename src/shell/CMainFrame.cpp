@@ -9,12 +9,16 @@
 #include "shell/CAboutDlg.h"
 #include "shell/CRightPane.h"
 #include "shell/CSwitchView.h"
+#include "shell/RecentFiles.h"
 #include "views/CZanEditorView.h"
 #include "widgets/MessageBoxPrompt.h"
 
 #include <QAction>
+#include <QSettings>
+#include <QScreen>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QMenuBar>
 #include <QPointer>
 #include <QRegularExpression>
@@ -76,7 +80,51 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
     }
     UpdateTitle();
     UpdateActions();
-    resize(1000, 640);
+    RestoreWindowState();
+}
+
+void CMainFrame::RestoreWindowState()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Window"));
+    m_geometryRestored = restoreGeometry(settings.value(QStringLiteral("Geometry")).toByteArray());
+    if (!m_geometryRestored)
+        resize(1000, 640);  // until the list's columns are known (FitListColumns)
+    restoreState(settings.value(QStringLiteral("State")).toByteArray());
+    m_splitter->restoreState(settings.value(QStringLiteral("Splitter")).toByteArray());
+}
+
+void CMainFrame::SaveWindowState()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Window"));
+    settings.setValue(QStringLiteral("Geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("State"), saveState());
+    settings.setValue(QStringLiteral("Splitter"), m_splitter->saveState());
+    QVariantList widths;
+    for (int width : m_list->ColumnWidths())
+        widths << width;
+    settings.setValue(QStringLiteral("ColumnWidths"), widths);
+}
+
+void CMainFrame::ApplyListColumnState()
+{
+    QList<int> widths;
+    for (const QVariant &width : QSettings().value(QStringLiteral("Window/ColumnWidths")).toList())
+        widths << width.toInt();
+    // Widths of another layout's columns do not fit these.
+    if (widths.size() == int(m_list->ColumnWidths().size()))
+        m_list->SetColumnWidths(widths);
+    if (m_geometryRestored)
+        return;
+    // The first start: wide enough for the tree and every column of the list, on the screen.
+    int listWidth = 0;
+    for (int width : m_list->ColumnWidths())
+        listWidth += width;
+    const int navigatorWidth = m_splitter->sizes().value(0, 280);
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1600, 900);
+    const int width = std::min(navigatorWidth + listWidth + 60, screenArea.width());
+    resize(std::max(width, 1000), std::min(720, screenArea.height()));
 }
 
 CMainFrame::~CMainFrame()
@@ -210,6 +258,20 @@ void CMainFrame::CreateMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("File(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
     file->addAction(Action(FrameCommand::FileOpen));
+    // The last ten files, newest first, from the settings store; a click opens one.
+    QMenu *recent = file->addMenu(QStringLiteral("Recent &Files"));
+    recent->setObjectName(QStringLiteral("recentFilesMenu"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        const QStringList files = RecentFiles::Load();
+        for (int i = 0; i < files.size(); ++i) {
+            const QString path = files[i];
+            QAction *entry = recent->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(QDir::toNativeSeparators(path)));
+            connect(entry, &QAction::triggered, this, [this, path] { OpenDatabaseFile(path); });
+        }
+        if (files.isEmpty())
+            recent->addAction(QStringLiteral("(none)"))->setEnabled(false);
+    });
     file->addSeparator();
     file->addAction(Action(FrameCommand::FileSave));
     file->addAction(Action(FrameCommand::FileSaveAs));
@@ -379,6 +441,8 @@ void CMainFrame::AppAbout()
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
     if (m_terminating || CloseDatabaseFile()) {
+        if (!m_terminating)
+            SaveWindowState();
         event->accept();
         return;
     }

@@ -120,6 +120,11 @@ private:
     void CreateTransferCommands();
     void EnsureProfileGroupNames();
     void UpdateTitle();
+    // The window's size, place, tool bar, splitter and list columns as the user left them; the
+    // first start opens wide enough for the tree and every list column.
+    void RestoreWindowState();
+    void SaveWindowState();
+    void ApplyListColumnState();
     void UpdateActions();
     void FocusPane(int step);
     QAction *MakeAction(int id, const QString &text, const QKeySequence &shortcut, const QString &tip);
@@ -143,5 +148,6 @@ private:
 
     LayoutCacheFolders m_cacheFolders;
     int m_busyDepth = 0;
+    bool m_geometryRestored = false;
     bool m_terminating = false;
 };

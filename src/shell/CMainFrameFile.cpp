@@ -10,6 +10,7 @@
 #include "widgets/CFileDlg.h"
 #include "shell/CRightPane.h"
 #include "shell/CSwitchView.h"
+#include "shell/RecentFiles.h"
 #include "views/CZanEditorView.h"
 
 #include <QDir>
@@ -51,7 +52,10 @@ LayoutSource CMainFrame::InitialUpdate()
     m_list->SetServiceFilter(CSwitchView::TvAndRadio);
     m_list->ClearChannelList();
     const LayoutCachePlan plan = PlanLayoutCache(m_cacheFolders, IsWritableFolder);
-    return InitLayouts(m_document.Layouts(), *m_prompt, plan, [this] { m_document.NotifyLayoutsReplaced(); }, this);
+    const LayoutSource source =
+        InitLayouts(m_document.Layouts(), *m_prompt, plan, [this] { m_document.NotifyLayoutsReplaced(); }, this);
+    ApplyListColumnState();
+    return source;
 }
 
 void CMainFrame::FileNew()
@@ -91,6 +95,7 @@ bool CMainFrame::OpenDatabaseFile(const QString &path)
     if (!LoadDatabase(m_document.Database(), path, kind == DatabaseFileKind::User, m_profile))
         return false;
     m_document.SetOpened(path, kind);
+    RecentFiles::Add(path);
     statusBar()->showMessage(QStringLiteral("Opened %1").arg(QDir::toNativeSeparators(path)), 5000);
     return true;
 }

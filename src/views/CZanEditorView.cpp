@@ -165,6 +165,23 @@ void CZanEditorView::SetupListColumns(int kind)
     m_columnKind = kind;
 }
 
+std::vector<int> CZanEditorView::ColumnWidths() const
+{
+    std::vector<int> widths;
+    const QHeaderView *header = m_table->horizontalHeader();
+    for (int i = 0; i < m_model->columnCount(); ++i)
+        widths.push_back(header->sectionSize(i));
+    return widths;
+}
+
+void CZanEditorView::SetColumnWidths(const QList<int> &widths)
+{
+    if (widths.size() != m_model->columnCount())
+        return;
+    for (int i = 0; i < widths.size(); ++i)
+        m_table->horizontalHeader()->resizeSection(i, std::max(widths[i], 8));
+}
+
 void CZanEditorView::ApplyColumnWidths()
 {
     const std::vector<ListColumn> &columns = m_model->Columns();

@@ -54,6 +54,9 @@ public:
     // --- the list ---
     // Rebuilds the columns from the program layout (the only kind the list shows).
     void SetupListColumns(int kind = 2);
+    // The columns' widths as shown, and setting them (a list of another length is ignored).
+    std::vector<int> ColumnWidths() const;
+    void SetColumnWidths(const QList<int> &widths);
     // Shows the programs of a copy of `node` (null: none). The list keeps its own copy, so no
     // edit of the tree can leave it with a freed node.
     void FillChannelList(const NavNode *node);

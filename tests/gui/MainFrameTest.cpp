@@ -4,6 +4,7 @@
 #include "views/CNavigator.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CRightPane.h"
+#include "shell/RecentFiles.h"
 #include "views/CZanEditorView.h"
 
 #include <QAction>
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
 #include <QToolBar>
 #include <QSignalSpy>
 #include <QTreeWidget>
@@ -443,6 +446,67 @@ private Q_SLOTS:
         frame.FileSaveAs();
         QVERIFY(frame.IsFileOpen());
         QCOMPARE(f.prompt.messages.size(), 1);
+    }
+
+    void recentFilesNewestFirstAndReopened()
+    {
+        QStringList list;
+        for (int i = 0; i < 12; ++i)
+            list = RecentFiles::WithFile(list, QStringLiteral("/d/f%1.usd").arg(i));
+        QCOMPARE(list.size(), RecentFiles::kMaxCount);
+        QCOMPARE(list.first(), QStringLiteral("/d/f11.usd"));
+        list = RecentFiles::WithFile(list, QStringLiteral("/d/x/../f5.usd"));  // one file, two spellings
+        QCOMPARE(list.first(), QStringLiteral("/d/f5.usd"));
+        QCOMPARE(list.count(QStringLiteral("/d/f5.usd")), 1);
+
+        FrameFixture f;
+        QVERIFY(GenerateDatabase(f.Data("a.usd")));
+        QVERIFY(GenerateDatabase(f.Data("b.ddf")));
+        CMainFrame &frame = *f.frame;
+        QVERIFY(frame.OpenDatabaseFile(f.Data("a.usd")));
+        QVERIFY(frame.OpenDatabaseFile(f.Data("b.ddf")));
+        QCOMPARE(RecentFiles::Load(), QStringList({QFileInfo(f.Data("b.ddf")).absoluteFilePath(),
+                                                   QFileInfo(f.Data("a.usd")).absoluteFilePath()}));
+        auto *menu = frame.menuBar()->findChild<QMenu *>(QStringLiteral("recentFilesMenu"));
+        QVERIFY(menu);
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        QCOMPARE(menu->actions().size(), 2);
+        QVERIFY(menu->actions()[1]->text().endsWith(QStringLiteral("a.usd")));
+        menu->actions()[1]->trigger();
+        QCOMPARE(QFileInfo(frame.CurrentPath()).fileName(), QStringLiteral("a.usd"));
+    }
+
+    void windowSizeSplitterAndColumnsAreRemembered()
+    {
+        FrameFixture f;
+        CMainFrame &frame = *f.frame;
+        // The first start is wide enough for the tree and every column of the list.
+        int columns = 0;
+        for (int width : frame.GetChannelList()->ColumnWidths())
+            columns += width;
+        QVERIFY(frame.width() >= std::min(columns + 280, frame.screen()->availableGeometry().width()));
+        frame.resize(1111, 666);
+        QList<int> widths;
+        for (int width : frame.GetChannelList()->ColumnWidths())
+            widths << width;
+        QVERIFY(widths.size() > 2);
+        widths[1] = 222;
+        frame.GetChannelList()->SetColumnWidths(widths);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.MainSplitter()->setSizes({333, 700});
+        QCOMPARE(frame.MainSplitter()->sizes().value(0), 333);
+        QVERIFY(frame.close());
+
+        // The next window opens as this one was left (same profile).
+        CMainFrame next(&f.prompt);
+        next.SetLayoutCacheFolders(frame.LayoutCacheFoldersInUse());
+        next.InitialUpdate();
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QCOMPARE(next.size(), QSize(1111, 666));
+        QCOMPARE(int(next.GetChannelList()->ColumnWidths()[1]), 222);
+        QCOMPARE(next.MainSplitter()->sizes().value(0), 333);
     }
 
     void closeWritesGroupNamesToProfile()
