@@ -2,6 +2,8 @@
 // runs on filterSelected the same way on every desktop.
 #include "widgets/CFileExportDialog.h"
 
+#include <QSettings>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -71,6 +73,13 @@ CFileExportDialog::CFileExportDialog(FileDialogKind kind, const QString &initial
         setNameFilters(m_request.typeTexts);
         selectNameFilter(m_request.typeTexts.at(m_currentType - 1));
     }
+    // A name with a folder starts there; any other choice starts where the last one ended.
+    const QFileInfo initial(initialName);
+    m_request.directory = initialName.contains(QLatin1Char('/')) || initialName.contains(QLatin1Char('\\'))
+                              ? initial.absolutePath()
+                              : LastFolder();
+    if (!m_request.directory.isEmpty())
+        setDirectory(m_request.directory);
     selectFile(m_request.fileName);
 
     // Emitted only when the user picks a type (not for selectNameFilter above).
@@ -80,16 +89,24 @@ CFileExportDialog::CFileExportDialog(FileDialogKind kind, const QString &initial
 QString CFileExportDialog::Run()
 {
     RecordedRequest() = m_request;
+    QString chosen;
     std::deque<std::optional<QString>> &answers = QueuedAnswers();
     if (!answers.empty()) {
-        const std::optional<QString> answer = answers.front();
+        chosen = answers.front().value_or(QString());
         answers.pop_front();
-        return answer.value_or(QString());
+    } else if (exec() == QDialog::Accepted) {
+        const QStringList files = selectedFiles();
+        chosen = files.isEmpty() ? QString() : files.front();
     }
-    if (exec() != QDialog::Accepted)
-        return {};
-    const QStringList files = selectedFiles();
-    return files.isEmpty() ? QString() : files.front();
+    if (!chosen.isEmpty())
+        QSettings().setValue(QStringLiteral("Recent Files/LastFolder"), QFileInfo(chosen).absolutePath());
+    return chosen;
+}
+
+QString CFileExportDialog::LastFolder()
+{
+    const QString folder = QSettings().value(QStringLiteral("Recent Files/LastFolder")).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
 void CFileExportDialog::SetNextAnswer(std::optional<QString> answer)

@@ -24,6 +24,8 @@ public:
 
     // Shows the dialog modally; the chosen file's full path, or an empty string on Cancel.
     QString Run();
+    // The folder of the last file chosen in any file dialog (the settings store), if it still is one.
+    static QString LastFolder();
 
     // 1-based number of the selected type; follows the user's type choices.
     int CurrentType() const { return m_currentType; }

@@ -26,4 +26,5 @@ struct FileDialogRequest
     QStringList typeTexts;   // the types offered, in order
     QString fileName;        // the name-box text the dialog starts with (initial name or wildcard)
     int preselectedType = 1; // 1-based
+    QString directory;       // the folder it starts in: the initial name's, else the last one used
 };

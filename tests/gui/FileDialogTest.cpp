@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 #include <QStandardPaths>
@@ -95,6 +96,7 @@ private Q_SLOTS:
     void optionsMapOntoQtDialog();
     void testHookAnswersInOrderAndRecords();
     void runShowsDialogWithoutAnswer();
+    void startsInTheLastFolderUsed();
 
 private:
     QTemporaryDir m_settings;
@@ -375,6 +377,27 @@ void FileDialogTest::runShowsDialogWithoutAnswer()
     const QString chosen = accepted.Run();
     QCOMPARE(QFileInfo(chosen).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
     QCOMPARE(CFileExportDialog::LastRequest()->fileName, path);
+}
+
+void FileDialogTest::startsInTheLastFolderUsed()
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    QVERIFY(first.isValid() && second.isValid());
+    // A chosen file's folder is where the next dialog without a folder of its own starts.
+    CFileExportDialog::SetNextAnswer(first.filePath(QStringLiteral("a.usd")));
+    CFileDlg(FileDialogKind::Open, QString(), kOpenOptions, kOpenFilter).Run();
+    CFileDlg open(FileDialogKind::Open, QString(), kOpenOptions, kOpenFilter);
+    QCOMPARE(QFileInfo(open.directory().absolutePath()).canonicalFilePath(), QFileInfo(first.path()).canonicalFilePath());
+    CFileExportDialog::SetNextAnswer(std::nullopt);
+    open.Run();
+    QCOMPARE(CFileExportDialog::LastRequest()->directory, QFileInfo(first.path()).absoluteFilePath());
+    // Cancel leaves the last folder; a name with a folder starts in that folder.
+    CFileDlg saveAs(FileDialogKind::Save, second.filePath(QStringLiteral("b.ddf")), kOpenOptions, kOpenFilter);
+    CFileExportDialog::SetNextAnswer(second.filePath(QStringLiteral("b.ddf")));
+    saveAs.Run();
+    QCOMPARE(CFileExportDialog::LastRequest()->directory, QFileInfo(second.path()).absoluteFilePath());
+    QCOMPARE(CFileExportDialog::LastFolder(), QFileInfo(second.path()).absoluteFilePath());
 }
 
 QTEST_MAIN(FileDialogTest)
