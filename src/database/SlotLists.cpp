@@ -1,11 +1,12 @@
 // Slot lists computed from the program table by integer field reads.
 #include "database/SlotLists.h"
-#include <algorithm>
-#include <iterator>
 
 #include "database/CChannelDb.h"
 #include "layout/FieldDesc.h"
 #include "layout/LayoutSet.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 

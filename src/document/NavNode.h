@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
 
 struct NavNode
 {
@@ -21,3 +22,18 @@ struct NavNode
 
     int SlotCount() const { return int(slots.size()); }
 };
+
+// Computes the node's slot list from the database again (a transponder's parent satellite's too);
+// kinds without a list of their own keep theirs.
+inline void RecomputeSlots(const CChannelDb &db, NavNode &node)
+{
+    SlotListUpdate update = RebuildSlotList(db, node.kind, node.satId, node.tpId, node.index);
+    if (!update.changed)
+        return;
+    node.slots = std::move(update.slots);
+    node.hasSlots = true;
+    if (update.parentSlots && node.parent) {
+        node.parent->slots = std::move(*update.parentSlots);
+        node.parent->hasSlots = true;
+    }
+}

@@ -433,15 +433,7 @@ void CNavigator::RelabelGroups()
 
 void CNavigator::RebuildSlotList(NavNode &node)
 {
-    SlotListUpdate update = ::RebuildSlotList(m_context.Database(), node.kind, node.satId, node.tpId, node.index);
-    if (!update.changed)
-        return;
-    node.slots = std::move(update.slots);
-    node.hasSlots = true;
-    if (update.parentSlots && node.parent) {
-        node.parent->slots = std::move(*update.parentSlots);
-        node.parent->hasSlots = true;
-    }
+    RecomputeSlots(m_context.Database(), node);
 }
 
 void CNavigator::SelectItem(QTreeWidgetItem *item)

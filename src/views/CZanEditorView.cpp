@@ -371,15 +371,7 @@ bool CZanEditorView::RowSlot(int row, NavNode *&node, int &index, int &slot) con
 
 void CZanEditorView::RebuildNodeSlots(NavNode &node) const
 {
-    SlotListUpdate update = RebuildSlotList(m_context.Database(), node.kind, node.satId, node.tpId, node.index);
-    if (update.changed) {
-        node.slots = std::move(update.slots);
-        node.hasSlots = true;
-    }
-    if (update.parentSlots && node.parent) {
-        node.parent->slots = std::move(*update.parentSlots);
-        node.parent->hasSlots = true;
-    }
+    RecomputeSlots(m_context.Database(), node);
 }
 
 void CZanEditorView::RefillCurrentNode()
