@@ -60,7 +60,7 @@ bool Prepare(Setup &s)
 void BM_FillAllServices(benchmark::State &state)
 {
     CZanEditorView &view = *g_setup->view;
-    view.SetServiceFilter(2);
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
     for (auto _ : state) {
         view.FillChannelList(&g_setup->all);
         QApplication::processEvents();
@@ -72,19 +72,20 @@ void BM_SwitchServiceFilter(benchmark::State &state)
 {
     CZanEditorView &view = *g_setup->view;
     view.FillChannelList(&g_setup->all);
-    int filter = 2;
+    ServiceFilter filter = ServiceFilter::TvAndRadio;
     for (auto _ : state) {
-        filter = filter == 1 ? 2 : 1;  // TV only, then all services again
+        // TV only, then all services again
+        filter = filter == ServiceFilter::TvOnly ? ServiceFilter::TvAndRadio : ServiceFilter::TvOnly;
         view.SetServiceFilter(filter);
         QApplication::processEvents();
     }
-    view.SetServiceFilter(2);
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
 }
 
 void BM_MoveUp(benchmark::State &state)
 {
     CZanEditorView &view = *g_setup->view;
-    view.SetServiceFilter(2);
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
     view.FillChannelList(&g_setup->all);
     const int rows = view.RowCount();
     view.SelectChannelRow(rows / 2);
@@ -107,7 +108,7 @@ void BM_DialogEdit(benchmark::State &state)
 {
     CZanEditorView &view = *g_setup->view;
     GuiBenchContext &c = g_setup->context;
-    view.SetServiceFilter(2);
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
     view.FillChannelList(&g_setup->all);
     const int slot = g_setup->all.slots[g_setup->all.slots.size() / 2];
     view.SelectSlotRow(slot);

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // A cache is untrusted: its bit offsets and word indexes may point anywhere. Every field
     // access must stay inside the record it is given.
-    for (int kind = 0; kind < 3; ++kind) {
+    for (NodeKind kind : kTableKinds) {
         const std::vector<FieldDesc> *fields = layouts.Declarations(kind);
         const int nodeSize = layouts.NodeSize(kind);
         if (!fields || nodeSize <= 0 || nodeSize > (1 << 16))
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     const RecordConverter converter(layouts);
-    for (int kind = 0; kind < 3; ++kind) {
+    for (NodeKind kind : kTableKinds) {
         if (!converter.IsValid(kind))
             continue;
         const size_t nodeSize = size_t(layouts.NodeSize(kind));

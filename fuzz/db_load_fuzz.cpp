@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (LoadDatabaseBytes(db, file, (size & 1) != 0, profile)) {
         Payload payload;
         BuildPayload(db, payload);
-        for (int kind = 0; kind < 3; ++kind) {
+        for (NodeKind kind : kTableKinds) {
             std::string text;
             for (int slot = 0; slot < db.Count(kind); ++slot)
                 db.GetNodeData(kind, slot, 0, text, 0, DeclarationOrder);

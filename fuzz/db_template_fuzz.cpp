@@ -35,10 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     LayoutSet layouts;
     if (layouts.ParseTemplate(path, prompt)) {
         // Whatever parsed must answer every query without touching memory it does not own.
-        for (int kind = 0; kind < kNodeKindCount; ++kind) {
+        for (NodeKind kind : kLayoutKinds) {
             volatile int sink = layouts.NodeSize(kind) + layouts.PositionCount(kind) + layouts.DeclarationCount(kind);
             (void)sink;
-            for (int order = 0; order < 2; ++order) {
+            for (FieldOrder order = 0; order < 2; ++order) {
                 for (int i = -1; i <= layouts.DeclarationCount(kind) + 1; ++i) {
                     if (const FieldDesc *field = layouts.Field(kind, i, order))
                         (void)layouts.FindField(kind, field->name, order);

@@ -113,7 +113,7 @@ int RunConvertCommand(const QStringList &args)
         return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
 
     // The writers leave terrestrial nodes out: the line counts what the file holds.
-    const int counts[3] = {KindSatellite, KindTransponder, KindProgram};
+    const NodeKind counts[3] = {KindSatellite, KindTransponder, KindProgram};
     int written[3];
     for (int i = 0; i < 3; ++i)
         written[i] = db.LiveCount(counts[i]) - TerrestrialCount(db, counts[i]);

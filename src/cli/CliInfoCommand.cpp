@@ -48,7 +48,7 @@ int RunInfoCommand(const QStringList &args)
     std::printf("file: %s (%lld bytes)\n", path.toUtf8().constData(), static_cast<long long>(bytes.size()));
 
     const struct {
-        int kind;
+        NodeKind kind;
         const char *label;
     } kinds[] = {{KindSatellite, "satellites"}, {KindTransponder, "transponders"}, {KindProgram, "programs"}};
     for (const auto &k : kinds)

@@ -178,7 +178,7 @@ bool LoadCliDatabase(CChannelDb &db, const QString &path, QByteArray *fileBytes)
     return LoadDatabase(db, path, false, profile, fileBytes);
 }
 
-int TerrestrialCount(const CChannelDb &db, int kind)
+int TerrestrialCount(const CChannelDb &db, NodeKind kind)
 {
     const int field = db.Layouts().FindField(kind, "sat_id", DeclarationOrder);
     int count = 0;

@@ -1,6 +1,8 @@
 // Helpers shared by the file commands: usage errors, help, layouts, database kinds.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <QString>
 
 class CliOptions;
@@ -47,4 +49,4 @@ class CChannelDb;
 bool LoadCliDatabase(CChannelDb &db, const QString &path, QByteArray *fileBytes = nullptr);
 
 // Live nodes of a kind whose satellite id is 255 (the terrestrial ones).
-int TerrestrialCount(const CChannelDb &db, int kind);
+int TerrestrialCount(const CChannelDb &db, NodeKind kind);

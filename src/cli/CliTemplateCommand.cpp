@@ -21,10 +21,10 @@ const char kUsage[] =
     "  -o FILE   write the layout cache to FILE\n"
     "  -q        do not print the layouts\n";
 
-const char *KindName(int kind)
+const char *KindName(NodeKind kind)
 {
     static const char *const names[] = {"transponder", "satellite", "program", "default program"};
-    return names[kind];
+    return names[KindSlot(kind)];
 }
 
 const char *FieldKindName(FieldKind kind)
@@ -39,7 +39,7 @@ const char *FieldKindName(FieldKind kind)
 
 void PrintLayouts(const LayoutSet &layouts)
 {
-    for (int kind = 0; kind < kNodeKindCount; ++kind) {
+    for (NodeKind kind : kLayoutKinds) {
         const std::vector<FieldDesc> *fields = layouts.Declarations(kind);
         if (!fields) {
             std::printf("%s %s: none\n\n", KindName(kind), TemplateParser::MarkerOf(kind));

@@ -18,7 +18,7 @@ int ElementCount(const FieldDesc &field)
     return field.sizeBits / field.bitWidth;
 }
 
-QString FieldText(const CChannelDb &db, int kind, int slot, int index, int element, bool &ok)
+QString FieldText(const CChannelDb &db, NodeKind kind, int slot, int index, int element, bool &ok)
 {
     std::string text;
     ok = db.GetNodeData(kind, slot, index, text, element, DeclarationOrder);
@@ -37,7 +37,7 @@ QByteArray CsvCell(const QString &text)
 
 } // namespace
 
-QJsonArray DatabaseDump::Nodes(int kind) const
+QJsonArray DatabaseDump::Nodes(NodeKind kind) const
 {
     QJsonArray nodes;
     const std::vector<FieldDesc> *fields = m_db.Layouts().Declarations(kind);
@@ -98,7 +98,7 @@ QJsonDocument DatabaseDump::Json() const
     return QJsonDocument(root);
 }
 
-QByteArray DatabaseDump::Csv(int kind) const
+QByteArray DatabaseDump::Csv(NodeKind kind) const
 {
     const std::vector<FieldDesc> *fields = m_db.Layouts().Declarations(kind);
     QByteArray out = "slot";

@@ -17,13 +17,13 @@ namespace {
 
 const char *const kTableNames[3] = {"TT01", "ST01", "PT01"};
 // Satellites first, then transponders, then programs: the order of records in pool and file.
-constexpr int kStorageOrder[3] = {KindSatellite, KindTransponder, KindProgram};
+constexpr NodeKind kStorageOrder[3] = {KindSatellite, KindTransponder, KindProgram};
 
 enum CachedSlot { SatIdSat, SatIdTp, SatIdProg, TpIdTp, TpIdProg, SatNameSat };
 
-bool IsNodeKind(int kind)
+bool IsNodeKind(NodeKind kind)
 {
-    return kind >= 0 && kind < 3;
+    return IsTableKind(kind);
 }
 
 } // namespace
@@ -31,8 +31,8 @@ bool IsNodeKind(int kind)
 CChannelDb::CChannelDb(const LayoutSet &layouts, UserPrompt &prompt) : m_layouts(layouts), m_prompt(prompt)
 {
     m_cachedIndexes.fill(-1);
-    for (int kind = 0; kind < 3; ++kind)
-        m_tables[size_t(kind)].name = kTableNames[kind];
+    for (NodeKind kind : kTableKinds)
+        m_tables[KindSlot(kind)].name = kTableNames[KindSlot(kind)];
 }
 
 void CChannelDb::Clear()
@@ -66,9 +66,9 @@ void CChannelDb::CreateEmpty()
     EnsureBuffers();
     m_hasPool = true;
     m_layoutGeneration = m_layouts.Generation();
-    for (int kind = 0; kind < 3; ++kind) {
-        ResetTable(m_tables[size_t(kind)]);
-        m_tables[size_t(kind)].name = kTableNames[kind];
+    for (NodeKind kind : kTableKinds) {
+        ResetTable(m_tables[KindSlot(kind)]);
+        m_tables[KindSlot(kind)].name = kTableNames[KindSlot(kind)];
     }
 }
 
@@ -84,18 +84,18 @@ void CChannelDb::ResetTable(NodeTable &table)
     table.guard = 0x12345678;
 }
 
-std::vector<LoadEntry> *CChannelDb::LoadList(int kind)
+std::vector<LoadEntry> *CChannelDb::LoadList(NodeKind kind)
 {
-    return IsNodeKind(kind) ? &m_loadLists[size_t(kind)] : nullptr;
+    return IsNodeKind(kind) ? &m_loadLists[KindSlot(kind)] : nullptr;
 }
 
 void CChannelDb::BuildSlotMaps()
 {
-    for (int kind = 0; kind < 3; ++kind) {
-        NodeTable &table = m_tables[size_t(kind)];
+    for (NodeKind kind : kTableKinds) {
+        NodeTable &table = m_tables[KindSlot(kind)];
         ResetTable(table);
-        table.name = kTableNames[kind];
-        for (const LoadEntry &entry : m_loadLists[size_t(kind)])
+        table.name = kTableNames[KindSlot(kind)];
+        for (const LoadEntry &entry : m_loadLists[KindSlot(kind)])
             table.slots.push_back(int32_t(entry.offset));
     }
 }
@@ -104,7 +104,7 @@ bool CChannelDb::TransferToDb3()
 {
     if (!m_hasPool)
         return false;
-    for (int kind = 0; kind < 3; ++kind) {
+    for (NodeKind kind : kTableKinds) {
         if (m_layouts.NodeSize(kind) == 0)
             return false;
     }
@@ -115,13 +115,13 @@ bool CChannelDb::TransferToDb3()
     const size_t payloadEnd = size_t(std::clamp(m_used, 0, m_capacity));
     // Bytes no rule fills read 0xFF: fill every record's place at once, then convert into it.
     size_t needed = 0;
-    for (int kind : kStorageOrder)
+    for (NodeKind kind : kStorageOrder)
         needed += size_t(LiveCount(kind)) * size_t(m_layouts.NodeSize(kind));
     std::fill_n(work, std::min(needed, workSize), uint8_t(0xFF));
     size_t offset = 0;
-    for (int kind : kStorageOrder) {
+    for (NodeKind kind : kStorageOrder) {
         const size_t nodeSize = size_t(m_layouts.NodeSize(kind));
-        for (int32_t &slot : m_tables[size_t(kind)].slots) {
+        for (int32_t &slot : m_tables[KindSlot(kind)].slots) {
             if (slot < 0)
                 continue;
             if (offset + nodeSize > workSize) {
@@ -150,49 +150,49 @@ bool CChannelDb::TransferToDb3()
     return true;
 }
 
-const NodeTable *CChannelDb::Table(int kind) const
+const NodeTable *CChannelDb::Table(NodeKind kind) const
 {
-    return IsNodeKind(kind) ? &m_tables[size_t(kind)] : nullptr;
+    return IsNodeKind(kind) ? &m_tables[KindSlot(kind)] : nullptr;
 }
 
-NodeTable *CChannelDb::MutableTable(int kind)
+NodeTable *CChannelDb::MutableTable(NodeKind kind)
 {
-    return IsNodeKind(kind) ? &m_tables[size_t(kind)] : nullptr;
+    return IsNodeKind(kind) ? &m_tables[KindSlot(kind)] : nullptr;
 }
 
-int CChannelDb::Count(int kind) const
+int CChannelDb::Count(NodeKind kind) const
 {
-    return IsNodeKind(kind) ? m_tables[size_t(kind)].Count() : 0;
+    return IsNodeKind(kind) ? m_tables[KindSlot(kind)].Count() : 0;
 }
 
-bool CChannelDb::IsUsed(int kind, int slot) const
+bool CChannelDb::IsUsed(NodeKind kind, int slot) const
 {
-    return IsNodeKind(kind) && slot >= 0 && slot < Count(kind) && m_tables[size_t(kind)].slots[size_t(slot)] >= 0;
+    return IsNodeKind(kind) && slot >= 0 && slot < Count(kind) && m_tables[KindSlot(kind)].slots[size_t(slot)] >= 0;
 }
 
-int CChannelDb::LiveCount(int kind) const
+int CChannelDb::LiveCount(NodeKind kind) const
 {
     if (!IsNodeKind(kind))
         return 0;
-    const auto &slots = m_tables[size_t(kind)].slots;
+    const auto &slots = m_tables[KindSlot(kind)].slots;
     return int(std::count_if(slots.begin(), slots.end(), [](int32_t s) { return s >= 0; }));
 }
 
-const uint8_t *CChannelDb::Record(int kind, int slot) const
+const uint8_t *CChannelDb::Record(NodeKind kind, int slot) const
 {
     if (!IsUsed(kind, slot) || !m_hasPool)
         return nullptr;
-    const size_t offset = size_t(m_tables[size_t(kind)].slots[size_t(slot)]);
+    const size_t offset = size_t(m_tables[KindSlot(kind)].slots[size_t(slot)]);
     const size_t size = size_t(m_layouts.NodeSize(kind));
     return offset + size <= UsedLimit() ? m_pool.get() + offset : nullptr;
 }
 
-uint8_t *CChannelDb::Record(int kind, int slot)
+uint8_t *CChannelDb::Record(NodeKind kind, int slot)
 {
     return const_cast<uint8_t *>(static_cast<const CChannelDb *>(this)->Record(kind, slot));
 }
 
-std::vector<uint8_t> CChannelDb::RecordBytes(int kind, int slot) const
+std::vector<uint8_t> CChannelDb::RecordBytes(NodeKind kind, int slot) const
 {
     const uint8_t *record = Record(kind, slot);
     if (!record)
@@ -200,7 +200,7 @@ std::vector<uint8_t> CChannelDb::RecordBytes(int kind, int slot) const
     return std::vector<uint8_t>(record, record + m_layouts.NodeSize(kind));
 }
 
-bool CChannelDb::SetRecordBytes(int kind, int slot, const std::vector<uint8_t> &record)
+bool CChannelDb::SetRecordBytes(NodeKind kind, int slot, const std::vector<uint8_t> &record)
 {
     uint8_t *target = LayoutsInStep() ? Record(kind, slot) : nullptr;
     if (!target || record.size() != size_t(m_layouts.NodeSize(kind)))
@@ -209,7 +209,7 @@ bool CChannelDb::SetRecordBytes(int kind, int slot, const std::vector<uint8_t> &
     return true;
 }
 
-int CChannelDb::AllocateNode(int kind)
+int CChannelDb::AllocateNode(NodeKind kind)
 {
     NodeTable *table = MutableTable(kind);
     if (!m_hasPool || !table || !LayoutsInStep() || m_layouts.NodeSize(kind) <= 0)
@@ -235,7 +235,7 @@ int CChannelDb::AllocateNode(int kind)
     return slot;
 }
 
-bool CChannelDb::ReviveNode(int kind, int slot, const std::vector<uint8_t> &record)
+bool CChannelDb::ReviveNode(NodeKind kind, int slot, const std::vector<uint8_t> &record)
 {
     NodeTable *table = MutableTable(kind);
     const int nodeSize = m_layouts.NodeSize(kind);
@@ -253,14 +253,14 @@ bool CChannelDb::ReviveNode(int kind, int slot, const std::vector<uint8_t> &reco
     return true;
 }
 
-void CChannelDb::DeleteNode(int kind, int slot)
+void CChannelDb::DeleteNode(NodeKind kind, int slot)
 {
     NodeTable *table = MutableTable(kind);
     if (table && slot >= 0 && slot < table->Count())
         table->slots[size_t(slot)] = -1;
 }
 
-bool CChannelDb::SwapSlots(int kind, int a, int b)
+bool CChannelDb::SwapSlots(NodeKind kind, int a, int b)
 {
     NodeTable *table = MutableTable(kind);
     if (!table || a < 0 || b < 0 || a >= table->Count() || b >= table->Count())
@@ -269,7 +269,7 @@ bool CChannelDb::SwapSlots(int kind, int a, int b)
     return true;
 }
 
-bool CChannelDb::RotateSlots(int kind, int from, int to)
+bool CChannelDb::RotateSlots(NodeKind kind, int from, int to)
 {
     NodeTable *table = MutableTable(kind);
     if (!table || from < 0 || to < 0 || from >= table->Count() || to >= table->Count())
@@ -286,7 +286,7 @@ bool CChannelDb::Rearrange()
 {
     if (!m_hasPool)
         return false;
-    for (int kind = 0; kind < 3; ++kind) {
+    for (NodeKind kind : kTableKinds) {
         if (m_layouts.NodeSize(kind) == 0)
             return false;
     }
@@ -295,10 +295,10 @@ bool CChannelDb::Rearrange()
     const size_t used = UsedLimit();
     std::array<std::vector<int32_t>, 3> newSlots;
     size_t offset = 0;
-    for (int kind : kStorageOrder) {
+    for (NodeKind kind : kStorageOrder) {
         const size_t nodeSize = size_t(m_layouts.NodeSize(kind));
-        newSlots[size_t(kind)] = m_tables[size_t(kind)].slots;
-        for (int32_t &slot : newSlots[size_t(kind)]) {
+        newSlots[KindSlot(kind)] = m_tables[KindSlot(kind)].slots;
+        for (int32_t &slot : newSlots[KindSlot(kind)]) {
             if (slot < 0)
                 continue;
             if (offset + nodeSize > workSize || size_t(slot) + nodeSize > used) {
@@ -310,14 +310,14 @@ bool CChannelDb::Rearrange()
             offset += nodeSize;
         }
     }
-    for (int kind = 0; kind < 3; ++kind)
-        m_tables[size_t(kind)].slots = std::move(newSlots[size_t(kind)]);
+    for (NodeKind kind : kTableKinds)
+        m_tables[KindSlot(kind)].slots = std::move(newSlots[KindSlot(kind)]);
     m_pool.swap(m_work);
     m_used = int(offset);
     return true;
 }
 
-int CChannelDb::FindFreeId(int kind, int parentSatId, int parentTpId) const
+int CChannelDb::FindFreeId(NodeKind kind, int parentSatId, int parentTpId) const
 {
     const std::vector<FieldDesc> *fields = m_layouts.Declarations(kind);
     if (!m_layouts.HasNodeLayouts() || !fields || !IsNodeKind(kind))
@@ -353,15 +353,15 @@ int CChannelDb::FindFreeId(int kind, int parentSatId, int parentTpId) const
     return 0;
 }
 
-const FieldDesc *CChannelDb::AccessibleField(int kind, int node, int field, int order, const char *rangeMessage,
+const FieldDesc *CChannelDb::AccessibleField(NodeKind kind, int node, int field, FieldOrder order, const char *rangeMessage,
                                              size_t &offset) const
 {
-    if (!IsNodeKind(kind) || node < 0 || node >= Count(kind) || m_tables[size_t(kind)].slots[size_t(node)] < 0)
+    if (!IsNodeKind(kind) || node < 0 || node >= Count(kind) || m_tables[KindSlot(kind)].slots[size_t(node)] < 0)
         return nullptr;
     const FieldDesc *desc = m_layouts.Field(kind, field, order);
     if (!desc || !LayoutsInStep())
         return nullptr;
-    offset = size_t(m_tables[size_t(kind)].slots[size_t(node)]);
+    offset = size_t(m_tables[KindSlot(kind)].slots[size_t(node)]);
     if (offset + FieldCodec::FieldEnd(*desc) > UsedLimit()) {
         m_prompt.ShowMessage(QString::fromLatin1(rangeMessage));
         return nullptr;
@@ -369,28 +369,28 @@ const FieldDesc *CChannelDb::AccessibleField(int kind, int node, int field, int 
     return desc;
 }
 
-bool CChannelDb::GetNodeData(int kind, int node, int field, std::string &out, int element, int order) const
+bool CChannelDb::GetNodeData(NodeKind kind, int node, int field, std::string &out, int element, FieldOrder order) const
 {
     size_t offset = 0;
     const FieldDesc *desc = AccessibleField(kind, node, field, order, "GetNodeData: Out of Range", offset);
     return desc && FieldCodec::Read(*desc, m_pool.get() + offset, UsedLimit() - offset, element, out);
 }
 
-bool CChannelDb::SetNodeData(int kind, int node, int field, std::string_view text, int order)
+bool CChannelDb::SetNodeData(NodeKind kind, int node, int field, std::string_view text, FieldOrder order)
 {
     size_t offset = 0;
     const FieldDesc *desc = AccessibleField(kind, node, field, order, "SetNodeData: Out of Range", offset);
     return desc && FieldCodec::Write(*desc, m_pool.get() + offset, UsedLimit() - offset, text);
 }
 
-bool CChannelDb::GetNodeInt(int kind, int node, int field, int32_t &out, int element, int order) const
+bool CChannelDb::GetNodeInt(NodeKind kind, int node, int field, int32_t &out, int element, FieldOrder order) const
 {
     size_t offset = 0;
     const FieldDesc *desc = AccessibleField(kind, node, field, order, "GetNodeData: Out of Range", offset);
     return desc && FieldCodec::ReadInt(*desc, m_pool.get() + offset, UsedLimit() - offset, element, out);
 }
 
-bool CChannelDb::SetNodeInt(int kind, int node, int field, uint32_t value, int order)
+bool CChannelDb::SetNodeInt(NodeKind kind, int node, int field, uint32_t value, FieldOrder order)
 {
     size_t offset = 0;
     const FieldDesc *desc = AccessibleField(kind, node, field, order, "SetNodeData: Out of Range", offset);
@@ -403,7 +403,7 @@ size_t CChannelDb::UsedLimit() const
     return m_hasPool ? size_t(std::clamp(m_used, 0, m_capacity)) : 0;
 }
 
-int CChannelDb::CachedIndex(int slot, int kind, const char *name) const
+int CChannelDb::CachedIndex(int slot, NodeKind kind, const char *name) const
 {
     int &cached = m_cachedIndexes[size_t(slot)];
     if (cached == -1)

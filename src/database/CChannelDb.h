@@ -40,7 +40,7 @@ public:
     static constexpr int kMaxSatelliteNodes = 1000;
     static constexpr int kMaxTransponders = 6000;
     static constexpr int kMaxPrograms = 30000;
-    static constexpr int MaxNodes(int kind)
+    static constexpr int MaxNodes(NodeKind kind)
     {
         return kind == KindSatellite ? kMaxSatelliteNodes : kind == KindTransponder ? kMaxTransponders
              : kind == KindProgram   ? kMaxPrograms
@@ -65,48 +65,48 @@ public:
 
     // --- nodes ---
     // The table of a node kind (0 transponder, 1 satellite, 2 program); null for any other kind.
-    const NodeTable *Table(int kind) const;
-    int Count(int kind) const;                       // number of slots, 0 for a bad kind
-    bool IsUsed(int kind, int slot) const;
-    int LiveCount(int kind) const;                   // number of used slots
+    const NodeTable *Table(NodeKind kind) const;
+    int Count(NodeKind kind) const;                       // number of slots, 0 for a bad kind
+    bool IsUsed(NodeKind kind, int slot) const;
+    int LiveCount(NodeKind kind) const;                   // number of used slots
     // The record of a used slot, null for a free or out-of-range slot. See "Record pointers".
-    const uint8_t *Record(int kind, int slot) const;
-    uint8_t *Record(int kind, int slot);
+    const uint8_t *Record(NodeKind kind, int slot) const;
+    uint8_t *Record(NodeKind kind, int slot);
     // Adds a zeroed record and returns its slot, or -1. May move records.
-    int AllocateNode(int kind);
-    void DeleteNode(int kind, int slot);
+    int AllocateNode(NodeKind kind);
+    void DeleteNode(NodeKind kind, int slot);
     // Gives a free slot (one that DeleteNode freed) a record again with the given bytes, which must
     // be a whole record of the kind; used to undo a deletion. May move records.
-    bool ReviveNode(int kind, int slot, const std::vector<uint8_t> &record);
+    bool ReviveNode(NodeKind kind, int slot, const std::vector<uint8_t> &record);
     // A copy of a used slot's record, empty for a free slot.
-    std::vector<uint8_t> RecordBytes(int kind, int slot) const;
+    std::vector<uint8_t> RecordBytes(NodeKind kind, int slot) const;
     // Overwrites a used slot's record with a whole record of the kind (undo and redo of an edit).
-    bool SetRecordBytes(int kind, int slot, const std::vector<uint8_t> &record);
+    bool SetRecordBytes(NodeKind kind, int slot, const std::vector<uint8_t> &record);
     // Compacts the pool: records back to back in kind and slot order. Moves records.
     bool Rearrange();
     // The lowest unused id under a parent (satellites: none; transponders: satellite id;
     // programs: satellite and transponder id); 0 when all are taken, -1 without layouts.
-    int FindFreeId(int kind, int parentSatId = 0, int parentTpId = 0) const;
+    int FindFreeId(NodeKind kind, int parentSatId = 0, int parentTpId = 0) const;
 
     // --- slot order: the order of the nodes in their table and in the saved file ---
     // Exchanges the slot-map entries of two slots (either may be free). False for a bad kind or
     // a slot outside the table; nothing changes then.
-    bool SwapSlots(int kind, int a, int b);
+    bool SwapSlots(NodeKind kind, int a, int b);
     // Moves the entry of slot `from` to slot `to`; the entries between shift by one place towards
     // `from`. Applying RotateSlots(kind, to, from) undoes it.
-    bool RotateSlots(int kind, int from, int to);
+    bool RotateSlots(NodeKind kind, int from, int to);
 
     int Capacity() const { return m_capacity; }
     int Used() const { return m_used; }
 
     // --- field access by node ---
-    bool GetNodeData(int kind, int node, int field, std::string &out, int element, int order) const;
-    bool SetNodeData(int kind, int node, int field, std::string_view text, int order);
+    bool GetNodeData(NodeKind kind, int node, int field, std::string &out, int element, FieldOrder order) const;
+    bool SetNodeData(NodeKind kind, int node, int field, std::string_view text, FieldOrder order);
     // The same as numbers, without a text round trip: the value GetNodeData formats as its text
     // (an Integer field or one IntArray element; a 32-bit field reads signed), and the value
     // SetNodeData stores for the text of that number. Text fields are not numbers here.
-    bool GetNodeInt(int kind, int node, int field, int32_t &out, int element, int order) const;
-    bool SetNodeInt(int kind, int node, int field, uint32_t value, int order);
+    bool GetNodeInt(NodeKind kind, int node, int field, int32_t &out, int element, FieldOrder order) const;
+    bool SetNodeInt(NodeKind kind, int node, int field, uint32_t value, FieldOrder order);
 
     // Cached position-order indexes.
     int SatIdOfSatellite() const;
@@ -129,7 +129,7 @@ public:
 
 private:
     // Loading, reached through CChannelDbLoader.
-    std::vector<LoadEntry> *LoadList(int kind);
+    std::vector<LoadEntry> *LoadList(NodeKind kind);
     void BuildSlotMaps();
     bool TransferToDb3();
     uint8_t *PoolData() { return m_pool.get(); }
@@ -137,11 +137,11 @@ private:
     void SetUsed(int used) { m_used = used; }
 
     static void ResetTable(NodeTable &table);
-    int CachedIndex(int slot, int kind, const char *name) const;
+    int CachedIndex(int slot, NodeKind kind, const char *name) const;
     size_t UsedLimit() const;
-    NodeTable *MutableTable(int kind);
+    NodeTable *MutableTable(NodeKind kind);
     // The slot's record offset and the field, when a field access may go ahead (range message shown).
-    const FieldDesc *AccessibleField(int kind, int node, int field, int order, const char *rangeMessage,
+    const FieldDesc *AccessibleField(NodeKind kind, int node, int field, FieldOrder order, const char *rangeMessage,
                                      size_t &offset) const;
     void EnsureBuffers();
 

@@ -9,7 +9,7 @@ public:
     explicit CChannelDbLoader(CChannelDb &db) : m_db(db) {}
 
     // The loading list of a node kind, null for any other kind.
-    std::vector<LoadEntry> *LoadList(int kind) { return m_db.LoadList(kind); }
+    std::vector<LoadEntry> *LoadList(NodeKind kind) { return m_db.LoadList(kind); }
     // One slot per loading-list entry, in list order.
     void BuildSlotMaps() { m_db.BuildSlotMaps(); }
     // Rewrites every loaded DB4 record as a DB3 record.

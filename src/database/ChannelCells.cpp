@@ -90,20 +90,20 @@ ChannelRowCells ReadChannelRow(const CChannelDb &db, const std::vector<ListField
     return ReadChannelCells(db, columns, slot);
 }
 
-std::optional<bool> MatchesServiceFilter(const CChannelDb &db, int slot, int filter)
+std::optional<bool> MatchesServiceFilter(const CChannelDb &db, int slot, ServiceFilter filter)
 {
     return ServiceFilterCheck(db, filter).Shown(slot);
 }
 
-ServiceFilterCheck::ServiceFilterCheck(const CChannelDb &db, int filter) : m_db(db), m_filter(filter)
+ServiceFilterCheck::ServiceFilterCheck(const CChannelDb &db, ServiceFilter filter) : m_db(db), m_filter(filter)
 {
-    if (filter != 2)
+    if (filter != ServiceFilter::TvAndRadio)
         m_field = db.Layouts().FindField(KindProgram, "Service Type", PositionOrder);
 }
 
 std::optional<bool> ServiceFilterCheck::Shown(int slot) const
 {
-    if (m_filter == 2)
+    if (m_filter == ServiceFilter::TvAndRadio)
         return true;
     if (m_field < 0) {
         m_db.Prompt().ShowMessage(QStringLiteral("Error to get service type"));
@@ -112,5 +112,5 @@ std::optional<bool> ServiceFilterCheck::Shown(int slot) const
     int32_t value = 0;
     if (!m_db.GetNodeInt(KindProgram, slot, m_field, value, 0, PositionOrder))
         return false;
-    return value == m_filter;
+    return value == static_cast<int>(m_filter);
 }

@@ -1,6 +1,7 @@
 // The texts of the channel list's cells: display rules by column position and one program's row.
 #pragma once
 
+#include "database/ServiceFilter.h"
 #include "layout/ListColumns.h"
 
 #include <optional>
@@ -40,20 +41,20 @@ ChannelRowCells ReadChannelCells(const CChannelDb &db, const std::vector<ListFie
 // the program's position order cannot be read; otherwise ReadChannelCells.
 ChannelRowCells ReadChannelRow(const CChannelDb &db, const std::vector<ListFieldColumn> &columns, int slot);
 
-// The TV/Radio filter of the fill (2 all, 1 TV, 0 radio) for a program: true when it is shown.
+// The TV/Radio filter of the fill for a program: true when it is shown.
 // nullopt, after showing "Error to get service type", when a TV or radio filter is active and the
 // program layout has no "Service Type" in position order; the fill stops then.
-std::optional<bool> MatchesServiceFilter(const CChannelDb &db, int slot, int filter);
+std::optional<bool> MatchesServiceFilter(const CChannelDb &db, int slot, ServiceFilter filter);
 
 // The same for a whole fill: the field is looked up once.
 class ServiceFilterCheck
 {
 public:
-    ServiceFilterCheck(const CChannelDb &db, int filter);
+    ServiceFilterCheck(const CChannelDb &db, ServiceFilter filter);
     std::optional<bool> Shown(int slot) const;
 
 private:
     const CChannelDb &m_db;
-    int m_filter;
+    ServiceFilter m_filter;
     int m_field = -1;
 };

@@ -1,9 +1,12 @@
 // Constants and small helpers of the ".usd" / ".ddf" container shared by reader and writer.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace DatabaseFormat {
 
@@ -28,19 +31,19 @@ inline int StreamPadding(int e)
     return 15 - ((e + 15) % 16);
 }
 
-// Kind of a node by its id: 1 satellite, 0 transponder, 2 program, -1 invalid.
-inline int KindOfNodeId(uint32_t id)
+// Kind of a node by its id; none for an id no kind can have.
+inline std::optional<NodeKind> KindOfNodeId(uint32_t id)
 {
     const bool satBits = (id & 0x0FF00000u) != 0;
     const bool tpBits = (id & 0x000FFC00u) != 0;
     const bool progBits = (id & 0x000003FFu) != 0;
     if (satBits && !tpBits && !progBits)
-        return 1;
+        return KindSatellite;
     if (tpBits && !progBits)
-        return 0;
+        return KindTransponder;
     if (tpBits && progBits)
-        return 2;
-    return -1;
+        return KindProgram;
+    return std::nullopt;
 }
 
 } // namespace DatabaseFormat

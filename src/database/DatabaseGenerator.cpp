@@ -288,7 +288,7 @@ bool DatabaseGenerator::Generate(CChannelDb &db, const GeneratorOptions &options
 {
     if (!CheckOptions(options).isEmpty() || !m_layouts.HasNodeLayouts())
         return false;
-    for (int kind = 0; kind < 3; ++kind) {
+    for (NodeKind kind : kTableKinds) {
         if (m_layouts.NodeSize(kind) == 0)
             return false;
     }

@@ -169,12 +169,12 @@ bool LoadDatabaseBytes(CChannelDb &db, const QByteArray &file, bool useDefaultFa
         const uint8_t *entry = index + 6 + i * kIndexEntrySize;
         const uint32_t id = ByteOrder::ReadLe32(entry);
         const uint32_t offset = ByteOrder::ReadLe24(entry + 4);
-        const int kind = KindOfNodeId(id);
+        const std::optional<NodeKind> kind = KindOfNodeId(id);
         // Records lie behind the index, inside the payload.
-        if (kind < 0 || offset < indexEnd || offset >= payloadLength)
+        if (!kind || offset < indexEnd || offset >= payloadLength)
             return Refuse(db, CoreMessages::DamagedFile());
-        std::vector<LoadEntry> &list = *loader.LoadList(kind);
-        if (int(list.size()) >= CChannelDb::MaxNodes(kind))
+        std::vector<LoadEntry> &list = *loader.LoadList(*kind);
+        if (int(list.size()) >= CChannelDb::MaxNodes(*kind))
             return Refuse(db, QStringLiteral("The database holds more nodes than the editor can take."));
         list.push_back(LoadEntry{id, offset + uint32_t(kSubChunkHeaderSize)});
     }

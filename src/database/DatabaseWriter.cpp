@@ -28,7 +28,7 @@ using namespace DatabaseFormat;
 
 namespace {
 
-constexpr int kStorageOrder[3] = {KindSatellite, KindTransponder, KindProgram};
+constexpr NodeKind kStorageOrder[3] = {KindSatellite, KindTransponder, KindProgram};
 
 QByteArray SubChunkHeader(uint8_t type, uint32_t bodyLength, uint32_t next)
 {
@@ -130,7 +130,7 @@ SaveResult WriteAtomically(const CChannelDb &db, const QString &path, const QByt
     return SaveResult::Written;
 }
 
-QString KindName(int kind)
+QString KindName(NodeKind kind)
 {
     return kind == KindSatellite ? QStringLiteral("satellite") : kind == KindTransponder ? QStringLiteral("transponder")
                                                                                          : QStringLiteral("program");
@@ -150,7 +150,7 @@ bool BuildPayload(const CChannelDb &db, Payload &payload, const SaveOptions &opt
         db.Prompt().ShowMessage(CoreMessages::LayoutsChanged());
         return false;
     }
-    for (int kind : kStorageOrder) {
+    for (NodeKind kind : kStorageOrder) {
         if (!converter.IsValid(kind)) {
             db.Prompt().ShowMessage(CoreMessages::LayoutsMissing());
             return false;

@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-GeneratorNodeWriter::GeneratorNodeWriter(CChannelDb &db, int kind, int slot)
+GeneratorNodeWriter::GeneratorNodeWriter(CChannelDb &db, NodeKind kind, int slot)
     : m_db(db), m_layouts(db.Layouts()), m_kind(kind), m_slot(slot)
 {
 }

@@ -1,6 +1,8 @@
 // Writes the fields of one generated node by name; fields the layout lacks are skipped.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,7 +13,7 @@ class LayoutSet;
 class GeneratorNodeWriter
 {
 public:
-    GeneratorNodeWriter(CChannelDb &db, int kind, int slot);
+    GeneratorNodeWriter(CChannelDb &db, NodeKind kind, int slot);
 
     bool Has(const char *name) const;
     // An integer field, by name.
@@ -31,6 +33,6 @@ public:
 private:
     CChannelDb &m_db;
     const LayoutSet &m_layouts;
-    int m_kind;
+    NodeKind m_kind;
     int m_slot;
 };

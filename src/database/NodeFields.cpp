@@ -4,13 +4,13 @@
 #include "database/CChannelDb.h"
 #include "layout/LayoutSet.h"
 
-int FindNodeField(const CChannelDb &db, int kind, std::string_view name, int order)
+int FindNodeField(const CChannelDb &db, NodeKind kind, std::string_view name, FieldOrder order)
 {
     return db.Layouts().FindField(kind, std::string(name), order);
 }
 
-std::optional<std::string> GetNodeTextByName(const CChannelDb &db, int kind, int node, std::string_view name,
-                                             int order, int element)
+std::optional<std::string> GetNodeTextByName(const CChannelDb &db, NodeKind kind, int node, std::string_view name,
+                                             FieldOrder order, int element)
 {
     const int field = FindNodeField(db, kind, name, order);
     std::string text;
@@ -19,7 +19,7 @@ std::optional<std::string> GetNodeTextByName(const CChannelDb &db, int kind, int
     return text;
 }
 
-std::optional<int32_t> GetNodeIntByName(const CChannelDb &db, int kind, int node, std::string_view name, int order,
+std::optional<int32_t> GetNodeIntByName(const CChannelDb &db, NodeKind kind, int node, std::string_view name, FieldOrder order,
                                         int element)
 {
     const int field = FindNodeField(db, kind, name, order);
@@ -29,18 +29,18 @@ std::optional<int32_t> GetNodeIntByName(const CChannelDb &db, int kind, int node
     return value;
 }
 
-int32_t GetNodeIntOrZero(const CChannelDb &db, int kind, int node, std::string_view name, int order, int element)
+int32_t GetNodeIntOrZero(const CChannelDb &db, NodeKind kind, int node, std::string_view name, FieldOrder order, int element)
 {
     return GetNodeIntByName(db, kind, node, name, order, element).value_or(0);
 }
 
-bool SetNodeTextByName(CChannelDb &db, int kind, int node, std::string_view name, std::string_view text, int order)
+bool SetNodeTextByName(CChannelDb &db, NodeKind kind, int node, std::string_view name, std::string_view text, FieldOrder order)
 {
     const int field = FindNodeField(db, kind, name, order);
     return field >= 0 && db.SetNodeData(kind, node, field, text, order);
 }
 
-bool SetNodeIntByName(CChannelDb &db, int kind, int node, std::string_view name, uint32_t value, int order)
+bool SetNodeIntByName(CChannelDb &db, NodeKind kind, int node, std::string_view name, uint32_t value, FieldOrder order)
 {
     const int field = FindNodeField(db, kind, name, order);
     return field >= 0 && db.SetNodeInt(kind, node, field, value, order);

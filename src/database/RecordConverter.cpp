@@ -44,11 +44,11 @@ RecordConverter::IntSlot RecordConverter::MakeIntSlot(const FieldDesc *field, si
 
 RecordConverter::RecordConverter(const LayoutSet &layouts) : m_layouts(layouts)
 {
-    for (int kind = 0; kind < 3; ++kind)
-        m_plans[size_t(kind)] = MakePlan(kind);
+    for (NodeKind kind : kTableKinds)
+        m_plans[KindSlot(kind)] = MakePlan(kind);
 }
 
-RecordConverter::Plan RecordConverter::MakePlan(int kind) const
+RecordConverter::Plan RecordConverter::MakePlan(NodeKind kind) const
 {
     Plan plan;
     const std::vector<FieldDesc> *fields = m_layouts.Declarations(kind);
@@ -127,12 +127,12 @@ RecordConverter::Plan RecordConverter::MakePlan(int kind) const
     return plan;
 }
 
-bool RecordConverter::Db4ToDb3(int kind, uint8_t *destination, size_t destinationSize, const uint8_t *record,
+bool RecordConverter::Db4ToDb3(NodeKind kind, uint8_t *destination, size_t destinationSize, const uint8_t *record,
                                size_t available) const
 {
-    if (!IsValid(kind) || !destination || !record || destinationSize < size_t(m_plans[size_t(kind)].nodeSize))
+    if (!IsValid(kind) || !destination || !record || destinationSize < size_t(m_plans[KindSlot(kind)].nodeSize))
         return false;
-    const Plan &plan = m_plans[size_t(kind)];
+    const Plan &plan = m_plans[KindSlot(kind)];
     if (available < 5)
         return false;
     const uint32_t id = ByteOrder::ReadLe32(record);
@@ -175,11 +175,11 @@ bool RecordConverter::Db4ToDb3(int kind, uint8_t *destination, size_t destinatio
     return true;
 }
 
-int RecordConverter::Db3ToDb4(int kind, std::vector<uint8_t> &out, const uint8_t *record, size_t recordSize) const
+int RecordConverter::Db3ToDb4(NodeKind kind, std::vector<uint8_t> &out, const uint8_t *record, size_t recordSize) const
 {
-    if (!IsValid(kind) || !record || recordSize < size_t(m_plans[size_t(kind)].nodeSize))
+    if (!IsValid(kind) || !record || recordSize < size_t(m_plans[KindSlot(kind)].nodeSize))
         return -1;
-    const Plan &plan = m_plans[size_t(kind)];
+    const Plan &plan = m_plans[KindSlot(kind)];
     const uint32_t id = NodeIdOf(kind, record, recordSize);
     const bool terrestrial = kind == KindSatellite || SatIdOf(id) == kTerrestrialSatId;
     const size_t fixed = plan.fixedLength - (terrestrial ? 0 : plan.shortenBy);
@@ -214,11 +214,11 @@ int RecordConverter::Db3ToDb4(int kind, std::vector<uint8_t> &out, const uint8_t
     return int(length);
 }
 
-uint32_t RecordConverter::NodeIdOf(int kind, const uint8_t *record, size_t recordSize) const
+uint32_t RecordConverter::NodeIdOf(NodeKind kind, const uint8_t *record, size_t recordSize) const
 {
-    if (kind < 0 || kind >= 3)
+    if (!IsTableKind(kind))
         return 0;
-    const Plan &plan = m_plans[size_t(kind)];
+    const Plan &plan = m_plans[KindSlot(kind)];
     int32_t sat = 0, tp = 0, prog = 0;
     if (plan.satId)
         FieldCodec::ReadInt(*plan.satId, record, recordSize, 0, sat);

@@ -18,14 +18,14 @@ public:
     // Converts the DB4 record at `record` (with `available` bytes up to the end of the payload)
     // into `destination`, a DB3 record of NodeSize bytes that the caller filled with 0xFF.
     // Fails without a layout or when the record runs past `available`.
-    bool Db4ToDb3(int kind, uint8_t *destination, size_t destinationSize, const uint8_t *record,
+    bool Db4ToDb3(NodeKind kind, uint8_t *destination, size_t destinationSize, const uint8_t *record,
                   size_t available) const;
 
     // Appends the DB4 form of a DB3 record to `out` and returns its length, or -1.
-    int Db3ToDb4(int kind, std::vector<uint8_t> &out, const uint8_t *record, size_t recordSize) const;
+    int Db3ToDb4(NodeKind kind, std::vector<uint8_t> &out, const uint8_t *record, size_t recordSize) const;
 
     // The node id a DB3 record carries in its id fields.
-    uint32_t NodeIdOf(int kind, const uint8_t *record, size_t recordSize) const;
+    uint32_t NodeIdOf(NodeKind kind, const uint8_t *record, size_t recordSize) const;
 
     // Satellite id 255 marks terrestrial nodes.
     static constexpr uint32_t kTerrestrialSatId = 255;
@@ -33,7 +33,7 @@ public:
     static uint32_t TpIdOf(uint32_t nodeId) { return (nodeId >> 10) & 0x3FF; }
     static uint32_t ProgIdOf(uint32_t nodeId) { return nodeId & 0x3FF; }
 
-    bool IsValid(int kind) const { return kind >= 0 && kind < 3 && m_plans[size_t(kind)].valid; }
+    bool IsValid(NodeKind kind) const { return IsTableKind(kind) && m_plans[KindSlot(kind)].valid; }
 
 private:
     // An Integer field's place, worked out once per layout: writing it is then a few byte moves.
@@ -82,7 +82,7 @@ private:
         std::vector<VariableGroup> groups;
     };
 
-    Plan MakePlan(int kind) const;
+    Plan MakePlan(NodeKind kind) const;
 
     const LayoutSet &m_layouts;
     std::array<Plan, 3> m_plans;

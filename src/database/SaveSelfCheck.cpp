@@ -40,7 +40,7 @@ public:
     Answer AskYesNoCancel(const QString &) override { return Cancel; }
 };
 
-const char *KindWord(int kind)
+const char *KindWord(NodeKind kind)
 {
     return kind == KindSatellite ? "satellite" : kind == KindTransponder ? "transponder" : "program";
 }
@@ -64,7 +64,7 @@ void SetWriterFaultHookForTest(WriterFaultHook hook)
     g_hook = std::move(hook);
 }
 
-void ApplyWriterFaultHook(int kind, int slot, uint8_t *record, size_t length)
+void ApplyWriterFaultHook(NodeKind kind, int slot, uint8_t *record, size_t length)
 {
     std::lock_guard<std::mutex> lock(g_hookMutex);
     if (g_hook)
@@ -81,7 +81,7 @@ QString CheckSavedBytes(const CChannelDb &db, const QByteArray &file, bool terre
         return Refusal(QStringLiteral("a file the reader refuses (%1)")
                            .arg(prompt.first.isEmpty() ? QStringLiteral("no reason given") : prompt.first.trimmed()));
     const RecordConverter converter(layouts);
-    for (int kind : {KindSatellite, KindTransponder, KindProgram}) {
+    for (NodeKind kind : {KindSatellite, KindTransponder, KindProgram}) {
         const std::vector<FieldDesc> *fields = layouts.Declarations(kind);
         const size_t nodeSize = size_t(layouts.NodeSize(kind));
         if (!fields || nodeSize == 0)

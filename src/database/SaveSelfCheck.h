@@ -1,6 +1,8 @@
 // A save that checks itself: the new file's bytes are read back and compared with the open database.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -23,7 +25,7 @@ QString CheckSavedBytes(const CChannelDb &db, const QByteArray &file, bool terre
 // Test hook: a writer fault. When set, BuildPayload hands every compact record it makes to the
 // hook (kind, slot, the record's bytes) before it goes into the file, as a wrong conversion
 // would change it. Only tests set it; pass an empty function to remove it.
-using WriterFaultHook = std::function<void(int kind, int slot, uint8_t *record, size_t length)>;
+using WriterFaultHook = std::function<void(NodeKind kind, int slot, uint8_t *record, size_t length)>;
 void SetWriterFaultHookForTest(WriterFaultHook hook);
 // Called by BuildPayload.
-void ApplyWriterFaultHook(int kind, int slot, uint8_t *record, size_t length);
+void ApplyWriterFaultHook(NodeKind kind, int slot, uint8_t *record, size_t length);

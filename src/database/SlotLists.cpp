@@ -14,7 +14,7 @@ constexpr int kGroupCount = 32;
 
 // The live programs whose field (read as a number) satisfies the test, in node-index order.
 template <typename Test>
-SlotList SelectPrograms(const CChannelDb &db, int field, int order, Test test)
+SlotList SelectPrograms(const CChannelDb &db, int field, FieldOrder order, Test test)
 {
     SlotList slots;
     if (field < 0)
@@ -72,7 +72,7 @@ std::optional<SlotList> CollectGroupMembers(const CChannelDb &db, int g)
     return SelectPrograms(db, field, DeclarationOrder, [bit](int32_t v) { return (uint32_t(v) & bit) != 0; });
 }
 
-SlotListUpdate RebuildSlotList(const CChannelDb &db, int kind, int32_t satId, int32_t tpId, int index)
+SlotListUpdate RebuildSlotList(const CChannelDb &db, NavNodeKind kind, int32_t satId, int32_t tpId, int index)
 {
     SlotListUpdate update;
     switch (kind) {

@@ -2,6 +2,8 @@
 // the favourites'. Every list is in the order of the program table's node indexes.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -11,7 +13,7 @@ class CChannelDb;
 using SlotList = std::vector<int32_t>;
 
 // Navigator node kinds that own a slot list.
-enum NavNodeKind : int {
+enum class NavNodeKind : int {
     NavAllServices = 0,
     NavSatelliteFolder = 2,
     NavSatellite = 3,
@@ -19,6 +21,17 @@ enum NavNodeKind : int {
     NavFavouriteRoot = 5,
     NavFavouriteGroup = 6,
 };
+using enum NavNodeKind;
+
+// The table of the node a navigator item stands for: satellites and transponders have one.
+constexpr std::optional<NodeKind> TableKindOf(NavNodeKind kind)
+{
+    if (kind == NavSatellite)
+        return KindSatellite;
+    if (kind == NavTransponder)
+        return KindTransponder;
+    return std::nullopt;
+}
 
 // Every live program.
 SlotList AllProgramSlots(const CChannelDb &db);
@@ -40,7 +53,7 @@ struct SlotListUpdate
 // The new slot list of a navigator node by its kind: 0 all live programs, 3 the satellite's,
 // 4 the parent satellite's list recomputed and then those with the transponder's tp_id, 5 the
 // members of any group, 6 the members of group `index` (an empty list when it is outside 0..32).
-SlotListUpdate RebuildSlotList(const CChannelDb &db, int kind, int32_t satId, int32_t tpId, int index);
+SlotListUpdate RebuildSlotList(const CChannelDb &db, NavNodeKind kind, int32_t satId, int32_t tpId, int index);
 
 // A new program in free slot `slot` stands in `list` where it was inserted. The rotation of the
 // program slot map (from `slot` to the returned target) that gives it that place in the table's

@@ -50,25 +50,25 @@ bool ChannelDocument::ApplyRecord(const NodeChange &change, bool forward, QList<
 {
     const std::vector<uint8_t> &from = forward ? change.before : change.after;
     const std::vector<uint8_t> &to = forward ? change.after : change.before;
-    const int kind = change.kind;
-    if (kind < 0 || kind > 2)
+    const NodeKind kind = change.kind;
+    if (!IsTableKind(kind))
         return false;
     if (to.empty()) {
         if (!m_db.IsUsed(kind, change.slot))
             return false;
         m_db.DeleteNode(kind, change.slot);
-        removed[kind] << change.slot;
+        removed[KindSlot(kind)] << change.slot;
         return true;
     }
     if (from.empty()) {
         if (!m_db.ReviveNode(kind, change.slot, to))
             return false;
-        inserted[kind] << change.slot;
+        inserted[KindSlot(kind)] << change.slot;
         return true;
     }
     if (!m_db.SetRecordBytes(kind, change.slot, to))
         return false;
-    changed[kind] << change.slot;
+    changed[KindSlot(kind)] << change.slot;
     return true;
 }
 
@@ -89,8 +89,8 @@ bool ChannelDocument::ApplyEdit(const DatabaseEdit &edit, bool forward)
         const int to = ahead ? m.to : m.from;
         const bool ok = m.type == SlotMove::Type::Exchange ? m_db.SwapSlots(m.kind, from, to)
                                                            : m_db.RotateSlots(m.kind, from, to);
-        if (ok && m.kind >= 0 && m.kind <= 2) {
-            Range &range = moved[m.kind];
+        if (ok && IsTableKind(m.kind)) {
+            Range &range = moved[KindSlot(m.kind)];
             const int low = std::min(from, to);
             const int high = std::max(from, to);
             range.first = range.first < 0 ? low : std::min(range.first, low);
@@ -112,14 +112,14 @@ bool ChannelDocument::ApplyEdit(const DatabaseEdit &edit, bool forward)
     // Satellites first: a view that rebuilds its tree then finds the transponders and programs
     // of the same edit already in place.
     for (NodeKind kind : {KindSatellite, KindTransponder, KindProgram}) {
-        if (!removed[kind].isEmpty())
-            Q_EMIT NodesRemoved(kind, removed[kind]);
-        if (!inserted[kind].isEmpty())
-            Q_EMIT NodesInserted(kind, inserted[kind]);
-        if (!changed[kind].isEmpty())
-            Q_EMIT NodesChanged(kind, changed[kind]);
-        if (moved[kind].first >= 0)
-            Q_EMIT SlotOrderChanged(kind, moved[kind].first, moved[kind].last);
+        if (!removed[KindSlot(kind)].isEmpty())
+            Q_EMIT NodesRemoved(kind, removed[KindSlot(kind)]);
+        if (!inserted[KindSlot(kind)].isEmpty())
+            Q_EMIT NodesInserted(kind, inserted[KindSlot(kind)]);
+        if (!changed[KindSlot(kind)].isEmpty())
+            Q_EMIT NodesChanged(kind, changed[KindSlot(kind)]);
+        if (moved[KindSlot(kind)].first >= 0)
+            Q_EMIT SlotOrderChanged(kind, moved[KindSlot(kind)].first, moved[KindSlot(kind)].last);
     }
     Q_EMIT Changed();
     return applied;

@@ -10,15 +10,14 @@
 
 struct NavNode
 {
-    int kind = 0;            // NavNodeKind: 0 all services, 2 satellite folder, 3 satellite, 4 transponder,
-                             // 5 favourite root, 6 favourite group
-    int32_t satId = 0;       // kind 3: the satellite's sat_id; kind 4: its satellite's
-    int32_t tpId = 0;        // kind 4: the transponder's tp_id
-    int32_t index = 0;       // kinds 3, 4: node index in its table; kind 6: group number 1..32
+    NavNodeKind kind = NavAllServices;
+    int32_t satId = 0;       // satellite: its sat_id; transponder: its satellite's
+    int32_t tpId = 0;        // transponder: its tp_id
+    int32_t index = 0;       // satellite, transponder: node index in its table; group: number 1..32
     SlotList slots;          // program slots in display order; -1 marks an entry that no longer counts
     bool hasSlots = false;   // false until the list was first computed
     QString label;
-    NavNode *parent = nullptr;  // kind 4: its satellite's node; kind 6: the favourite root's
+    NavNode *parent = nullptr;  // transponder: its satellite's node; group: the favourite root's
 
     int SlotCount() const { return int(slots.size()); }
 };

@@ -1,6 +1,8 @@
 // Turning the writes a dialog's form made into one undoable command on the document's stack.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include "document/DatabaseEdit.h"
 
 #include <QString>

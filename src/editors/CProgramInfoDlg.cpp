@@ -272,7 +272,7 @@ void CProgramInfoDlg::accept()
     AcceptChecked();
 }
 
-bool CProgramInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int index, int serviceFilter,
+bool CProgramInfoDlg::Run(EditorContext &context, NavNode &node, ProgramDialogMode mode, int index, ServiceFilter serviceFilter,
                           const FavouriteNameTable &groupNames, QWidget *parent)
 {
     CChannelDb &db = context.Database();

@@ -34,7 +34,7 @@ public:
     // undo stack; a new program takes its place in the program table right where it was inserted
     // (before the program that was at `index`), so the list, the file and the receiver agree.
     // True when the database was changed.
-    static bool Run(EditorContext &context, NavNode &node, int mode, int index, int serviceFilter,
+    static bool Run(EditorContext &context, NavNode &node, ProgramDialogMode mode, int index, ServiceFilter serviceFilter,
                     const FavouriteNameTable &groupNames, QWidget *parent);
 
     // Test hook: while set, Run calls the script with the dialog instead of exec(); the script

@@ -19,7 +19,7 @@ std::function<void(CTpInfoDlg &)> g_testScript;
 
 } // namespace
 
-CTpInfoDlg::CTpInfoDlg(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent)
+CTpInfoDlg::CTpInfoDlg(EditorContext &context, NavNode &node, TpInfoMode mode, int ordinal, QWidget *parent)
     : CNodeDialog(parent), m_ui(std::make_unique<Ui::CTpInfoDlg>()), m_context(context), m_ordinal(ordinal),
       m_node(node), m_mode(mode)
 {
@@ -129,7 +129,7 @@ void CTpInfoDlg::accept()
     AcceptChecked();
 }
 
-bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent)
+bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, TpInfoMode mode, int ordinal, QWidget *parent)
 {
     CChannelDb &db = context.Database();
     if (mode == TpInfoNew) {

@@ -26,7 +26,7 @@ class CTpInfoDlg : public CNodeDialog
 public:
     // How the dialog ended.
 
-    CTpInfoDlg(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent = nullptr);
+    CTpInfoDlg(EditorContext &context, NavNode &node, TpInfoMode mode, int ordinal, QWidget *parent = nullptr);
     ~CTpInfoDlg() override;
 
     // Opens the dialog modally on the node (mode TpInfoNew with the new transponder's ordinal
@@ -35,13 +35,13 @@ public:
     // was written. The node is not touched (the tree follows the document, and may have freed the
     // node by the time Run returns). A new transponder without a free id or room in the database
     // is refused with a message before the dialog opens or at writing; nothing is created then.
-    static bool Run(EditorContext &context, NavNode &node, int mode, int ordinal, QWidget *parent);
+    static bool Run(EditorContext &context, NavNode &node, TpInfoMode mode, int ordinal, QWidget *parent);
 
     // Test hook: when set, Run calls the script instead of exec(); the script sets the controls
     // and calls accept() or reject(). An empty function restores exec().
     static void SetTestScript(std::function<void(CTpInfoDlg &)> script);
 
-    int Mode() const { return m_mode; }
+    TpInfoMode Mode() const { return m_mode; }
     QLineEdit *TpNameEdit() const;
     QLineEdit *FrequencyEdit() const;
     QComboBox *PolarizationCombo() const;
@@ -72,5 +72,5 @@ private:
     int32_t m_secondValue = 0;
     int m_ordinal = 0;
     NavNode &m_node;
-    int m_mode = TpInfoNew;
+    TpInfoMode m_mode = TpInfoNew;
 };

@@ -6,7 +6,7 @@
 #include "layout/LayoutSet.h"
 #include "layout/NodeLayout.h"
 
-std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, int kind, const char *name)
+std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, NodeKind kind, const char *name)
 {
     const NodeLayout *layout = db.Layouts().Layout(kind);
     if (!layout)
@@ -19,7 +19,7 @@ std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, int kind, cons
     return FieldRange {0, (int64_t(1) << field->bitWidth) - 1};
 }
 
-std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, int kind, const char *name, int64_t value,
+std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, NodeKind kind, const char *name, int64_t value,
                                            const QString &label, int controlId)
 {
     const std::optional<FieldRange> range = IntegerFieldRange(db, kind, name);

@@ -1,6 +1,8 @@
 // One type for what a dialog refuses, and the check that a number fits the field it goes into.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -22,9 +24,9 @@ struct FieldRange
     int64_t low = 0;
     int64_t high = 0;
 };
-std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, int kind, const char *name);
+std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, NodeKind kind, const char *name);
 
 // nullopt when the value fits the field (or the layout has no such integer field, so nothing is
 // written); otherwise "<label>: <value> does not fit; the field holds <low> to <high>."
-std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, int kind, const char *name, int64_t value,
+std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, NodeKind kind, const char *name, int64_t value,
                                            const QString &label, int controlId);

@@ -65,7 +65,7 @@ int RowOfValue(const std::array<ProgramListRow, N> &table, int32_t value)
 
 } // namespace
 
-ProgramInfoForm::ProgramInfoForm(CChannelDb &db, NavNode *node, int mode, int requestedIndex, int serviceFilter,
+ProgramInfoForm::ProgramInfoForm(CChannelDb &db, NavNode *node, ProgramDialogMode mode, int requestedIndex, ServiceFilter serviceFilter,
                                  const FavouriteNameTable &groupNames)
     : m_db(db), m_node(node), m_mode(mode), m_requestedIndex(requestedIndex), m_serviceFilter(serviceFilter),
       m_groupNames(groupNames)
@@ -140,11 +140,11 @@ void ProgramInfoForm::PrepareNewProgram()
     FillLists();
     ProgramValues &v = m_values;
     v.name = QStringLiteral("New Channel");
-    if (m_serviceFilter == 1) {
+    if (m_serviceFilter == ServiceFilter::TvOnly) {
         v.serviceTypeRow = 0;
         v.channelTypeEnabled = false;
         v.videoPid = 0;
-    } else if (m_serviceFilter == 0) {
+    } else if (m_serviceFilter == ServiceFilter::RadioOnly) {
         v.serviceTypeRow = 1;
         v.channelTypeEnabled = false;
         v.videoPid = kNullPid;
@@ -188,9 +188,9 @@ void ProgramInfoForm::LoadProgram()
         else if (v.serviceTypeRow == 0)
             v.videoPidEnabled = true;
     }
-    if (m_serviceFilter == 1) {
+    if (m_serviceFilter == ServiceFilter::TvOnly) {
         v.channelTypeEnabled = false;
-    } else if (m_serviceFilter == 0) {
+    } else if (m_serviceFilter == ServiceFilter::RadioOnly) {
         v.channelTypeEnabled = false;
         v.videoPid = kNullPid;
         v.videoPidEnabled = false;
@@ -408,10 +408,10 @@ ProgramWriteResult ProgramInfoForm::Write(const ProgramValues &values, UserPromp
 void ProgramInfoForm::WriteFields(int slot, const ProgramValues &values, UserPrompt &prompt)
 {
     CChannelDb &db = m_db;
-    auto write = [&](const char *name, const std::string &text, int order = PositionOrder) {
+    auto write = [&](const char *name, const std::string &text, FieldOrder order = PositionOrder) {
         return SetNodeTextByName(db, KindProgram, slot, name, text, order);
     };
-    auto has = [&](const char *name, int order = PositionOrder) {
+    auto has = [&](const char *name, FieldOrder order = PositionOrder) {
         return db.Layouts().FindField(KindProgram, name, order) >= 0;
     };
 

@@ -3,6 +3,7 @@
 
 #include "editors/FieldProblem.h"
 #include "database/FavouriteNameTable.h"
+#include "database/ServiceFilter.h"
 #include "document/NavNode.h"
 
 #include <QString>
@@ -29,10 +30,12 @@ inline constexpr std::array<ProgramListRow, 2> NoYesTable {{{"No", 0}, {"Yes", 1
 // Every new program record starts as these bytes (as many as the record holds, zeros beyond).
 extern const std::array<uint8_t, 256> NewProgramImage;
 
-enum ProgramDialogMode : int {
+// What the program dialog does: edit the row's program, or insert a new one before it.
+enum class ProgramDialogMode : int {
     ProgramEditMode = 1,
     ProgramInsertMode = 2,
 };
+using enum ProgramDialogMode;
 
 // Control ids of dialog 140.
 enum ProgramControlId : int {
@@ -103,7 +106,7 @@ class ProgramInfoForm
 public:
     // `node` may be null: the dialog then shows empty controls and writes nothing. The service
     // filter is the channel list's (2 all, 1 TV, 0 radio); the names are its FavouriteNameTable.
-    ProgramInfoForm(CChannelDb &db, NavNode *node, int mode, int requestedIndex, int serviceFilter,
+    ProgramInfoForm(CChannelDb &db, NavNode *node, ProgramDialogMode mode, int requestedIndex, ServiceFilter serviceFilter,
                     const FavouriteNameTable &groupNames);
 
     // Position = the requested index; edit mode loads the program, insert mode prepares a new one.
@@ -113,7 +116,7 @@ public:
 
     ProgramValues &Values() { return m_values; }
     const ProgramValues &Values() const { return m_values; }
-    int Mode() const { return m_mode; }
+    ProgramDialogMode Mode() const { return m_mode; }
     int Position() const { return m_position; }
     // The program node index at the position in the node's slot list, or -1.
     int ProgramSlot() const;
@@ -166,9 +169,9 @@ private:
 
     CChannelDb &m_db;
     NavNode *m_node;
-    int m_mode;
+    ProgramDialogMode m_mode;
     int m_requestedIndex;
-    int m_serviceFilter;
+    ServiceFilter m_serviceFilter;
     FavouriteNameTable m_groupNames;
     int m_position = -1;
     ProgramValues m_values;

@@ -23,7 +23,7 @@ constexpr int kOrbitHalf = 1800;
 
 // A number of the satellite record as the template reads numbers; nullopt when the layout lacks
 // the field or the read fails.
-std::optional<int32_t> ReadNumber(const CChannelDb &db, int slot, const char *name, int order = PositionOrder)
+std::optional<int32_t> ReadNumber(const CChannelDb &db, int slot, const char *name, FieldOrder order = PositionOrder)
 {
     const std::optional<std::string> text = GetNodeTextByName(db, KindSatellite, slot, name, order);
     if (!text)
@@ -32,7 +32,7 @@ std::optional<int32_t> ReadNumber(const CChannelDb &db, int slot, const char *na
 }
 
 // Numbers are stored as their decimal text; a field the layout lacks is skipped.
-void WriteNumber(CChannelDb &db, int slot, const char *name, int value, int order = PositionOrder)
+void WriteNumber(CChannelDb &db, int slot, const char *name, int value, FieldOrder order = PositionOrder)
 {
     SetNodeTextByName(db, KindSatellite, slot, name, std::to_string(value), order);
 }
@@ -251,7 +251,7 @@ SatelliteWriteOutcome SatelliteInfoForm::Write(CChannelDb &db, NavNode &node, Sa
             return outcome;
         }
         outcome.created = true;
-        node.kind = 3;
+        node.kind = NavSatellite;
         node.index = slot;
         node.satId = id;
         WriteNumber(db, slot, "sat_id", id);

@@ -91,7 +91,7 @@ public:
     // Empty when a new satellite can be created; otherwise the message saying why not.
     static QString CheckNewSatellite(const CChannelDb &db);
     // Writes the values into the satellite record; in new mode creates the record first and makes
-    // the node a complete satellite node (kind 3, index, sat id). The node's label becomes the name.
+    // the node a complete satellite node (a satellite node with index and sat id). The node's label becomes the name.
     // Nothing is written (and the node is untouched) when no record can be created.
     static SatelliteWriteOutcome Write(CChannelDb &db, NavNode &node, SatelliteInfoMode mode,
                                        const SatelliteInfoValues &values);

@@ -127,7 +127,7 @@ QString TpInfoForm::CheckRoomForNew(const CChannelDb &db, int32_t satId)
     return QString();
 }
 
-TpWriteOutcome TpInfoForm::Write(CChannelDb &db, NavNode &node, int mode, const TpInfoValues &values)
+TpWriteOutcome TpInfoForm::Write(CChannelDb &db, NavNode &node, TpInfoMode mode, const TpInfoValues &values)
 {
     TpWriteOutcome outcome;
     int slot = node.index;
@@ -144,7 +144,7 @@ TpWriteOutcome TpInfoForm::Write(CChannelDb &db, NavNode &node, int mode, const 
             return outcome;
         }
         outcome.created = true;
-        node.kind = 4;
+        node.kind = NavTransponder;
         node.index = slot;
         node.tpId = tpId;
         WriteNumber(db, slot, "sat_id", node.satId);

@@ -13,10 +13,11 @@ class CChannelDb;
 struct NavNode;
 
 // The dialog's two modes, as the navigator passes them.
-enum TpInfoMode : int {
+enum class TpInfoMode : int {
     TpInfoNew = 0,
     TpInfoEdit = 1,
 };
+using enum TpInfoMode;
 
 // Control ids of dialog 142.
 enum TpInfoControl : int {
@@ -103,9 +104,9 @@ public:
     static QString CheckRoomForNew(const CChannelDb &db, int32_t satId);
 
     // Writes the values into the transponder record. New mode first allocates the record, takes
-    // the first free tp_id and makes the node a transponder node (kind 4, index, tp id); both modes
+    // the first free tp_id and makes the node a transponder node (a transponder node with index and tp id); both modes
     // give the node its new label. A polarization without a row keeps the stored "pol".
-    static TpWriteOutcome Write(CChannelDb &db, NavNode &node, int mode, const TpInfoValues &values);
+    static TpWriteOutcome Write(CChannelDb &db, NavNode &node, TpInfoMode mode, const TpInfoValues &values);
 
     // The tail of a transponder label: "TP_f_s" (terrestrial), "TP_f_V_s" or "TP_f_H_s".
     static QString LabelTail(bool terrestrial, int32_t polarization, int32_t frequency, int32_t secondValue);

@@ -177,7 +177,7 @@ bool FieldCodec::WriteRawArray(const FieldDesc &field, uint8_t *record, size_t a
     return true;
 }
 
-bool GetFieldText(const LayoutSet &layouts, int kind, const uint8_t *record, size_t available, int fieldIndex,
+bool GetFieldText(const LayoutSet &layouts, NodeKind kind, const uint8_t *record, size_t available, int fieldIndex,
                   std::string &out)
 {
     const FieldDesc *field = layouts.Field(kind, fieldIndex, DeclarationOrder);
@@ -188,7 +188,7 @@ bool GetFieldText(const LayoutSet &layouts, int kind, const uint8_t *record, siz
     return FieldCodec::Read(*field, record, available, 0, out);
 }
 
-bool SetFieldText(const LayoutSet &layouts, int kind, uint8_t *record, size_t available, int fieldIndex,
+bool SetFieldText(const LayoutSet &layouts, NodeKind kind, uint8_t *record, size_t available, int fieldIndex,
                   std::string_view text)
 {
     const FieldDesc *field = layouts.Field(kind, fieldIndex, DeclarationOrder);

@@ -55,7 +55,7 @@ public:
 
 // Field access on a record held in any buffer, by declaration-order index. An IntArray reads and
 // writes its raw bytes here.
-bool GetFieldText(const LayoutSet &layouts, int kind, const uint8_t *record, size_t available, int fieldIndex,
+bool GetFieldText(const LayoutSet &layouts, NodeKind kind, const uint8_t *record, size_t available, int fieldIndex,
                   std::string &out);
-bool SetFieldText(const LayoutSet &layouts, int kind, uint8_t *record, size_t available, int fieldIndex,
+bool SetFieldText(const LayoutSet &layouts, NodeKind kind, uint8_t *record, size_t available, int fieldIndex,
                   std::string_view text);

@@ -1,23 +1,10 @@
 // One field of a node record as the template describes it, and the node kinds.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <cstdint>
 #include <string>
-
-// Node kinds as plain integers, as every layout and database interface uses them.
-enum NodeKind : int {
-    KindTransponder = 0,
-    KindSatellite = 1,
-    KindProgram = 2,
-    KindDefaultProgram = 3,
-};
-constexpr int kNodeKindCount = 4;
-
-// The two orders a field index can refer to.
-enum FieldOrder : int {
-    PositionOrder = 0,
-    DeclarationOrder = 1,
-};
 
 enum class FieldKind : int32_t {
     Integer = 0,

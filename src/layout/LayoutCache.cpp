@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kSectionOrder[] = {KindTransponder, KindSatellite, KindProgram, KindDefaultProgram};
+constexpr NodeKind kSectionOrder[] = {KindTransponder, KindSatellite, KindProgram, KindDefaultProgram};
 
 void AppendLe16(QByteArray &out, uint16_t v)
 {
@@ -102,7 +102,7 @@ QByteArray SerializeLayoutCache(const LayoutSet &layouts)
     if (!layouts.HasNodeLayouts())
         return {};
     QByteArray out;
-    for (int kind : kSectionOrder) {
+    for (NodeKind kind : kSectionOrder) {
         const std::vector<FieldDesc> *fields = layouts.Declarations(kind);
         if (!fields)
             continue;  // only the default-program layout may be missing here
@@ -159,7 +159,7 @@ void ParseLayoutCache(const QByteArray &bytes, LayoutSet &layouts)
                 return;  // the incomplete section is discarded
             fields.push_back(std::move(*field));
         }
-        for (int kind : kSectionOrder) {
+        for (NodeKind kind : kSectionOrder) {
             if (marker == TemplateParser::MarkerOf(kind)) {
                 layouts.ReplaceKind(kind, std::move(fields));
                 break;

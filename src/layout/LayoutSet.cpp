@@ -3,72 +3,72 @@
 
 #include "layout/TemplateParser.h"
 
-const NodeLayout *LayoutSet::Layout(int kind) const
+const NodeLayout *LayoutSet::Layout(NodeKind kind) const
 {
-    if (kind < 0 || kind >= kNodeKindCount)
+    if (!IsLayoutKind(kind))
         return nullptr;
-    return &m_layouts[size_t(kind)];
+    return &m_layouts[KindSlot(kind)];
 }
 
-const std::vector<FieldDesc> *LayoutSet::Declarations(int kind) const
+const std::vector<FieldDesc> *LayoutSet::Declarations(NodeKind kind) const
 {
     const NodeLayout *layout = Layout(kind);
     return layout && layout->IsPresent() ? &layout->Declarations() : nullptr;
 }
 
-const FieldDesc *LayoutSet::Field(int kind, int index, int order) const
+const FieldDesc *LayoutSet::Field(NodeKind kind, int index, FieldOrder order) const
 {
     const NodeLayout *layout = Layout(kind);
     return layout ? layout->Field(index, order) : nullptr;
 }
 
-int LayoutSet::DeclarationCount(int kind) const
+int LayoutSet::DeclarationCount(NodeKind kind) const
 {
     const NodeLayout *layout = Layout(kind);
     return layout ? layout->DeclarationCount() : 0;
 }
 
-int LayoutSet::PositionCount(int kind) const
+int LayoutSet::PositionCount(NodeKind kind) const
 {
     const NodeLayout *layout = Layout(kind);
     return layout ? layout->PositionCount() : 0;
 }
 
-int LayoutSet::NodeSize(int kind) const
+int LayoutSet::NodeSize(NodeKind kind) const
 {
     const NodeLayout *layout = Layout(kind);
     return layout ? layout->NodeSize() : 0;
 }
 
-int LayoutSet::FindField(int kind, const std::string &name, int order) const
+int LayoutSet::FindField(NodeKind kind, const std::string &name, FieldOrder order) const
 {
     const NodeLayout *layout = Layout(kind);
     return layout ? layout->FindField(name, order) : -1;
 }
 
-int LayoutSet::FindField(int kind, const char *name, int order) const
+int LayoutSet::FindField(NodeKind kind, const char *name, FieldOrder order) const
 {
     return name ? FindField(kind, std::string(name), order) : -1;
 }
 
 bool LayoutSet::HasNodeLayouts() const
 {
-    return m_layouts[KindTransponder].IsPresent() && m_layouts[KindSatellite].IsPresent()
-        && m_layouts[KindProgram].IsPresent();
+    return m_layouts[KindSlot(KindTransponder)].IsPresent() && m_layouts[KindSlot(KindSatellite)].IsPresent()
+        && m_layouts[KindSlot(KindProgram)].IsPresent();
 }
 
-void LayoutSet::ClearKind(int kind)
+void LayoutSet::ClearKind(NodeKind kind)
 {
     ++m_generation;
-    if (kind >= 0 && kind < kNodeKindCount)
-        m_layouts[size_t(kind)].Clear();
+    if (IsLayoutKind(kind))
+        m_layouts[KindSlot(kind)].Clear();
 }
 
-void LayoutSet::ReplaceKind(int kind, std::vector<FieldDesc> declarations)
+void LayoutSet::ReplaceKind(NodeKind kind, std::vector<FieldDesc> declarations)
 {
     ++m_generation;
-    if (kind >= 0 && kind < kNodeKindCount)
-        m_layouts[size_t(kind)].Assign(std::move(declarations), kind != KindDefaultProgram);
+    if (IsLayoutKind(kind))
+        m_layouts[KindSlot(kind)].Assign(std::move(declarations), kind != KindDefaultProgram);
 }
 
 void LayoutSet::Clear()
@@ -88,9 +88,9 @@ bool LayoutSet::ParseTemplate(const QString &path, UserPrompt &prompt)
         return false;
     }
     Clear();
-    for (int kind = 0; kind < kNodeKindCount; ++kind) {
-        if (found[size_t(kind)])
-            ReplaceKind(kind, std::move(parsed[size_t(kind)]));
+    for (NodeKind kind : kLayoutKinds) {
+        if (found[KindSlot(kind)])
+            ReplaceKind(kind, std::move(parsed[KindSlot(kind)]));
     }
     return true;
 }

@@ -17,23 +17,23 @@ public:
     bool ParseTemplate(const QString &path, UserPrompt &prompt);
 
     // Null when the kind is out of range.
-    const NodeLayout *Layout(int kind) const;
+    const NodeLayout *Layout(NodeKind kind) const;
 
     // The field list of a kind in the given order, null when absent (kind 3 has no position order).
-    const std::vector<FieldDesc> *Declarations(int kind) const;
-    const FieldDesc *Field(int kind, int index, int order) const;
+    const std::vector<FieldDesc> *Declarations(NodeKind kind) const;
+    const FieldDesc *Field(NodeKind kind, int index, FieldOrder order) const;
 
-    int DeclarationCount(int kind) const;
-    int PositionCount(int kind) const;
-    int NodeSize(int kind) const;
-    int FindField(int kind, const std::string &name, int order) const;
-    int FindField(int kind, const char *name, int order) const;
+    int DeclarationCount(NodeKind kind) const;
+    int PositionCount(NodeKind kind) const;
+    int NodeSize(NodeKind kind) const;
+    int FindField(NodeKind kind, const std::string &name, FieldOrder order) const;
+    int FindField(NodeKind kind, const char *name, FieldOrder order) const;
 
     // True when the transponder, satellite and program layouts all exist.
     bool HasNodeLayouts() const;
 
-    void ClearKind(int kind);
-    void ReplaceKind(int kind, std::vector<FieldDesc> declarations);
+    void ClearKind(NodeKind kind);
+    void ReplaceKind(NodeKind kind, std::vector<FieldDesc> declarations);
     void Clear();
 
     // Counts every change of the layouts, so that records laid out in older layouts can tell.

@@ -24,7 +24,7 @@ int ColumnWidthFor(const QString &fieldName)
     return 70;
 }
 
-std::vector<ListFieldColumn> DeriveColumnFields(const LayoutSet &layouts, int kind)
+std::vector<ListFieldColumn> DeriveColumnFields(const LayoutSet &layouts, NodeKind kind)
 {
     std::vector<ListFieldColumn> shown;
     const int count = layouts.PositionCount(kind);
@@ -39,7 +39,7 @@ std::vector<ListFieldColumn> DeriveColumnFields(const LayoutSet &layouts, int ki
     return shown;
 }
 
-std::vector<ListColumn> DeriveListColumns(const LayoutSet &layouts, int kind)
+std::vector<ListColumn> DeriveListColumns(const LayoutSet &layouts, NodeKind kind)
 {
     std::vector<ListColumn> columns{{QStringLiteral("Index"), 44}};
     for (const ListFieldColumn &shown : DeriveColumnFields(layouts, kind)) {

@@ -1,6 +1,8 @@
 // The columns of the program list, derived from the position order of the program layout.
 #pragma once
 
+#include "layout/NodeKind.h"
+
 #include <QString>
 
 #include <vector>
@@ -25,11 +27,11 @@ struct ListFieldColumn
 
 // The fields the list shows, in the order the fill visits them: the position order up to its first
 // gap, without masked fields and fields without pos. Entry c - 1 feeds column c (c >= 1).
-std::vector<ListFieldColumn> DeriveColumnFields(const LayoutSet &layouts, int kind);
+std::vector<ListFieldColumn> DeriveColumnFields(const LayoutSet &layouts, NodeKind kind);
 
 // "Index" first, then one column per shown field, each inserted at the index of its pos
 // (at the end when the list is shorter), with the width chosen by the field name.
-std::vector<ListColumn> DeriveListColumns(const LayoutSet &layouts, int kind);
+std::vector<ListColumn> DeriveListColumns(const LayoutSet &layouts, NodeKind kind);
 
 // The width of a column by the name of its field.
 int ColumnWidthFor(const QString &fieldName);

@@ -33,7 +33,7 @@ void NodeLayout::Clear()
     *this = NodeLayout();
 }
 
-const FieldDesc *NodeLayout::Field(int index, int order) const
+const FieldDesc *NodeLayout::Field(int index, FieldOrder order) const
 {
     if (!m_present || index < 0)
         return nullptr;
@@ -52,7 +52,7 @@ int NodeLayout::PositionCount() const
     return count;
 }
 
-int NodeLayout::FindField(const std::string &name, int order) const
+int NodeLayout::FindField(const std::string &name, FieldOrder order) const
 {
     if (!m_present)
         return -1;

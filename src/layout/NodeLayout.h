@@ -22,14 +22,14 @@ public:
     const std::vector<std::optional<FieldDesc>> &Positions() const { return m_positions; }
 
     // The field at an index of the chosen order, or null when the list or the entry is absent.
-    const FieldDesc *Field(int index, int order) const;
+    const FieldDesc *Field(int index, FieldOrder order) const;
 
     int DeclarationCount() const { return int(m_declarations.size()); }
     // Number of slots before the first empty one.
     int PositionCount() const;
 
     // Index of the first field with exactly this name, -1 when absent.
-    int FindField(const std::string &name, int order) const;
+    int FindField(const std::string &name, FieldOrder order) const;
 
     // Sum of the field sizes in bytes; 0 when it is not a whole number of bytes or absent.
     int NodeSize() const;

@@ -72,7 +72,7 @@ constexpr TypeKeyword kUnsignedKeywords[] = {
 
 } // namespace
 
-const char *TemplateParser::MarkerOf(int kind)
+const char *TemplateParser::MarkerOf(NodeKind kind)
 {
     switch (kind) {
     case KindTransponder: return "/*#tp_node@*/";
@@ -396,25 +396,25 @@ bool TemplateParser::Parse(const QString &path, std::array<std::vector<FieldDesc
         dump.write(text.data(), qint64(text.size()));  // a dump that cannot be written is skipped
 
     std::array<std::vector<std::string>, kNodeKindCount> bodies;
-    for (int kind = 0; kind < kNodeKindCount; ++kind) {
+    for (NodeKind kind : kLayoutKinds) {
         std::optional<std::vector<std::string>> declarations = ExtractDeclarations(text, MarkerOf(kind));
         if (kind != KindDefaultProgram && (!declarations || declarations->empty()))
             return false;
         if (declarations)
-            bodies[size_t(kind)] = std::move(*declarations);
+            bodies[KindSlot(kind)] = std::move(*declarations);
     }
-    for (int kind : {KindTransponder, KindSatellite, KindProgram}) {
-        std::optional<std::vector<FieldDesc>> fields = ParseStruct(bodies[size_t(kind)]);
+    for (NodeKind kind : {KindTransponder, KindSatellite, KindProgram}) {
+        std::optional<std::vector<FieldDesc>> fields = ParseStruct(bodies[KindSlot(kind)]);
         if (!fields)
             return false;
-        layouts[size_t(kind)] = std::move(*fields);
-        found[size_t(kind)] = true;
+        layouts[KindSlot(kind)] = std::move(*fields);
+        found[KindSlot(kind)] = true;
     }
-    if (!bodies[KindDefaultProgram].empty()) {
-        std::optional<std::vector<FieldDesc>> fields = ParseStruct(bodies[KindDefaultProgram]);
+    if (!bodies[KindSlot(KindDefaultProgram)].empty()) {
+        std::optional<std::vector<FieldDesc>> fields = ParseStruct(bodies[KindSlot(KindDefaultProgram)]);
         if (fields) {
-            layouts[KindDefaultProgram] = std::move(*fields);
-            found[KindDefaultProgram] = true;
+            layouts[KindSlot(KindDefaultProgram)] = std::move(*fields);
+            found[KindSlot(KindDefaultProgram)] = true;
         }
     }
     return true;

@@ -34,7 +34,7 @@ public:
     // Fields of a struct with their bit positions; nullopt when a declaration fails.
     std::optional<std::vector<FieldDesc>> ParseStruct(const std::vector<std::string> &declarations);
 
-    static const char *MarkerOf(int kind);
+    static const char *MarkerOf(NodeKind kind);
 
 private:
     void ApplyAttributes(std::string_view attributes, FieldDesc &field, bool &isString);

@@ -54,7 +54,7 @@ QString CheckDatabaseContainer(const uint8_t *bytes, size_t size)
         const uint8_t *entry = payload.data() + 6 + i * size_t(kIndexEntrySize);
         const uint32_t id = ByteOrder::ReadLe32(entry);
         const uint32_t offset = ByteOrder::ReadLe24(entry + 4);
-        if (KindOfNodeId(id) < 0)
+        if (!KindOfNodeId(id))
             return QString::asprintf("index entry %zu names the invalid node id 0x%08X", i, id);
         if (offset < indexEnd || offset >= length)
             return QString::asprintf("index entry %zu points outside the node data", i);

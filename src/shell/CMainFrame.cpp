@@ -156,18 +156,18 @@ void CMainFrame::CreatePanes()
 
     connect(m_navigator, &CNavigator::NodeSelected, this, [this](NavNode *node) { m_list->FillChannelList(node); });
     connect(m_rightPane->Switch(), &CSwitchView::FilterChosen, this,
-            [this](int filter) { m_list->SetServiceFilter(filter); });
+            [this](ServiceFilter filter) { m_list->SetServiceFilter(filter); });
     WireNodeDialogs();
 }
 
 void CMainFrame::WireNodeDialogs()
 {
     m_list->SetEditChannelHook([this](NavNode &node, int index) {
-        return CProgramInfoDlg::Run(*this, node, ProgramEditMode, index, m_list->ServiceFilter(),
+        return CProgramInfoDlg::Run(*this, node, ProgramEditMode, index, m_list->CurrentServiceFilter(),
                                     m_list->FavouriteNames(), this);
     });
     m_list->SetInsertChannelHook([this](NavNode &node, int index) {
-        return CProgramInfoDlg::Run(*this, node, ProgramInsertMode, index, m_list->ServiceFilter(),
+        return CProgramInfoDlg::Run(*this, node, ProgramInsertMode, index, m_list->CurrentServiceFilter(),
                                     m_list->FavouriteNames(), this);
     });
     m_list->SetEditGroupHook(

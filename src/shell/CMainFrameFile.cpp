@@ -49,7 +49,7 @@ private:
 LayoutSource CMainFrame::InitialUpdate()
 {
     m_rightPane->Switch()->Reset();
-    m_list->SetServiceFilter(CSwitchView::TvAndRadio);
+    m_list->SetServiceFilter(ServiceFilter::TvAndRadio);
     m_list->ClearChannelList();
     const LayoutCachePlan plan = PlanLayoutCache(m_cacheFolders, IsWritableFolder);
     const LayoutSource source =

@@ -12,12 +12,12 @@ CSwitchView::CSwitchView(QWidget *parent)
     m_ui->setupUi(this);
     setAccessibleName(m_ui->serviceGroup->accessibleName());
     QButtonGroup *buttons = m_ui->serviceButtons;
-    buttons->setId(m_ui->tvButton, TvOnly);
-    buttons->setId(m_ui->radioButton, RadioOnly);
-    buttons->setId(m_ui->tvRadioButton, TvAndRadio);
+    buttons->setId(m_ui->tvButton, int(ServiceFilter::TvOnly));
+    buttons->setId(m_ui->radioButton, int(ServiceFilter::RadioOnly));
+    buttons->setId(m_ui->tvRadioButton, int(ServiceFilter::TvAndRadio));
     // idClicked, not idToggled: a click on the selected button must refill the list again, and
     // Reset() must send nothing.
-    connect(buttons, &QButtonGroup::idClicked, this, &CSwitchView::FilterChosen);
+    connect(buttons, &QButtonGroup::idClicked, this, [this](int id) { Q_EMIT FilterChosen(ServiceFilter(id)); });
     // Tab enters the group at the selected button only; the arrow keys move inside it.
     connect(buttons, &QButtonGroup::idToggled, this, [buttons](int, bool) {
         for (QAbstractButton *button : buttons->buttons()) {
@@ -36,12 +36,12 @@ void CSwitchView::Reset()
     m_ui->tvRadioButton->setChecked(true);
 }
 
-int CSwitchView::SelectedFilter() const
+ServiceFilter CSwitchView::SelectedFilter() const
 {
-    return m_ui->serviceButtons->checkedId();
+    return ServiceFilter(m_ui->serviceButtons->checkedId());
 }
 
-QAbstractButton *CSwitchView::Button(int filter) const
+QAbstractButton *CSwitchView::Button(ServiceFilter filter) const
 {
-    return m_ui->serviceButtons->button(filter);
+    return m_ui->serviceButtons->button(int(filter));
 }

@@ -156,7 +156,7 @@ void CZanEditorView::RestoreSelection()
 
 // --- the list ---
 
-void CZanEditorView::SetupListColumns(int kind)
+void CZanEditorView::SetupListColumns(NodeKind kind)
 {
     ClearChannelList();
     m_fields = DeriveColumnFields(m_context.Layouts(), kind);
@@ -316,7 +316,7 @@ bool CZanEditorView::PushProgramEdit(const QString &text, DatabaseEdit edit)
     return DatabaseEditCommand::Push(m_context.Document(), text, std::move(edit));
 }
 
-void CZanEditorView::SetServiceFilter(int filter)
+void CZanEditorView::SetServiceFilter(ServiceFilter filter)
 {
     m_serviceFilter = filter;
     RefillCurrentNode();
@@ -429,7 +429,7 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
             rules.disabled.insert(IdRemoveItem);
         return rules;
     }
-    if (node->kind == 1 || node->kind == NavSatelliteFolder)
+    if (node->kind == NavSatelliteFolder)
         return rules;
     rules.menu = MenuRules::Menu::Program;
     if (selected != -1 && onRow) {
@@ -505,7 +505,7 @@ bool CZanEditorView::KeyAllowed(int key, Qt::KeyboardModifiers modifiers) const
 {
     Q_UNUSED(modifiers);
     NavNode *node = m_context.SelectedNode();
-    if (!node || RowCount() == 0 || node->kind == 1 || node->kind == NavSatelliteFolder)
+    if (!node || RowCount() == 0 || node->kind == NavSatelliteFolder)
         return false;
     if (key == Qt::Key_Insert)
         return node->kind >= NavTransponder;

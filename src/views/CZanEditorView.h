@@ -3,6 +3,7 @@
 
 #include "database/FavouriteNameTable.h"
 #include "database/ProgramKey.h"
+#include "database/ServiceFilter.h"
 #include "document/DatabaseEdit.h"
 #include "document/NavNode.h"
 #include "layout/ListColumns.h"
@@ -53,7 +54,7 @@ public:
 
     // --- the list ---
     // Rebuilds the columns from the program layout (the only kind the list shows).
-    void SetupListColumns(int kind = 2);
+    void SetupListColumns(NodeKind kind = KindProgram);
     // The columns' widths as shown, and setting them (a list of another length is ignored).
     std::vector<int> ColumnWidths() const;
     void SetColumnWidths(const QList<int> &widths);
@@ -64,12 +65,12 @@ public:
     void ClearChannelList();
     void SelectChannelRow(int row, bool keepFocus = true);
     bool SwapChannelRows(int a, int b);
-    void SetServiceFilter(int filter);
-    int ServiceFilter() const { return m_serviceFilter; }
+    void SetServiceFilter(ServiceFilter filter);
+    ServiceFilter CurrentServiceFilter() const { return m_serviceFilter; }
     // The list's copy of the node it shows, or null.
     NavNode *CurrentNode() { return m_node ? &*m_node : nullptr; }
     const NavNode *CurrentNode() const { return m_node ? &*m_node : nullptr; }
-    int ColumnKind() const { return m_columnKind; }
+    NodeKind ColumnKind() const { return m_columnKind; }
     QTableView *Table() const { return m_table; }
     ChannelListModel *Model() const { return m_model; }
     int RowCount() const;
@@ -156,8 +157,8 @@ private:
     EditorContext &m_context;
     QTableView *m_table = nullptr;
     ChannelListModel *m_model = nullptr;
-    int m_columnKind = 2;
-    int m_serviceFilter = 2;
+    NodeKind m_columnKind = KindProgram;
+    ServiceFilter m_serviceFilter = ServiceFilter::TvAndRadio;
     std::optional<NavNode> m_node;  // the list's own copy of the node it shows
     std::vector<ListFieldColumn> m_fields;  // the shown program fields, column 1 first
     FavouriteNameTable m_favouriteNames;

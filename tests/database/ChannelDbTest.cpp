@@ -125,7 +125,7 @@ TEST_F(ChannelDbTest, AllocationStopsAtTheSlotLimit)
         ASSERT_EQ(db->AllocateNode(KindTransponder), i);
     EXPECT_EQ(db->Count(KindTransponder), NodeTable::kMaxSlots);
     EXPECT_EQ(db->AllocateNode(KindTransponder), -1);
-    EXPECT_EQ(db->AllocateNode(7), -1);
+    EXPECT_EQ(db->AllocateNode(static_cast<NodeKind>(7)), -1);
     CChannelDb empty(layouts, prompt);
     EXPECT_EQ(empty.AllocateNode(KindProgram), -1);  // no pool
 }
@@ -209,7 +209,7 @@ TEST(ChannelDbRange, LastFieldsOfRecordsOfEverySizeModuloFour)
 {
     for (int extra = 0; extra < 4; ++extra) {
         DbFixture f(TemplateWithTail(extra + 1));
-        for (int kind = 0; kind < 3; ++kind) {
+        for (NodeKind kind : kTableKinds) {
             const int size = f.layouts.NodeSize(kind);
             ASSERT_GT(size, 0);
             const std::string last = "tail" + std::to_string(extra);
@@ -288,8 +288,8 @@ TEST_F(ChannelDbTest, SlotOrderSwapsAndRotatesEntriesNotRecords)
 
     // Bad kinds and slots change nothing.
     const std::vector<int32_t> before = db->Table(KindProgram)->slots;
-    EXPECT_FALSE(db->SwapSlots(3, 0, 1));
-    EXPECT_FALSE(db->SwapSlots(-1, 0, 1));
+    EXPECT_FALSE(db->SwapSlots(KindDefaultProgram, 0, 1));
+    EXPECT_FALSE(db->SwapSlots(static_cast<NodeKind>(-1), 0, 1));
     EXPECT_FALSE(db->SwapSlots(KindProgram, 0, db->Count(KindProgram)));
     EXPECT_FALSE(db->RotateSlots(KindProgram, -1, 2));
     EXPECT_FALSE(db->RotateSlots(KindDefaultProgram, 0, 2));
@@ -299,19 +299,19 @@ TEST_F(ChannelDbTest, SlotOrderSwapsAndRotatesEntriesNotRecords)
 TEST_F(ChannelDbTest, BadKindsNeverReachARealTable)
 {
     AddProgram(1, 1, 1);
-    EXPECT_EQ(db->Table(3), nullptr);
-    EXPECT_EQ(db->Table(-1), nullptr);
+    EXPECT_EQ(db->Table(KindDefaultProgram), nullptr);
+    EXPECT_EQ(db->Table(static_cast<NodeKind>(-1)), nullptr);
     ASSERT_NE(db->Table(KindProgram), nullptr);
-    EXPECT_EQ(db->Count(3), 0);
-    EXPECT_EQ(db->AllocateNode(3), -1);
-    EXPECT_EQ(db->Record(3, 0), nullptr);
+    EXPECT_EQ(db->Count(KindDefaultProgram), 0);
+    EXPECT_EQ(db->AllocateNode(KindDefaultProgram), -1);
+    EXPECT_EQ(db->Record(KindDefaultProgram, 0), nullptr);
     std::string out;
-    EXPECT_FALSE(db->GetNodeData(3, 0, 0, out, 0, DeclarationOrder));
-    EXPECT_FALSE(db->SetNodeData(3, 0, 0, "1", DeclarationOrder));
+    EXPECT_FALSE(db->GetNodeData(KindDefaultProgram, 0, 0, out, 0, DeclarationOrder));
+    EXPECT_FALSE(db->SetNodeData(KindDefaultProgram, 0, 0, "1", DeclarationOrder));
     int32_t value = 0;
-    EXPECT_FALSE(db->GetNodeInt(3, 0, 0, value, 0, DeclarationOrder));
-    EXPECT_FALSE(db->SetNodeInt(3, 0, 0, 1, DeclarationOrder));
-    db->DeleteNode(3, 0);
+    EXPECT_FALSE(db->GetNodeInt(KindDefaultProgram, 0, 0, value, 0, DeclarationOrder));
+    EXPECT_FALSE(db->SetNodeInt(KindDefaultProgram, 0, 0, 1, DeclarationOrder));
+    db->DeleteNode(KindDefaultProgram, 0);
     EXPECT_TRUE(db->IsUsed(KindProgram, 0));
 }
 

@@ -15,7 +15,7 @@ struct WriterTest : ::testing::Test, DbFixture
 {
     void SetUp() override { db->CreateEmpty(); }
 
-    int Add(int kind, int sat, int tp = 0, int prog = 0)
+    int Add(NodeKind kind, int sat, int tp = 0, int prog = 0)
     {
         const int slot = db->AllocateNode(kind);
         Set(kind, slot, "sat_id", std::to_string(sat));
@@ -109,7 +109,7 @@ TEST_F(WriterTest, LongCountsAreCutToWhatTheRecordCarries)
     std::vector<uint8_t> db3(size_t(layouts.NodeSize(KindProgram)), 0xFF);
     ASSERT_TRUE(converter.Db4ToDb3(KindProgram, db3.data(), db3.size(), out.data(), out.size()));
     std::string name;
-    FieldCodec::Read(*layouts.Field(KindProgram, layouts.FindField(KindProgram, "Service Name", 1), 1), db3.data(),
+    FieldCodec::Read(*layouts.Field(KindProgram, layouts.FindField(KindProgram, "Service Name", DeclarationOrder), DeclarationOrder), db3.data(),
                      db3.size(), 0, name);
     EXPECT_EQ(name, "ABC");
 }
@@ -139,7 +139,7 @@ TEST_F(WriterTest, NamesLongerThan32BytesAreStoredCut)
     CChannelDb loaded(wide.layouts, wide.prompt);
     ASSERT_TRUE(LoadDatabase(loaded, path, false, *wide.profile));
     std::string name;
-    loaded.GetNodeData(KindProgram, 0, wide.layouts.FindField(KindProgram, "Service Name", 1), name, 0, 1);
+    loaded.GetNodeData(KindProgram, 0, wide.layouts.FindField(KindProgram, "Service Name", DeclarationOrder), name, 0, DeclarationOrder);
     EXPECT_EQ(name, "ABCDEFGHIJKLMNOP");
 }
 
@@ -257,7 +257,7 @@ TEST_F(WriterTest, RoundTripKeepsEveryField)
     ASSERT_EQ(SaveNewUserDatabase(*db, path, *profile), SaveResult::Written);
     CChannelDb loaded(layouts, prompt);
     ASSERT_TRUE(LoadDatabase(loaded, path, false, *profile));
-    for (int kind = 0; kind < 3; ++kind) {
+    for (NodeKind kind : kTableKinds) {
         ASSERT_EQ(loaded.LiveCount(kind), db->LiveCount(kind));
         const int fields = layouts.DeclarationCount(kind);
         for (int slot = 0; slot < loaded.Count(kind); ++slot) {
@@ -269,7 +269,7 @@ TEST_F(WriterTest, RoundTripKeepsEveryField)
                 if (desc->name == "dvbt_frq" || desc->name == "bandwidth" || desc->name == "t1"
                     || desc->name == "t2" || desc->name == "tail_field")
                     continue;  // kept only for terrestrial nodes, or not stored at all
-                EXPECT_EQ(a, b) << kind << " " << slot << " " << desc->name;
+                EXPECT_EQ(a, b) << KindNumber(kind) << " " << slot << " " << desc->name;
             }
         }
     }
@@ -333,7 +333,8 @@ TEST_F(WriterTest, NodesWithIdsTheReaderRefusesAreNotSaved)
     const QByteArray old = MakeFile(MakePayload({}), FavouriteChunk({"A"}, 4));
     struct Case
     {
-        int kind, sat, tp, prog;
+        NodeKind kind;
+        int sat, tp, prog;
     };
     // A satellite without its id, a transponder and a program without theirs.
     for (const Case &bad : {Case {KindSatellite, 0, 0, 0}, Case {KindTransponder, 1, 0, 0}, Case {KindProgram, 1, 1, 0},
@@ -343,7 +344,7 @@ TEST_F(WriterTest, NodesWithIdsTheReaderRefusesAreNotSaved)
         Add(bad.kind, bad.sat, bad.tp, bad.prog);
         WriteFileBytes(path, old);
         prompt.messages.clear();
-        EXPECT_EQ(SaveUserDatabase(*db, path), SaveResult::Failed) << bad.kind;
+        EXPECT_EQ(SaveUserDatabase(*db, path), SaveResult::Failed) << KindNumber(bad.kind);
         EXPECT_EQ(SaveNewUserDatabase(*db, dir.Path("new.usd"), *profile), SaveResult::Failed);
         EXPECT_EQ(SaveDefaultDatabase(*db, dir.Path("new.ddf"), *profile), SaveResult::Failed);
         EXPECT_EQ(ReadFileBytes(path), old);

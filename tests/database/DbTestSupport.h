@@ -142,7 +142,7 @@ struct DbFixture
         db = std::make_unique<CChannelDb>(layouts, prompt);
     }
 
-    std::string Get(int kind, int slot, const char *field, int element = 0)
+    std::string Get(NodeKind kind, int slot, const char *field, int element = 0)
     {
         std::string out;
         const int index = layouts.FindField(kind, field, DeclarationOrder);
@@ -150,7 +150,7 @@ struct DbFixture
             return "<fail>";
         return out;
     }
-    bool Set(int kind, int slot, const char *field, const std::string &text)
+    bool Set(NodeKind kind, int slot, const char *field, const std::string &text)
     {
         return db->SetNodeData(kind, slot, layouts.FindField(kind, field, DeclarationOrder), text, DeclarationOrder);
     }

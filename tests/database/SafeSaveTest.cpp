@@ -20,7 +20,7 @@ struct SafeSave : ::testing::Test, DbFixture
     void SetUp() override { db->CreateEmpty(); }
     void TearDown() override { SetWriterFaultHookForTest({}); }
 
-    int Add(int kind, int sat, int tp = 0, int prog = 0)
+    int Add(NodeKind kind, int sat, int tp = 0, int prog = 0)
     {
         const int slot = db->AllocateNode(kind);
         Set(kind, slot, "sat_id", std::to_string(sat));
@@ -51,7 +51,7 @@ struct SafeSave : ::testing::Test, DbFixture
     // A wrong conversion in the writer: the service id of the second program gains one.
     static void BreakServiceIdOfSecondProgram()
     {
-        SetWriterFaultHookForTest([](int kind, int slot, uint8_t *record, size_t length) {
+        SetWriterFaultHookForTest([](NodeKind kind, int slot, uint8_t *record, size_t length) {
             // DB4 program: id, length byte, then the fixed part from service_id on.
             if (kind == KindProgram && slot == 1 && length > 5)
                 record[5] = uint8_t(record[5] + 1);

@@ -151,19 +151,19 @@ TEST_F(ChannelCellsTest, ServiceFilterComparesTheServiceType)
     const int tv = AddShownProgram();
     const int radio = AddShownProgram();
     Set(KindProgram, radio, "Service Type", "0");
-    EXPECT_EQ(MatchesServiceFilter(*db, tv, 2), true);
-    EXPECT_EQ(MatchesServiceFilter(*db, tv, 1), true);
-    EXPECT_EQ(MatchesServiceFilter(*db, tv, 0), false);
-    EXPECT_EQ(MatchesServiceFilter(*db, radio, 0), true);
-    EXPECT_EQ(MatchesServiceFilter(*db, radio, 1), false);
+    EXPECT_EQ(MatchesServiceFilter(*db, tv, ServiceFilter::TvAndRadio), true);
+    EXPECT_EQ(MatchesServiceFilter(*db, tv, ServiceFilter::TvOnly), true);
+    EXPECT_EQ(MatchesServiceFilter(*db, tv, ServiceFilter::RadioOnly), false);
+    EXPECT_EQ(MatchesServiceFilter(*db, radio, ServiceFilter::RadioOnly), true);
+    EXPECT_EQ(MatchesServiceFilter(*db, radio, ServiceFilter::TvOnly), false);
     db->DeleteNode(KindProgram, radio);
-    EXPECT_EQ(MatchesServiceFilter(*db, radio, 0), false);  // the read fails: skipped
+    EXPECT_EQ(MatchesServiceFilter(*db, radio, ServiceFilter::RadioOnly), false);  // the read fails: skipped
     EXPECT_TRUE(prompt.messages.isEmpty());
 
     EditorDb small(SmallTemplate());  // no "Service Type"
     const int slot = small.Add(KindProgram, {{"sat_id", "1"}});
-    EXPECT_EQ(MatchesServiceFilter(*small.db, slot, 2), true);  // all services need no field
-    EXPECT_EQ(MatchesServiceFilter(*small.db, slot, 1), std::nullopt);
+    EXPECT_EQ(MatchesServiceFilter(*small.db, slot, ServiceFilter::TvAndRadio), true);  // all services need no field
+    EXPECT_EQ(MatchesServiceFilter(*small.db, slot, ServiceFilter::TvOnly), std::nullopt);
     EXPECT_EQ(small.prompt.messages, QStringList{"Error to get service type"});
 }
 

@@ -22,7 +22,7 @@ struct EditorDb : DbFixture
 
     // A new node with the given fields written by declaration-order index, independently of the
     // by-name helpers under test.
-    int Add(int kind, FieldValues fields)
+    int Add(NodeKind kind, FieldValues fields)
     {
         const int slot = db->AllocateNode(kind);
         EXPECT_GE(slot, 0);

@@ -27,7 +27,7 @@ TEST_F(NodeFieldsTest, FieldsAreFoundByNameInEitherOrder)
     EXPECT_EQ(FindNodeField(*db, KindTransponder, "tp_spare", PositionOrder), -1);
     EXPECT_GE(FindNodeField(*db, KindTransponder, "tp_spare", DeclarationOrder), 0);
     EXPECT_EQ(FindNodeField(*db, KindTransponder, "Frq", DeclarationOrder), -1);
-    EXPECT_EQ(FindNodeField(*db, 7, "frq", DeclarationOrder), -1);
+    EXPECT_EQ(FindNodeField(*db, static_cast<NodeKind>(7), "frq", DeclarationOrder), -1);
 
     // A value written through one order reads back through the other.
     const int tp = AddTransponder(3, 7, 0, 0, 0);

@@ -20,7 +20,7 @@ struct TextLists
     explicit TextLists(DbFixture &f) : f(f) {}
 
     // The numeric value of a text field as the navigator's reads parse it.
-    std::optional<int64_t> Number(int slot, const char *name, int order)
+    std::optional<int64_t> Number(int slot, const char *name, FieldOrder order)
     {
         std::string text;
         const int field = f.layouts.FindField(KindProgram, name, order);
@@ -111,10 +111,10 @@ TEST_F(SlotListsTest, ListsByNodeKind)
     EXPECT_TRUE(update.changed);
     EXPECT_TRUE(update.slots.empty());
 
-    for (int kind : {1, int(NavSatelliteFolder), 7, -1}) {
+    for (NavNodeKind kind : {NavNodeKind(1), NavSatelliteFolder, NavNodeKind(7), NavNodeKind(-1)}) {
         update = RebuildSlotList(*db, kind, 1, 1, 1);
-        EXPECT_FALSE(update.changed) << kind;
-        EXPECT_TRUE(update.slots.empty()) << kind;
+        EXPECT_FALSE(update.changed) << int(kind);
+        EXPECT_TRUE(update.slots.empty()) << int(kind);
     }
 }
 

@@ -30,7 +30,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(layouts.ParseTemplate(BundledTemplatePath(), prompt)); }
 
     // Text of a field by name, "" when the kind has no such field.
-    std::string Text(const CChannelDb &db, int kind, int slot, const char *name, int element = 0) const
+    std::string Text(const CChannelDb &db, NodeKind kind, int slot, const char *name, int element = 0) const
     {
         std::string out;
         const int field = layouts.FindField(kind, name, DeclarationOrder);
@@ -39,7 +39,7 @@ protected:
         }
         return out;
     }
-    int Int(const CChannelDb &db, int kind, int slot, const char *name, int element = 0) const
+    int Int(const CChannelDb &db, NodeKind kind, int slot, const char *name, int element = 0) const
     {
         return std::stoi(Text(db, kind, slot, name, element));
     }

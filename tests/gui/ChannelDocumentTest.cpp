@@ -30,7 +30,7 @@ private:
     std::vector<std::vector<uint8_t>> Snapshot()
     {
         std::vector<std::vector<uint8_t>> all;
-        for (int kind = 0; kind < 3; ++kind) {
+        for (NodeKind kind : kTableKinds) {
             for (int slot = 0; slot < Db().Count(kind); ++slot)
                 all.push_back(Db().RecordBytes(kind, slot));
         }

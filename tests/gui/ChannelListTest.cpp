@@ -142,20 +142,20 @@ void ChannelListTest::ServiceFilterShowsTvOrRadioOnly()
     QVERIFY(tv > 0 && tv < total);
     const int typeColumn = f.ColumnOf(QStringLiteral("Service Type"));
 
-    f.view->SetServiceFilter(1);
-    QCOMPARE(f.view->ServiceFilter(), 1);
+    f.view->SetServiceFilter(ServiceFilter::TvOnly);
+    QCOMPARE(f.view->CurrentServiceFilter(), ServiceFilter::TvOnly);
     QVERIFY(SameNode(f.view->CurrentNode(), f.all));  // the list keeps a copy of its own
     QCOMPARE(f.view->RowCount(), tv);
     for (int row = 0; row < f.view->RowCount(); ++row)
         QCOMPARE(f.Cell(row, typeColumn), QStringLiteral("TV"));
     QCOMPARE(f.Cell(tv - 1, 0), QString::asprintf("%3d", tv));
 
-    f.view->SetServiceFilter(0);
+    f.view->SetServiceFilter(ServiceFilter::RadioOnly);
     QCOMPARE(f.view->RowCount(), total - tv);
     for (int row = 0; row < f.view->RowCount(); ++row)
         QCOMPARE(f.Cell(row, typeColumn), QStringLiteral("Radio"));
 
-    f.view->SetServiceFilter(2);
+    f.view->SetServiceFilter(ServiceFilter::TvAndRadio);
     QCOMPARE(f.view->RowCount(), total);
 }
 
@@ -167,7 +167,7 @@ void ChannelListTest::ClearForgetsTheNode()
     f.view->ClearChannelList();
     QCOMPARE(f.view->RowCount(), 0);
     // A filter switch after closing must not refill from a node the navigator has freed.
-    f.view->SetServiceFilter(1);
+    f.view->SetServiceFilter(ServiceFilter::TvOnly);
     QCOMPARE(f.view->RowCount(), 0);
     QCOMPARE(f.view->CurrentNode(), nullptr);
 }

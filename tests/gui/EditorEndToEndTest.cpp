@@ -26,7 +26,7 @@ using namespace GuiTest;
 
 namespace {
 
-constexpr int kPosition = 0;
+constexpr FieldOrder kPosition = PositionOrder;
 
 QByteArray ReadAll(const QString &path)
 {

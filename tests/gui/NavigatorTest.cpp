@@ -15,9 +15,9 @@ int CountTransponders(const CChannelDb &db, int32_t satId)
 {
     int count = 0;
     const int field = db.SatIdOfTransponder();
-    for (int i = 0; i < db.Count(0); ++i) {
+    for (int i = 0; i < db.Count(KindTransponder); ++i) {
         int32_t value = 0;
-        if (db.GetNodeInt(0, i, field, value, 0, 0) && value == satId)
+        if (db.GetNodeInt(KindTransponder, i, field, value, 0, PositionOrder) && value == satId)
             ++count;
     }
     return count;
@@ -57,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(navigator->topLevelItemCount(), 2);
         QTreeWidgetItem *all = navigator->topLevelItem(0);
         QCOMPARE(all->text(0), QStringLiteral("All Services"));
-        QCOMPARE(CNavigator::NodeOf(all)->kind, int(NavAllServices));
+        QCOMPARE(CNavigator::NodeOf(all)->kind, NavAllServices);
         QCOMPARE(all->childCount(), 1);
         QTreeWidgetItem *folder = all->child(0);
         QCOMPARE(folder->text(0), QStringLiteral("Satellite Information"));
@@ -71,17 +71,17 @@ private Q_SLOTS:
         for (int s = 0; s < folder->childCount(); ++s) {
             QTreeWidgetItem *satItem = folder->child(s);
             NavNode *sat = CNavigator::NodeOf(satItem);
-            QCOMPARE(sat->kind, int(NavSatellite));
+            QCOMPARE(sat->kind, NavSatellite);
             QCOMPARE(sat->label, satItem->text(0));
             std::string name;
-            QVERIFY(db.GetNodeData(1, sat->index, db.SatNameOfSatellite(), name, 0, 0));
+            QVERIFY(db.GetNodeData(KindSatellite, sat->index, db.SatNameOfSatellite(), name, 0, PositionOrder));
             QCOMPARE(satItem->text(0), QString::fromStdString(name));
             QCOMPARE(satItem->childCount(), CountTransponders(db, sat->satId));
             QVERIFY(satItem->childCount() > 0);
             sawTerrestrial |= sat->satId == 255;
             for (int t = 0; t < satItem->childCount(); ++t) {
                 NavNode *tp = CNavigator::NodeOf(satItem->child(t));
-                QCOMPARE(tp->kind, int(NavTransponder));
+                QCOMPARE(tp->kind, NavTransponder);
                 QCOMPARE(tp->parent, sat);
                 QCOMPARE(tp->satId, sat->satId);
                 const auto match = (sat->satId == 255 ? terrestrialLabel : satelliteLabel).match(tp->label);
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(selected.size(), 1);
         NavNode *all = navigator->GetSelectedNode();
         QVERIFY(all->hasSlots);
-        QCOMPARE(all->SlotCount(), f.frame->Database().LiveCount(2));
+        QCOMPARE(all->SlotCount(), f.frame->Database().LiveCount(KindProgram));
         QCOMPARE(list->RowCount(), all->SlotCount());
         QVERIFY(SameNode(list->CurrentNode(), *all));
         QCOMPARE(f.frame->SelectedNode(), all);

@@ -94,8 +94,8 @@ struct Controls
 };
 
 // Runs the dialog with the script; true when Run reports a change.
-bool RunDialog(TestEditorContext &c, NavNode &node, int mode, int index, const std::function<void(CProgramInfoDlg &)> &script,
-               int filter = 2, int * /*changes: counted by the context*/ = nullptr)
+bool RunDialog(TestEditorContext &c, NavNode &node, ProgramDialogMode mode, int index, const std::function<void(CProgramInfoDlg &)> &script,
+               ServiceFilter filter = ServiceFilter::TvAndRadio, int * /*changes: counted by the context*/ = nullptr)
 {
     CProgramInfoDlg::SetTestScript(script);
     const bool changed = CProgramInfoDlg::Run(
@@ -128,7 +128,7 @@ private Q_SLOTS:
     {
         TestEditorContext c(DialogDatabase());
         NavNode node = Transponder(c.db);
-        ProgramInfoForm form(c.db, &node, ProgramEditMode, 0, 2, Groups(c));
+        ProgramInfoForm form(c.db, &node, ProgramEditMode, 0, ServiceFilter::TvAndRadio, Groups(c));
         CProgramInfoDlg d(form, c.prompt);
         QCOMPARE(d.windowTitle(), QStringLiteral("Program Information"));
         QCOMPARE(d.property("controlId").toInt(), 140);
@@ -201,7 +201,7 @@ private Q_SLOTS:
             ClickGroup(d, 0);
             ClickGroup(d, 2);
             d.accept();
-        }, 2, &refreshed);
+        }, ServiceFilter::TvAndRadio, &refreshed);
         QVERIFY(changed);
         QVERIFY(c.prompt.messages.isEmpty());
         QCOMPARE(Field(c.db, slot, "Service Name"), std::string("Hello"));
@@ -357,7 +357,7 @@ private Q_SLOTS:
         QVERIFY(!RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
             QVERIFY(!Controls(d).channelTypeCombo->isEnabled());  // TV filter
             d.reject();
-        }, 1));
+        }, ServiceFilter::TvOnly));
         QVERIFY(!RunDialog(c, node, ProgramInsertMode, 0, [&](CProgramInfoDlg &d) {
             const Controls ui(d);
             QVERIFY(!ui.channelTypeCombo->isEnabled());  // radio filter
@@ -366,7 +366,7 @@ private Q_SLOTS:
             QCOMPARE(ui.nameEdit->text(), QStringLiteral("New Channel"));
             d.close();  // the close box ends like Cancel
             QCOMPARE(d.EndFlag(), int(CProgramInfoDlg::EndedClosed));
-        }, 0));
+        }, ServiceFilter::RadioOnly));
     }
 
     void theClickThatOpensTheGroupListTicksNothing()
@@ -413,7 +413,7 @@ private Q_SLOTS:
             ui.audioPid1Edit->setText(QStringLiteral("101"));
             ui.pcrPidEdit->setText(QStringLiteral("100"));
             d.accept();
-        }, 2, &refreshed));
+        }, ServiceFilter::TvAndRadio, &refreshed));
         QCOMPARE(c.db.LiveCount(KindProgram), live + 1);
         // The new program stands second in the transponder's list as the table now gives it,
         // which is the order a fresh open and the receiver see: the old second one follows it.

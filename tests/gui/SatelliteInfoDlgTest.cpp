@@ -61,7 +61,7 @@ int Field(const CChannelDb &db, int slot, const char *name)
 std::vector<std::vector<uint8_t>> Snapshot(const CChannelDb &db)
 {
     std::vector<std::vector<uint8_t>> all;
-    for (int kind = 0; kind < 3; ++kind) {
+    for (NodeKind kind : kTableKinds) {
         for (int slot = 0; slot < db.Count(kind); ++slot)
             all.push_back(db.RecordBytes(kind, slot));
     }
@@ -72,7 +72,7 @@ std::vector<std::vector<uint8_t>> Snapshot(const CChannelDb &db)
 NavNode SatelliteNode(const CChannelDb &db, int slot)
 {
     NavNode node;
-    node.kind = 3;
+    node.kind = NavSatellite;
     node.index = slot;
     node.satId = Field(db, slot, "sat_id");
     node.label = QString::fromStdString(
@@ -435,7 +435,7 @@ private Q_SLOTS:
         QCOMPARE(Snapshot(c.db), original);
         QCOMPARE(c.db.Count(KindSatellite), slots);
         QCOMPARE(c.stack.count(), 0);
-        QCOMPARE(cancelled.kind, 0);
+        QCOMPARE(cancelled.kind, NavAllServices);
         QVERIFY(cancelled.label.isEmpty());
 
         // OK creates the record with the lowest free id.
@@ -455,7 +455,7 @@ private Q_SLOTS:
             d.accept();
         });
         QVERIFY(CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, nullptr));
-        QCOMPARE(node.kind, 0);  // the dialog leaves the node alone; the tree makes its own
+        QCOMPARE(node.kind, NavAllServices);  // the dialog leaves the node alone; the tree makes its own
         int createdSlot = -1;
         for (int slot = 0; slot < c.db.Count(KindSatellite); ++slot) {
             if (c.db.IsUsed(KindSatellite, slot) && Field(c.db, slot, "sat_id") == freeId)
@@ -503,7 +503,7 @@ private Q_SLOTS:
                  QStringList {QStringLiteral("No satellite can be added: all 254 satellite ids are in use.")});
         QCOMPARE(Snapshot(c.db), original);
         QCOMPARE(c.stack.count(), 0);
-        QCOMPARE(node.kind, 0);
+        QCOMPARE(node.kind, NavAllServices);
     }
 
     void fullTableRefusesTheRecordOnOk()
@@ -521,7 +521,7 @@ private Q_SLOTS:
                  QStringList {QStringLiteral("The database is full: it already holds 1000 satellites, the most a file can take.")});
         QCOMPARE(Snapshot(c.db), original);
         QCOMPARE(c.stack.count(), 0);
-        QCOMPARE(node.kind, 0);
+        QCOMPARE(node.kind, NavAllServices);
         QVERIFY(node.label.isEmpty());
     }
 };

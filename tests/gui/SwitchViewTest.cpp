@@ -59,7 +59,7 @@ void SwitchViewTest::buttonsTextsIdsAndOrder()
     });
     const QStringList texts = {QStringLiteral("TV"), QStringLiteral("Radio"), QStringLiteral("TV/Radio")};
     const int ids[] = {1000, 1001, 1002};
-    const int filters[] = {1, 0, 2};
+    const ServiceFilter filters[] = {ServiceFilter::TvOnly, ServiceFilter::RadioOnly, ServiceFilter::TvAndRadio};
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(buttons[i]->text(), texts[i]);
         QCOMPARE(buttons[i]->property("controlId").toInt(), ids[i]);
@@ -68,17 +68,17 @@ void SwitchViewTest::buttonsTextsIdsAndOrder()
         // Tab enters the group at the selected button only; the arrow keys move inside it.
         QCOMPARE(bool(buttons[i]->focusPolicy() & Qt::TabFocus), buttons[i]->isChecked());
     }
-    QCOMPARE(view.Button(3), nullptr);
+    QCOMPARE(view.Button(ServiceFilter(3)), nullptr);
     QCOMPARE(view.property("controlId").toInt(), 130);
 }
 
 void SwitchViewTest::startsOnTvAndRadio()
 {
     CSwitchView view;
-    QVERIFY(view.Button(CSwitchView::TvAndRadio)->isChecked());
-    QVERIFY(!view.Button(CSwitchView::TvOnly)->isChecked());
-    QVERIFY(!view.Button(CSwitchView::RadioOnly)->isChecked());
-    QCOMPARE(view.SelectedFilter(), 2);
+    QVERIFY(view.Button(ServiceFilter::TvAndRadio)->isChecked());
+    QVERIFY(!view.Button(ServiceFilter::TvOnly)->isChecked());
+    QVERIFY(!view.Button(ServiceFilter::RadioOnly)->isChecked());
+    QCOMPARE(view.SelectedFilter(), ServiceFilter::TvAndRadio);
 }
 
 void SwitchViewTest::clickSendsFilterEveryTime()
@@ -88,23 +88,23 @@ void SwitchViewTest::clickSendsFilterEveryTime()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QSignalSpy chosen(&view, &CSwitchView::FilterChosen);
 
-    QTest::mouseClick(view.Button(CSwitchView::TvOnly), Qt::LeftButton);
-    QTest::mouseClick(view.Button(CSwitchView::RadioOnly), Qt::LeftButton);
-    QTest::mouseClick(view.Button(CSwitchView::RadioOnly), Qt::LeftButton);  // already selected
-    QTest::mouseClick(view.Button(CSwitchView::TvAndRadio), Qt::LeftButton);
+    QTest::mouseClick(view.Button(ServiceFilter::TvOnly), Qt::LeftButton);
+    QTest::mouseClick(view.Button(ServiceFilter::RadioOnly), Qt::LeftButton);
+    QTest::mouseClick(view.Button(ServiceFilter::RadioOnly), Qt::LeftButton);  // already selected
+    QTest::mouseClick(view.Button(ServiceFilter::TvAndRadio), Qt::LeftButton);
     QCOMPARE(chosen.count(), 4);
-    QCOMPARE(chosen.at(0).at(0).toInt(), 1);
-    QCOMPARE(chosen.at(1).at(0).toInt(), 0);
-    QCOMPARE(chosen.at(2).at(0).toInt(), 0);
-    QCOMPARE(chosen.at(3).at(0).toInt(), 2);
-    QCOMPARE(view.SelectedFilter(), 2);
+    QCOMPARE(chosen.at(0).at(0).value<ServiceFilter>(), ServiceFilter::TvOnly);
+    QCOMPARE(chosen.at(1).at(0).value<ServiceFilter>(), ServiceFilter::RadioOnly);
+    QCOMPARE(chosen.at(2).at(0).value<ServiceFilter>(), ServiceFilter::RadioOnly);
+    QCOMPARE(chosen.at(3).at(0).value<ServiceFilter>(), ServiceFilter::TvAndRadio);
+    QCOMPARE(view.SelectedFilter(), ServiceFilter::TvAndRadio);
 
-    QTest::mouseClick(view.Button(CSwitchView::TvOnly), Qt::LeftButton);
-    QVERIFY(view.Button(CSwitchView::TvOnly)->isChecked());
-    QVERIFY(!view.Button(CSwitchView::TvAndRadio)->isChecked());
-    QCOMPARE(view.SelectedFilter(), 1);
-    for (int filter : {0, 1, 2})
-        QCOMPARE(bool(view.Button(filter)->focusPolicy() & Qt::TabFocus), filter == 1);
+    QTest::mouseClick(view.Button(ServiceFilter::TvOnly), Qt::LeftButton);
+    QVERIFY(view.Button(ServiceFilter::TvOnly)->isChecked());
+    QVERIFY(!view.Button(ServiceFilter::TvAndRadio)->isChecked());
+    QCOMPARE(view.SelectedFilter(), ServiceFilter::TvOnly);
+    for (ServiceFilter filter : {ServiceFilter::RadioOnly, ServiceFilter::TvOnly, ServiceFilter::TvAndRadio})
+        QCOMPARE(bool(view.Button(filter)->focusPolicy() & Qt::TabFocus), filter == ServiceFilter::TvOnly);
 }
 
 void SwitchViewTest::keyboardChoosesFilter()
@@ -123,21 +123,21 @@ void SwitchViewTest::keyboardChoosesFilter()
     // Tab enters the switch at the selected button.
     before->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(before, Qt::Key_Tab);
-    QAbstractButton *both = view->Button(CSwitchView::TvAndRadio);
+    QAbstractButton *both = view->Button(ServiceFilter::TvAndRadio);
     QVERIFY(both->hasFocus());
 
     QTest::keyClick(both, Qt::Key_Left);
-    QAbstractButton *radio = view->Button(CSwitchView::RadioOnly);
+    QAbstractButton *radio = view->Button(ServiceFilter::RadioOnly);
     QVERIFY(radio->isChecked());
     QVERIFY(radio->hasFocus());
     QTest::keyClick(radio, Qt::Key_Left);
-    QAbstractButton *tv = view->Button(CSwitchView::TvOnly);
+    QAbstractButton *tv = view->Button(ServiceFilter::TvOnly);
     QVERIFY(tv->isChecked());
     QTest::keyClick(tv, Qt::Key_Space);  // again on the selected one
     QCOMPARE(chosen.count(), 3);
-    QCOMPARE(chosen.at(0).at(0).toInt(), 0);
-    QCOMPARE(chosen.at(1).at(0).toInt(), 1);
-    QCOMPARE(chosen.at(2).at(0).toInt(), 1);
+    QCOMPARE(chosen.at(0).at(0).value<ServiceFilter>(), ServiceFilter::RadioOnly);
+    QCOMPARE(chosen.at(1).at(0).value<ServiceFilter>(), ServiceFilter::TvOnly);
+    QCOMPARE(chosen.at(2).at(0).value<ServiceFilter>(), ServiceFilter::TvOnly);
 
     // Leaving and coming back lands on the button now selected.
     QTest::keyClick(tv, Qt::Key_Backtab);
@@ -151,12 +151,12 @@ void SwitchViewTest::resetSelectsBothWithoutSending()
     CSwitchView view;
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QTest::mouseClick(view.Button(CSwitchView::RadioOnly), Qt::LeftButton);
+    QTest::mouseClick(view.Button(ServiceFilter::RadioOnly), Qt::LeftButton);
     QSignalSpy chosen(&view, &CSwitchView::FilterChosen);
     view.Reset();
-    QVERIFY(view.Button(CSwitchView::TvAndRadio)->isChecked());
-    QVERIFY(!view.Button(CSwitchView::RadioOnly)->isChecked());
-    QCOMPARE(view.SelectedFilter(), 2);
+    QVERIFY(view.Button(ServiceFilter::TvAndRadio)->isChecked());
+    QVERIFY(!view.Button(ServiceFilter::RadioOnly)->isChecked());
+    QCOMPARE(view.SelectedFilter(), ServiceFilter::TvAndRadio);
     QCOMPARE(chosen.count(), 0);
 }
 

@@ -273,9 +273,9 @@ private Q_SLOTS:
             dialog.accept();
         });
         QVERIFY(CTpInfoDlg::Run(f.context, node, TpInfoNew, ordinal, nullptr));
-        QCOMPARE(node.kind, 0);  // the dialog leaves the node alone; the tree makes its own
+        QCOMPARE(node.kind, NavAllServices);  // the dialog leaves the node alone; the tree makes its own
         node = f.Transponder(ordinal);
-        QCOMPARE(node.kind, int(NavTransponder));
+        QCOMPARE(node.kind, NavTransponder);
         QCOMPARE(node.tpId, freeId);
         QCOMPARE(node.label, QStringLiteral("[ %1 ]  TP_11778_V_27500").arg(ordinal));
         QCOMPARE(db.LiveCount(KindTransponder), live + 1);
@@ -323,7 +323,7 @@ private Q_SLOTS:
             });
             QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 4, nullptr));
             QCOMPARE(okState, way == 1 ? int(CTpInfoDlg::EndedClosed) : int(CTpInfoDlg::EndedCancel));
-            QCOMPARE(node.kind, 0);
+            QCOMPARE(node.kind, NavAllServices);
             QVERIFY(TransponderTable(db) == table);
             QCOMPARE(db.Used(), used);
         }
@@ -451,7 +451,7 @@ private Q_SLOTS:
         QVERIFY(f.context.prompt.messages.front().contains(QStringLiteral("1023")));
         QVERIFY(TransponderTable(db) == table);
         QCOMPARE(db.Used(), used);
-        QCOMPARE(node.kind, 0);
+        QCOMPARE(node.kind, NavAllServices);
         QCOMPARE(f.context.UndoStack().count(), 0);
     }
 
@@ -477,7 +477,7 @@ private Q_SLOTS:
         QCOMPARE(f.context.prompt.messages.size(), 1);
         // The table holds more records than a file may: the file's limit refuses at writing.
         QVERIFY(f.context.prompt.messages.front().contains(QStringLiteral("6000")));
-        QCOMPARE(node.kind, 0);
+        QCOMPARE(node.kind, NavAllServices);
         QCOMPARE(f.context.UndoStack().count(), 0);
         QCOMPARE(f.refreshes, 0);
         QVERIFY(TransponderTable(db) == table);

@@ -58,9 +58,9 @@ TEST(LayoutCache, RoundTripKeepsEveryMemberOfTheBundledTemplate)
     ASSERT_TRUE(SaveLayoutCache(dir.Path("script.ini"), parsed));
     LayoutSet loaded;
     ASSERT_TRUE(LoadLayoutCache(dir.Path("script.ini"), loaded));
-    for (int kind = 0; kind < kNodeKindCount; ++kind) {
-        ASSERT_NE(loaded.Declarations(kind), nullptr) << kind;
-        EXPECT_EQ(*loaded.Declarations(kind), *parsed.Declarations(kind)) << kind;
+    for (NodeKind kind : kLayoutKinds) {
+        ASSERT_NE(loaded.Declarations(kind), nullptr) << KindNumber(kind);
+        EXPECT_EQ(*loaded.Declarations(kind), *parsed.Declarations(kind)) << KindNumber(kind);
         EXPECT_EQ(loaded.PositionCount(kind), parsed.PositionCount(kind));
     }
     // Saving again gives the same bytes.

@@ -184,14 +184,14 @@ TEST_F(ParseFixture, BundledTemplateHasEveryFieldTheEditorUses)
     EXPECT_EQ(layouts.Field(KindProgram, 8, PositionOrder)->name, "Favorite Group");
     EXPECT_EQ(layouts.Field(KindProgram, 9, PositionOrder)->name, "Scramble");
     EXPECT_EQ(layouts.Field(KindProgram, 10, PositionOrder)->name, "Factory");
-    for (int kind = 0; kind < kNodeKindCount; ++kind) {
-        EXPECT_GT(layouts.NodeSize(kind), 0) << kind;
+    for (NodeKind kind : kLayoutKinds) {
+        EXPECT_GT(layouts.NodeSize(kind), 0) << KindNumber(kind);
         // Positions run 1, 2, 3, ... without a gap: every positioned field is reachable.
         int positioned = 0;
         for (const FieldDesc &f : *layouts.Declarations(kind))
             positioned += f.pos >= 1;
         if (kind != KindDefaultProgram)
-            EXPECT_EQ(layouts.PositionCount(kind), positioned) << kind;
+            EXPECT_EQ(layouts.PositionCount(kind), positioned) << KindNumber(kind);
         // Integer fields stay inside one word.
         for (const FieldDesc &f : *layouts.Declarations(kind)) {
             if (f.kind == FieldKind::Integer)
@@ -199,6 +199,6 @@ TEST_F(ParseFixture, BundledTemplateHasEveryFieldTheEditorUses)
         }
     }
     // The id words come first.
-    for (int kind : {KindTransponder, KindSatellite, KindProgram})
+    for (NodeKind kind : {KindTransponder, KindSatellite, KindProgram})
         EXPECT_EQ(layouts.Declarations(kind)->at(0).name, "sat_id");
 }

@@ -40,7 +40,7 @@ TEST(ProgramFormLoad, FilterServiceIdAndUnmatchedRows)
                                        {"Scramble", "0"}, {"Factory", "1"}});
     t.node.slots = {slot};
     {
-        ProgramInfoForm form = t.Form(ProgramEditMode, 0, 1);
+        ProgramInfoForm form = t.Form(ProgramEditMode, 0, ServiceFilter::TvOnly);
         form.Initialise();
         EXPECT_EQ(form.Values().serviceTypeRow, 0);
         EXPECT_FALSE(form.Values().channelTypeEnabled);
@@ -51,7 +51,7 @@ TEST(ProgramFormLoad, FilterServiceIdAndUnmatchedRows)
     }
     {
         // The radio filter's 8191 gives way to the stored Video Pid.
-        ProgramInfoForm form = t.Form(ProgramEditMode, 0, 0);
+        ProgramInfoForm form = t.Form(ProgramEditMode, 0, ServiceFilter::RadioOnly);
         form.Initialise();
         EXPECT_FALSE(form.Values().channelTypeEnabled);
         EXPECT_EQ(form.Values().videoPid, 500);
@@ -80,7 +80,7 @@ TEST(ProgramFormLoad, NoProgramAtThePositionLeavesDefaults)
         EXPECT_EQ(form.Values().videoPid, 0);
         EXPECT_EQ(form.Values().serviceTypeRow, -1);
     }
-    ProgramInfoForm noNode(*t.db, nullptr, ProgramEditMode, 0, 2, t.groups);
+    ProgramInfoForm noNode(*t.db, nullptr, ProgramEditMode, 0, ServiceFilter::TvAndRadio, t.groups);
     noNode.Initialise();
     EXPECT_TRUE(noNode.Values().name.isEmpty());
     ScriptedPrompt prompt;
@@ -91,22 +91,23 @@ TEST(ProgramFormPrepare, NewProgramByServiceFilter)
 {
     ProgramFormDb t;
     struct Case {
-        int filter;
+        ServiceFilter filter;
         int row;
         bool typeEnabled;
         int32_t video;
         bool videoEnabled;
     };
-    for (const Case &c : {Case {1, 0, false, 0, true}, Case {0, 1, false, 8191, false}, Case {2, 0, true, 0, true}}) {
+    for (const Case &c : {Case {ServiceFilter::TvOnly, 0, false, 0, true}, Case {ServiceFilter::RadioOnly, 1, false, 8191, false},
+                          Case {ServiceFilter::TvAndRadio, 0, true, 0, true}}) {
         ProgramInfoForm form = t.Form(ProgramInsertMode, 0, c.filter);
         form.Initialise();
         const ProgramValues &v = form.Values();
-        EXPECT_EQ(v.name.toStdString(), "New Channel") << c.filter;
-        EXPECT_EQ(v.serviceTypeRow, c.row) << c.filter;
-        EXPECT_EQ(v.channelTypeEnabled, c.typeEnabled) << c.filter;
-        EXPECT_EQ(v.videoPid, c.video) << c.filter;
-        EXPECT_EQ(v.videoPidEnabled, c.videoEnabled) << c.filter;
-        EXPECT_EQ(v.audioPid1 | v.audioPid2 | v.audioPid3 | v.pcrPid, 0) << c.filter;
+        EXPECT_EQ(v.name.toStdString(), "New Channel") << int(c.filter);
+        EXPECT_EQ(v.serviceTypeRow, c.row) << int(c.filter);
+        EXPECT_EQ(v.channelTypeEnabled, c.typeEnabled) << int(c.filter);
+        EXPECT_EQ(v.videoPid, c.video) << int(c.filter);
+        EXPECT_EQ(v.videoPidEnabled, c.videoEnabled) << int(c.filter);
+        EXPECT_EQ(v.audioPid1 | v.audioPid2 | v.audioPid3 | v.pcrPid, 0) << int(c.filter);
         EXPECT_EQ(v.serviceId, 0u);
         EXPECT_EQ(v.scrambleRow, 0);
         EXPECT_EQ(v.factoryRow, 0);
@@ -144,7 +145,7 @@ TEST(ProgramFormChannelType, RadioNullsVideoTvShowsTheStoredOne)
     ProgramFormDb t;
     const int slot = t.AddNodeProgram({{"Video Pid", "1234"}});
     t.node.slots = {slot};
-    for (int mode : {ProgramEditMode, ProgramInsertMode}) {
+    for (ProgramDialogMode mode : {ProgramEditMode, ProgramInsertMode}) {
         ProgramInfoForm form = t.Form(mode, 0);
         form.Initialise();
         const ChannelTypeEffect radio = form.ChannelTypeSelected(1);
@@ -152,7 +153,7 @@ TEST(ProgramFormChannelType, RadioNullsVideoTvShowsTheStoredOne)
         EXPECT_FALSE(radio.videoPidEnabled);
         // Insert mode: the program the new one will precede.
         const ChannelTypeEffect tv = form.ChannelTypeSelected(0);
-        EXPECT_EQ(tv.videoPid.value_or(-1), 1234) << mode;
+        EXPECT_EQ(tv.videoPid.value_or(-1), 1234) << int(mode);
         EXPECT_TRUE(tv.videoPidEnabled);
     }
     ProgramInfoForm past = t.Form(ProgramInsertMode, 1);

@@ -35,7 +35,7 @@ struct ProgramFormDb : EditorDb
         return slot;
     }
 
-    ProgramInfoForm Form(int mode, int index, int filter = 2)
+    ProgramInfoForm Form(ProgramDialogMode mode, int index, ServiceFilter filter = ServiceFilter::TvAndRadio)
     {
         return ProgramInfoForm(*db, &node, mode, index, filter, groups);
     }

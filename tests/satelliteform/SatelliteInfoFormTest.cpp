@@ -20,7 +20,7 @@ struct SatelliteFormTest : ::testing::Test, EditorDb
         const int slot = Add(KindSatellite, fields);
         EXPECT_TRUE(Set(KindSatellite, slot, "sat_id", std::to_string(satId)));
         NavNode node;
-        node.kind = 3;
+        node.kind = NavSatellite;
         node.index = slot;
         node.satId = satId;
         node.label = label;
@@ -287,7 +287,7 @@ TEST_F(SatelliteFormTest, EditingEveryGeneratedSatelliteWithoutChangesKeepsItsBy
             continue;
         ++edited;
         NavNode node;
-        node.kind = 3;
+        node.kind = NavSatellite;
         node.index = slot;
         node.satId = Number(slot, "sat_id");
         node.label = QString::fromStdString(Get(KindSatellite, slot, "satname"));
@@ -475,7 +475,7 @@ TEST_F(SatelliteFormTest, NewSatelliteTakesTheLowestFreeIdAndCompletesTheNode)
     EXPECT_TRUE(outcome.created);
     EXPECT_TRUE(outcome.before.empty());
     EXPECT_EQ(db->LiveCount(KindSatellite), countBefore + 1);
-    EXPECT_EQ(node.kind, 3);
+    EXPECT_EQ(node.kind, NavSatellite);
     EXPECT_EQ(node.index, outcome.slot);
     EXPECT_EQ(node.satId, 3);
     EXPECT_EQ(node.label, "Eutelsat");
@@ -503,7 +503,7 @@ TEST_F(SatelliteFormTest, NewSatelliteIsRefusedWhenNoIdOrRecordIsLeft)
     EXPECT_EQ(outcome.message, "No satellite can be added: all 254 satellite ids are in use.");
     EXPECT_EQ(db->Count(KindSatellite), count);
     EXPECT_EQ(db->LiveCount(KindSatellite), 255);
-    EXPECT_EQ(node.kind, 0);
+    EXPECT_EQ(node.kind, NavAllServices);
     EXPECT_TRUE(node.label.isEmpty());
 
     // A free id but a full table: records with id 0 fill every slot, past what a file may hold,
@@ -518,7 +518,7 @@ TEST_F(SatelliteFormTest, NewSatelliteIsRefusedWhenNoIdOrRecordIsLeft)
     EXPECT_FALSE(outcome.written);
     EXPECT_EQ(outcome.message, "The database is full: it already holds 1000 satellites, the most a file can take.");
     EXPECT_EQ(db->LiveCount(KindSatellite), live);
-    EXPECT_EQ(node.kind, 0);
+    EXPECT_EQ(node.kind, NavAllServices);
     EXPECT_EQ(node.satId, 0);
 }
 
@@ -546,7 +546,7 @@ TEST_F(SparseSatelliteTest, FieldsTheLayoutLacksAreNeitherReadNorWritten)
     const int slot = Add(KindSatellite, {{"sat_id", "3"}, {"sat_orbit", "3601"}, {"satname", "Abc"}});
     EXPECT_EQ(SatelliteInfoForm::NameCapacity(*db), 4);
     NavNode node;
-    node.kind = 3;
+    node.kind = NavSatellite;
     node.index = slot;
     node.satId = 3;
     node.label = QStringLiteral("Abc");

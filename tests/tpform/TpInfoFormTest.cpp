@@ -12,7 +12,7 @@ struct TpInfoFormTest : ::testing::Test, EditorDb
 
     TpInfoFormTest()
     {
-        satellite.kind = 3;
+        satellite.kind = NavSatellite;
         satellite.satId = 1;
     }
 
@@ -20,7 +20,7 @@ struct TpInfoFormTest : ::testing::Test, EditorDb
     NavNode TransponderNode(int slot, int32_t satId, int32_t tpId, const char *label)
     {
         NavNode node;
-        node.kind = 4;
+        node.kind = NavTransponder;
         node.satId = satId;
         node.tpId = tpId;
         node.index = slot;
@@ -170,7 +170,7 @@ TEST(TpInfoLayouts, WithoutSatIdTheValuesAreNotRead)
                                 "/*#prog_node@*/{ UINT32 sat_id /*#pos:1@*/; UINT32 tp_id /*#pos:2@*/; }\n"));
     const int slot = noSatId.Add(KindTransponder, {{"tp_id", "1"}, {"frq", "11778"}, {"sym", "27500"}, {"pol", "1"}});
     NavNode node;
-    node.kind = 4;
+    node.kind = NavTransponder;
     node.index = slot;
     const LoadedTransponder loaded = TpInfoForm::Load(*noSatId.db, node);
     EXPECT_EQ(loaded.fields, TpValueFields::Unchosen);
@@ -196,7 +196,7 @@ TEST_F(TpInfoFormTest, ANewThirdTransponderIsWrittenWithTheFirstFreeId)
     EXPECT_TRUE(outcome.created);
     EXPECT_TRUE(outcome.before.empty());
     EXPECT_EQ(db->LiveCount(KindTransponder), before + 1);
-    EXPECT_EQ(node.kind, 4);
+    EXPECT_EQ(node.kind, NavTransponder);
     EXPECT_EQ(node.index, outcome.slot);
     EXPECT_EQ(node.tpId, 2);
     EXPECT_EQ(node.label, QStringLiteral("[ 3 ]  TP_11778_V_27500"));
@@ -308,7 +308,7 @@ TEST_F(TpInfoFormTest, NoFreeIdRefusesANewTransponderAndCreatesNothing)
     EXPECT_EQ(outcome.message, refusal);
     EXPECT_EQ(db->Count(KindTransponder), count);
     EXPECT_EQ(db->Used(), used);
-    EXPECT_EQ(node.kind, 0);
+    EXPECT_EQ(node.kind, NavAllServices);
     EXPECT_EQ(node.tpId, 0);
     // Another satellite still has every id.
     EXPECT_TRUE(TpInfoForm::CheckRoomForNew(*db, 2).isEmpty());
@@ -331,7 +331,7 @@ TEST_F(TpInfoFormTest, AFullTableRefusesANewTransponderAndCreatesNothing)
     EXPECT_TRUE(outcome.message.contains(QStringLiteral("full"))) << outcome.message.toStdString();
     EXPECT_EQ(db->LiveCount(KindTransponder), live);
     EXPECT_EQ(db->Used(), used);
-    EXPECT_EQ(node.kind, 0);
+    EXPECT_EQ(node.kind, NavAllServices);
     EXPECT_EQ(node.index, 0);
 }
 
