@@ -23,7 +23,7 @@
 
 namespace {
 
-std::unique_ptr<NavNode> MakeNode(int kind, const QString &label)
+std::unique_ptr<NavNode> MakeNode(NavNodeKind kind, const QString &label)
 {
     auto node = std::make_unique<NavNode>();
     node->kind = kind;
@@ -69,17 +69,29 @@ CNavigator::CNavigator(EditorContext &context, QWidget *parent) : QTreeWidget(pa
 void CNavigator::ConnectDocument()
 {
     ChannelDocument &document = m_context.Document();
-    auto tree = [this](NodeKind kind) {
-        if (kind == KindSatellite || kind == KindTransponder)
-            m_treeChanged = true;
+    // Satellite changes rebuild the tree; transponder changes only the branches of the satellites
+    // the transponders were under before the change and are under after it.
+    auto touched = [this](NodeKind kind, const QList<int> &slots) {
+        if (kind == KindSatellite)
+            m_satellitesChanged = true;
+        else if (kind == KindTransponder)
+            NoteTransponders(slots);
     };
-    connect(&document, &ChannelDocument::NodesChanged, this, tree);
-    connect(&document, &ChannelDocument::NodesInserted, this, tree);
-    connect(&document, &ChannelDocument::NodesRemoved, this, tree);
-    connect(&document, &ChannelDocument::SlotOrderChanged, this, tree);
+    connect(&document, &ChannelDocument::NodesChanged, this, touched);
+    connect(&document, &ChannelDocument::NodesInserted, this, touched);
+    connect(&document, &ChannelDocument::NodesRemoved, this, touched);
+    connect(&document, &ChannelDocument::SlotOrderChanged, this, [touched](NodeKind kind, int first, int last) {
+        QList<int> slots;
+        for (int slot = first; slot <= last; ++slot)
+            slots << slot;
+        touched(kind, slots);
+    });
     connect(&document, &ChannelDocument::Changed, this, [this] {
-        if (std::exchange(m_treeChanged, false))
+        if (std::exchange(m_satellitesChanged, false))
             RefreshFromDatabase();
+        else if (!m_changedSatellites.empty())
+            RefreshSatellites(m_changedSatellites);
+        m_changedSatellites.clear();
         m_selectAfterChange.reset();
     });
     connect(&document, &ChannelDocument::GroupNamesChanged, this, &CNavigator::RelabelGroups);
@@ -258,7 +270,7 @@ void CNavigator::RunKeyCommand(int key)
     const NavNode *node = NodeOf(item);
     if (!node)
         return;
-    const int kind = node->kind;
+    const NavNodeKind kind = node->kind;
     const bool satelliteOrTransponder = kind == NavSatellite || kind == NavTransponder;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (satelliteOrTransponder)
@@ -353,12 +365,12 @@ void CNavigator::RebuildNavigator()
     const int nameField = db.SatNameOfSatellite();
     const int satIdField = db.SatIdOfSatellite();
     if (nameField >= 0) {
-        for (int i = 0; i < db.Count(1); ++i) {
+        for (int i = 0; i < db.Count(KindSatellite); ++i) {
             std::string name;
-            if (!db.GetNodeData(1, i, nameField, name, 0, 0))
+            if (!db.GetNodeData(KindSatellite, i, nameField, name, 0, PositionOrder))
                 continue;
             int32_t satId = 0;
-            if (satIdField < 0 || !db.GetNodeInt(1, i, satIdField, satId, 0, 0))
+            if (satIdField < 0 || !db.GetNodeInt(KindSatellite, i, satIdField, satId, 0, PositionOrder))
                 continue;
             auto node = MakeNode(NavSatellite, QString::fromStdString(name));
             node->satId = satId;

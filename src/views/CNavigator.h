@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class EditorContext;
@@ -34,7 +35,7 @@ public:
     // favourite group). Node indexes are not part of it, since a move changes them.
     struct NodeKey
     {
-        int kind = -1;
+        std::optional<NavNodeKind> kind;
         int32_t satId = 0;
         int32_t tpId = 0;
         int32_t group = 0;
@@ -78,6 +79,9 @@ public:
     // tree is built again from the database, keeps its open branches, and the node equivalent to
     // the selected one (same kind and ids) is selected again, which refills the channel list.
     void RefreshFromDatabase();
+    // The same for transponder changes: only the transponders of these satellites (by sat_id)
+    // are built again; every other item stays as it is.
+    void RefreshSatellites(const std::set<int32_t> &satIds);
 
 public Q_SLOTS:
     void Edit();
@@ -117,12 +121,19 @@ private:
     // The records the deletion of an item's subtree removes, children before their parent.
     void CollectDeletion(QTreeWidgetItem *item, std::vector<NodeChange> &changes, std::vector<int32_t> &programs) const;
     void ConnectDocument();
+    // Notes the satellites whose transponders these slots are: in the tree (before the change)
+    // and in the database (after it).
+    void NoteTransponders(const QList<int> &slots);
+    // The current item's key (a pending one after a deletion) and its parent's, to select again.
+    std::pair<std::optional<NodeKey>, std::optional<NodeKey>> SelectionKeys() const;
+    void SelectAgain(const std::optional<NodeKey> &selected, const std::optional<NodeKey> &fallback);
 
     EditorContext &m_context;
     QTreeWidgetItem *m_allServices = nullptr;
     QTreeWidgetItem *m_satelliteFolder = nullptr;
     bool m_clearing = false;  // selection changes during clearing are not selections
-    bool m_treeChanged = false;  // satellites or transponders changed in the current change
+    bool m_satellitesChanged = false;       // satellites changed in the current change
+    std::set<int32_t> m_changedSatellites;  // sat_ids whose transponders changed in it
     std::optional<NodeKey> m_selectAfterChange;  // where a deletion leaves the selection
     QMenu *m_menu = nullptr;  // 137
     QList<QAction *> m_actions;

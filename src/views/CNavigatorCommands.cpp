@@ -16,9 +16,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <utility>
 
-void CNavigator::RefreshFromDatabase()
+std::pair<std::optional<CNavigator::NodeKey>, std::optional<CNavigator::NodeKey>> CNavigator::SelectionKeys() const
 {
     std::optional<NodeKey> selected;
     std::optional<NodeKey> fallback;
@@ -27,24 +28,79 @@ void CNavigator::RefreshFromDatabase()
         if (NavNode *parent = NodeOf(item->parent()))
             fallback = KeyOf(*parent);
     }
-    std::vector<NodeKey> expanded;
-    for (QTreeWidgetItemIterator it(this); *it; ++it) {
-        if ((*it)->isExpanded() && NodeOf(*it))
-            expanded.push_back(KeyOf(*NodeOf(*it)));
-    }
-
     if (m_selectAfterChange)
         selected = m_selectAfterChange;
-    RebuildNavigator();
-    for (const NodeKey &key : expanded) {
-        if (QTreeWidgetItem *item = FindItem(key))
-            item->setExpanded(true);
-    }
+    return {selected, fallback};
+}
+
+void CNavigator::SelectAgain(const std::optional<NodeKey> &selected, const std::optional<NodeKey> &fallback)
+{
     QTreeWidgetItem *item = selected ? FindItem(*selected) : nullptr;
     if (!item && fallback)
         item = FindItem(*fallback);
     if (item)
         SelectItem(item);
+}
+
+void CNavigator::RefreshFromDatabase()
+{
+    const auto [selected, fallback] = SelectionKeys();
+    std::vector<NodeKey> expanded;
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        if ((*it)->isExpanded() && NodeOf(*it))
+            expanded.push_back(KeyOf(*NodeOf(*it)));
+    }
+    RebuildNavigator();
+    for (const NodeKey &key : expanded) {
+        if (QTreeWidgetItem *item = FindItem(key))
+            item->setExpanded(true);
+    }
+    SelectAgain(selected, fallback);
+}
+
+void CNavigator::NoteTransponders(const QList<int> &slots)
+{
+    if (!m_satelliteFolder || slots.isEmpty())
+        return;
+    const CChannelDb &db = m_context.Database();
+    const int satIdField = db.SatIdOfTransponder();
+    const std::set<int> slotSet(slots.begin(), slots.end());
+    for (int i = 0; i < m_satelliteFolder->childCount(); ++i) {
+        QTreeWidgetItem *satellite = m_satelliteFolder->child(i);
+        for (int j = 0; j < satellite->childCount(); ++j) {
+            const NavNode *node = NodeOf(satellite->child(j));
+            if (node && slotSet.contains(node->index))
+                m_changedSatellites.insert(node->satId);
+        }
+    }
+    for (int slot : slots) {
+        int32_t satId = 0;
+        if (satIdField >= 0 && db.GetNodeInt(KindTransponder, slot, satIdField, satId, 0, PositionOrder))
+            m_changedSatellites.insert(satId);
+    }
+}
+
+void CNavigator::RefreshSatellites(const std::set<int32_t> &satIds)
+{
+    if (!m_satelliteFolder) {
+        RefreshFromDatabase();
+        return;
+    }
+    const auto [selected, fallback] = SelectionKeys();
+    m_clearing = true;  // taking the current item away makes another one current
+    for (int i = 0; i < m_satelliteFolder->childCount(); ++i) {
+        QTreeWidgetItem *item = m_satelliteFolder->child(i);
+        NavNode *satellite = NodeOf(item);
+        if (!satellite || !satIds.contains(satellite->satId))
+            continue;
+        qDeleteAll(item->takeChildren());
+        // The satellite's list is computed again when it is next shown.
+        satellite->slots.clear();
+        satellite->hasSlots = false;
+        AddTransponders(item, *satellite);
+    }
+    m_clearing = false;
+    SelectAgain(selected, fallback);
 }
 
 void CNavigator::Edit()
@@ -85,9 +141,9 @@ void CNavigator::CollectDeletion(QTreeWidgetItem *item, std::vector<NodeChange> 
     if (!node)
         return;
     const CChannelDb &db = m_context.Database();
-    const int table = node->kind == NavSatellite ? KindSatellite : node->kind == NavTransponder ? KindTransponder : -1;
-    if (table >= 0 && db.IsUsed(table, node->index))
-        changes.push_back({NodeKind(table), node->index, db.RecordBytes(table, node->index), {}});
+    const std::optional<NodeKind> table = TableKindOf(node->kind);
+    if (table && db.IsUsed(*table, node->index))
+        changes.push_back({*table, node->index, db.RecordBytes(*table, node->index), {}});
     // Slot lists may hold -1, and a satellite's list holds its transponders' programs again.
     for (int32_t slot : node->slots) {
         if (slot < 0 || !db.IsUsed(KindProgram, slot)
@@ -109,7 +165,7 @@ void CNavigator::Delete()
     if (m_context.Prompt().AskYesNo(question) != UserPrompt::Yes)
         return;
 
-    const int kind = node->kind;
+    const NavNodeKind kind = node->kind;
     QTreeWidgetItem *parentItem = item->parent();
     // The programs go with the node's list as the database is now: a list of an earlier selection
     // names slots that Move Channel may have given to other programs since. The children's lists

@@ -26,10 +26,10 @@ using namespace GuiTest;
 
 namespace {
 
-constexpr int kPosition = 0;
-constexpr int kDeclaration = 1;
+constexpr FieldOrder kPosition = PositionOrder;
+constexpr FieldOrder kDeclaration = DeclarationOrder;
 
-void SetInt(CChannelDb &db, int kind, int node, const char *name, uint32_t value)
+void SetInt(CChannelDb &db, NodeKind kind, int node, const char *name, uint32_t value)
 {
     QVERIFY2(SetNodeIntByName(db, kind, node, name, value, kDeclaration), name);
 }
@@ -91,7 +91,7 @@ QStringList ChildTexts(QTreeWidgetItem *item)
 }
 
 // Every record of a kind by slot (empty for a free slot).
-std::vector<std::vector<uint8_t>> Records(const CChannelDb &db, int kind)
+std::vector<std::vector<uint8_t>> Records(const CChannelDb &db, NodeKind kind)
 {
     std::vector<std::vector<uint8_t>> records;
     for (int i = 0; i < db.Count(kind); ++i)
@@ -99,7 +99,7 @@ std::vector<std::vector<uint8_t>> Records(const CChannelDb &db, int kind)
     return records;
 }
 
-int32_t IntOf(const CChannelDb &db, int kind, int node, const char *name)
+int32_t IntOf(const CChannelDb &db, NodeKind kind, int node, const char *name)
 {
     return GetNodeIntByName(db, kind, node, name, kPosition).value_or(-1);
 }
@@ -272,6 +272,11 @@ private Q_SLOTS:
 
         QTreeWidgetItem *first = satellite->child(0);
         const NavNode node = *CNavigator::NodeOf(first);
+        // Only the changed satellite's branch is built again: the other one keeps its items.
+        // (A mark on an item survives only if the item does; a rebuilt one may reuse its address.)
+        QVERIFY(o.Satellite(1)->childCount() > 0);
+        const int mark = Qt::UserRole + 77;
+        o.Satellite(1)->child(0)->setData(0, mark, 1);
         o.nav->setCurrentItem(first);
         const SlotList programs = CNavigator::NodeOf(first)->slots;
         QVERIFY(!programs.empty());
@@ -301,16 +306,23 @@ private Q_SLOTS:
         QCOMPARE(o.nav->currentItem(), satellite->child(0));
         QVERIFY(SameNode(o.f.frame->GetChannelList()->CurrentNode(), *CNavigator::NodeOf(satellite->child(0))));
         const QStringList after = TreeText(o.nav);
+        QCOMPARE(o.Satellite(1)->child(0)->data(0, mark).toInt(), 1);
+        // The updated branch is what a tree built from scratch shows.
+        o.nav->RefreshFromDatabase();
+        QCOMPARE(TreeText(o.nav), after);
+        QCOMPARE(o.nav->GetSelectedNode()->tpId, CNavigator::NodeOf(o.Satellite(0)->child(0))->tpId);
+        o.Satellite(1)->child(0)->setData(0, mark, 2);
 
         o.f.frame->UndoStack().undo();
         QCOMPARE(Records(db, KindTransponder), tpBefore);
         QCOMPARE(Records(db, KindProgram), programsBefore);
         QCOMPARE(TreeText(o.nav), before);
+        QCOMPARE(o.Satellite(1)->child(0)->data(0, mark).toInt(), 2);
         QVERIFY(!o.f.frame->IsModified());
         // The selected transponder is selected again after the rebuild, and its list shown.
         const NavNode *selected = o.nav->GetSelectedNode();
         QVERIFY(selected);
-        QCOMPARE(selected->kind, int(NavTransponder));
+        QCOMPARE(selected->kind, NavTransponder);
         QVERIFY(SameNode(o.f.frame->GetChannelList()->CurrentNode(), *selected));
         QCOMPARE(o.f.frame->GetChannelList()->RowCount(), int(selected->slots.size()));
 
@@ -498,7 +510,7 @@ private Q_SLOTS:
         QCOMPARE(o.nav->SatelliteFolderItem()->childCount(), 4);
         QTreeWidgetItem *added = o.Satellite(3);
         QCOMPARE(added->text(0), QStringLiteral("Nilesat"));
-        QCOMPARE(CNavigator::NodeOf(added)->kind, int(NavSatellite));
+        QCOMPARE(CNavigator::NodeOf(added)->kind, NavSatellite);
         QCOMPARE(o.nav->currentItem(), o.nav->SatelliteFolderItem());  // not selected
 
         o.nav->setCurrentItem(added);
