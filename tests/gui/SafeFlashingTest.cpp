@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -110,6 +111,32 @@ struct RestoreChooser
             return !restoreEnabled;
         }
         return download(modal);
+    }
+};
+
+// Presses Cancel once the step's bar shows at least one percent; notes whether the dialog ended
+// with its worker gone.
+struct CancelInStep
+{
+    int barId = kDownloadBackupBar;
+    QPointer<CTransferDlg> dialog;
+    bool cancelled = false;
+    bool workerRunningAtEnd = true;
+
+    bool operator()(QWidget *modal)
+    {
+        if (!dialog) {
+            dialog = qobject_cast<CTransferDlg *>(modal);
+            if (!dialog)
+                return false;
+            QObject::connect(dialog, &QDialog::finished, [this] { workerRunningAtEnd = dialog->IsWorkerRunning(); });
+        }
+        auto *bar = qobject_cast<QProgressBar *>(dialog->Control(barId));
+        if (!bar || !bar->isVisible() || bar->value() < 1)
+            return false;
+        Button(dialog, kCancel)->click();
+        cancelled = true;
+        return true;
     }
 };
 
@@ -218,6 +245,41 @@ private Q_SLOTS:
         QCOMPARE(BackupCatalog::List(f.backupDir.path()).size(), size_t(1));
         QVERIFY(f.sim.Stop());
         QVERIFY(ReadFile(f.flashPath) == f.initialFlash);
+    }
+
+    // A backup that cannot be written stops the download before the receiver's memory is
+    // touched, the reason in the box's detail; Cancel during the backup or the verify ends the
+    // dialog without a message, the worker gone and the port closed.
+    void backupFailuresAndCancelsEndCleanly()
+    {
+        TransferFixture f;
+        QVERIFY(f.StartSim({"--proto", "0x30"}));
+        const QString path = f.Data("big.ddf");
+        QVERIFY(!GeneratedDatabase(path, 400).isEmpty());
+        const QString blocker = f.Data("file");
+        QVERIFY(WriteFile(blocker, "x"));
+        UseBackupFolder(blocker + QStringLiteral("/b"));
+        CFileExportDialog::SetNextAnswer(path);
+        f.commands->DownloadFile();
+        QCOMPARE(f.prompt.messages, QStringList({"Backup fail: nothing was loaded into the STB."}));
+        QCOMPARE(f.prompt.details, QStringList({"cannot create the backups folder " + blocker + "/b"}));
+
+        UseBackupFolder(f.backupDir.path());
+        for (int barId : {kDownloadBackupBar, kDownloadVerifyBar}) {
+            CancelInStep driver;
+            driver.barId = barId;
+            CFileExportDialog::SetNextAnswer(path);
+            WhileModal([&] { f.commands->DownloadFile(); }, std::ref(driver));
+            QVERIFY(driver.cancelled);
+            QVERIFY(!driver.workerRunningAtEnd);
+            QCOMPARE(f.prompt.messages.size(), 1);
+            QVERIFY(!f.commands->Link().Port().IsOpen());
+        }
+        // The cancelled backup left no partial file; the verify's download had made its backup.
+        QCOMPARE(BackupCatalog::List(f.backupDir.path()).size(), size_t(1));
+        QVERIFY(f.sim.Stop());
+        // Nothing was burnt before the first cancel, and the second cancel came after the burn.
+        QVERIFY(ReadFile(f.flashPath).mid(kDefaultAt + 128, 64) == ReadFile(path).left(64));
     }
 
     // The list of an empty folder says so and offers nothing; a damaged backup is listed with
