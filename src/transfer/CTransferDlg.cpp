@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 
@@ -84,6 +85,9 @@ void CTransferDlg::showEvent(QShowEvent *event)
         m_okButton->setText(QStringLiteral("&Start"));
         m_okButton->setEnabled(true);
         m_okButton->setFocus();
+        // Enter starts, as the focus on Start suggests.
+        if (auto *push = qobject_cast<QPushButton *>(m_okButton.data()))
+            push->setDefault(true);
     }
 }
 
@@ -96,6 +100,8 @@ void CTransferDlg::OkClicked()
     if (m_okButton) {
         m_okButton->setText(QStringLiteral("OK"));
         m_okButton->setEnabled(false);
+        if (auto *push = qobject_cast<QPushButton *>(m_okButton.data()))
+            push->setDefault(false);
     }
     BeforeStart();
     StartWorker();

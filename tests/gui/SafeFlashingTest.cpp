@@ -8,6 +8,8 @@
 #include "transfer/BackupListRows.h"
 #include "transfer/CDownloadDlg.h"
 #include "transfer/CRestoreDlg.h"
+#include "views/CNavigator.h"
+#include "views/CZanEditorView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -65,7 +67,8 @@ struct DownloadDriver
             seen.stepsHiddenBeforeStart = !dialog->Control(kDownloadTestStep)->isVisible();
             backupBox->setChecked(backup);
             verifyBox->setChecked(verify);
-            Button(dialog, kOk)->click();
+            // Enter presses Start.
+            QTest::keyClick(dialog, Qt::Key_Return);
             return false;
         }
         QAbstractButton *ok = Button(dialog, kOk);
@@ -253,7 +256,8 @@ private Q_SLOTS:
     void backupFailuresAndCancelsEndCleanly()
     {
         TransferFixture f;
-        QVERIFY(f.StartSim({"--proto", "0x30"}));
+        // At the real line rate each step lasts long enough to be cancelled in.
+        QVERIFY(f.StartSim({"--proto", "0x30", "--line-rate", "115200"}));
         const QString path = f.Data("big.ddf");
         QVERIFY(!GeneratedDatabase(path, 400).isEmpty());
         const QString blocker = f.Data("file");
@@ -265,7 +269,9 @@ private Q_SLOTS:
         QCOMPARE(f.prompt.details, QStringList({"cannot create the backups folder " + blocker + "/b"}));
 
         UseBackupFolder(f.backupDir.path());
-        for (int barId : {kDownloadBackupBar, kDownloadVerifyBar}) {
+        // The cancelled backup leaves no partial file; the download cancelled in its verify had
+        // made its backup.
+        for (auto [barId, backups] : {std::pair {kDownloadBackupBar, size_t(0)}, std::pair {kDownloadVerifyBar, size_t(1)}}) {
             CancelInStep driver;
             driver.barId = barId;
             CFileExportDialog::SetNextAnswer(path);
@@ -274,12 +280,60 @@ private Q_SLOTS:
             QVERIFY(!driver.workerRunningAtEnd);
             QCOMPARE(f.prompt.messages.size(), 1);
             QVERIFY(!f.commands->Link().Port().IsOpen());
+            QCOMPARE(BackupCatalog::List(f.backupDir.path()).size(), backups);
         }
-        // The cancelled backup left no partial file; the verify's download had made its backup.
-        QCOMPARE(BackupCatalog::List(f.backupDir.path()).size(), size_t(1));
         QVERIFY(f.sim.Stop());
         // Nothing was burnt before the first cancel, and the second cancel came after the burn.
         QVERIFY(ReadFile(f.flashPath).mid(kDefaultAt + 128, 64) == ReadFile(path).left(64));
+    }
+
+    // The user database round trip in the editor: a ".udf" downloaded, uploaded, opened, edited,
+    // saved in its own form and downloaded again lands where the receiver reads it.
+    void aUdfMakesTheRoundTripThroughTheEditor()
+    {
+        TransferFixture f;
+        QVERIFY(f.StartSim({"--proto", "0x30"}));
+        const QString usd = f.Data("start.usd");
+        QByteArray image = GeneratedDatabase(usd, 40);
+        QVERIFY(!image.isEmpty());
+        image.append(QByteArray(0x4000, char(0xFF)));
+        const QString first = f.Data("first.udf");
+        QVERIFY(WriteFile(first, image));
+        auto pressOk = [](QWidget *modal) {
+            QAbstractButton *ok = Button(modal, kOk);
+            if (!ok || !ok->isEnabled())
+                return false;
+            ok->click();
+            return true;
+        };
+        CFileExportDialog::SetNextAnswer(first);
+        WhileModal([&] { f.commands->DownloadFile(); }, pressOk);
+        QVERIFY2(f.prompt.messages.isEmpty(), qPrintable(f.prompt.messages.join('|')));
+
+        const QString back = f.Data("back.udf");
+        CFileExportDialog::SetNextAnswer(back);
+        WhileModal([&] { f.commands->Upload(); }, pressOk);
+        QVERIFY2(f.prompt.messages.isEmpty(), qPrintable(f.prompt.messages.join('|')));
+        QCOMPARE(f.frame->CurrentPath(), back);
+        const QByteArray uploaded = ReadFile(back);
+        QVERIFY(uploaded.left(image.size()) == image);
+
+        f.frame->GetNavigator()->setCurrentItem(f.frame->GetNavigator()->AllServicesItem());
+        QVERIFY(f.frame->GetChannelList()->SwapChannelRows(0, 1));
+        QVERIFY(f.frame->SaveDatabaseFile(back));
+        const QByteArray edited = ReadFile(back);
+        QCOMPARE(edited.size(), uploaded.size());
+        QVERIFY(edited != uploaded);
+        QVERIFY(f.commands->Action(TransferCommand::DownloadOpenFile)->isEnabled());
+        WhileModal([&] { f.commands->Action(TransferCommand::DownloadOpenFile)->trigger(); }, pressOk);
+        QVERIFY2(f.prompt.messages.isEmpty(), qPrintable(f.prompt.messages.join('|')));
+
+        const QString again = f.Data("again.udf");
+        CFileExportDialog::SetNextAnswer(again);
+        WhileModal([&] { f.commands->Upload(); }, pressOk);
+        QVERIFY2(f.prompt.messages.isEmpty(), qPrintable(f.prompt.messages.join('|')));
+        QVERIFY(ReadFile(again) == edited);
+        QCOMPARE(f.frame->CurrentPath(), again);
     }
 
     // The list of an empty folder says so and offers nothing; a damaged backup is listed with
