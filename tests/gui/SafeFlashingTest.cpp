@@ -8,6 +8,7 @@
 #include "transfer/BackupListRows.h"
 #include "transfer/CDownloadDlg.h"
 #include "transfer/CRestoreDlg.h"
+#include "transfer/CUploadDlg.h"
 #include "views/CNavigator.h"
 #include "views/CZanEditorView.h"
 
@@ -299,10 +300,15 @@ private Q_SLOTS:
         image.append(QByteArray(0x4000, char(0xFF)));
         const QString first = f.Data("first.udf");
         QVERIFY(WriteFile(first, image));
-        auto pressOk = [](QWidget *modal) {
+        QStringList uploadLines;
+        auto pressOk = [&uploadLines](QWidget *modal) {
             QAbstractButton *ok = Button(modal, kOk);
             if (!ok || !ok->isEnabled())
                 return false;
+            if (auto *upload = qobject_cast<CUploadDlg *>(modal)) {
+                auto *label = qobject_cast<QLabel *>(upload->Control(kUploadDumpPercent));
+                uploadLines << label->text() << label->accessibleDescription();
+            }
             ok->click();
             return true;
         };
@@ -315,6 +321,10 @@ private Q_SLOTS:
         WhileModal([&] { f.commands->Upload(); }, pressOk);
         QVERIFY2(f.prompt.messages.isEmpty(), qPrintable(f.prompt.messages.join('|')));
         QCOMPARE(f.frame->CurrentPath(), back);
+        // The upload's dump shows the rate line too.
+        QCOMPARE(uploadLines.size(), 2);
+        QVERIFY2(uploadLines[0].startsWith(QStringLiteral("100 % \u00B7 ")), qPrintable(uploadLines[0]));
+        QCOMPARE(uploadLines[1], QStringLiteral("Upload percentage: ") + uploadLines[0]);
         const QByteArray uploaded = ReadFile(back);
         QVERIFY(uploaded.left(image.size()) == image);
 
