@@ -23,6 +23,13 @@ void ChannelDocument::SetOpened(const QString &path, DatabaseFileKind kind)
     Q_EMIT FileOpened();
 }
 
+void ChannelDocument::SetReverted(const QString &path, DatabaseFileKind kind)
+{
+    SetOpened(path, kind);
+    // No edit made the difference, so no state of the stack is the file's.
+    m_undoStack.resetClean();
+}
+
 void ChannelDocument::Close()
 {
     m_path.clear();

@@ -46,6 +46,9 @@ public:
     // --- the file ---
     // The database was just loaded from `path`: the undo stack starts empty.
     void SetOpened(const QString &path, DatabaseFileKind kind);
+    // The database was just loaded from the backup of `path` (File → Revert to Backup): it stands
+    // for `path`, and counts as modified until it is saved there.
+    void SetReverted(const QString &path, DatabaseFileKind kind);
     // Empties the database, the stack and the path.
     void Close();
     // The database was written to `path`: its state is the clean one from now on.

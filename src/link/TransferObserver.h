@@ -20,8 +20,8 @@ constexpr int kDownloadBurnStep = 1017;
 constexpr int kDownloadBurnBar = 1020;
 constexpr int kDownloadBurnPercent = 1018;
 constexpr int kDownloadBurnDone = 1014;
-// The safety steps of a download. No dialog resource has them yet: a front end that knows them
-// shows them as steps of their own, one that does not ignores their ids.
+// The safety steps of a download. The editor's download dialog shows them as steps of their own;
+// a front end that does not know them ignores their ids.
 constexpr int kDownloadBackupStep = 1101;    // "Backing up the STB's database chunks"
 constexpr int kDownloadBackupBar = 1102;
 constexpr int kDownloadBackupPercent = 1103;

@@ -56,6 +56,7 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
       m_ownPrompt(prompt ? nullptr : std::make_unique<MessageBoxPrompt>(this)),
       m_prompt(prompt ? prompt : m_ownPrompt.get()),
       m_document(*m_prompt),
+      m_sessionBackup(*m_prompt),
       m_cacheFolders(RunningProgramCacheFolders())
 {
     InitDravelResources();
@@ -204,6 +205,10 @@ void CMainFrame::CreateActions()
     saveAs->setIcon(ThemeIcon("document-save-as", QStyle::SP_DialogSaveButton, this));
     connect(saveAs, &QAction::triggered, this, &CMainFrame::FileSaveAs);
 
+    QAction *revert = MakeAction(FrameCommand::FileRevert, QStringLiteral("&Revert to Backup"), QKeySequence(),
+                                 QStringLiteral("Replace the open database by the copy kept at its first save"));
+    connect(revert, &QAction::triggered, this, &CMainFrame::FileRevertToBackup);
+
     QAction *closeFile = MakeAction(FrameCommand::FileClose, QStringLiteral("&Close"), QKeySequence(),
                                     QStringLiteral("Close the open database"));
     closeFile->setIcon(ThemeIcon("document-close", QStyle::SP_DialogCloseButton, this));
@@ -257,6 +262,8 @@ void CMainFrame::CreateMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("File(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
+    // A .bak can appear or go on disk without the editor: Revert to Backup looks when the menu opens.
+    connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
     file->addAction(Action(FrameCommand::FileOpen));
     // The last ten files, newest first, from the settings store; a click opens one.
     QMenu *recent = file->addMenu(QStringLiteral("Recent &Files"));
@@ -275,6 +282,7 @@ void CMainFrame::CreateMenus()
     file->addSeparator();
     file->addAction(Action(FrameCommand::FileSave));
     file->addAction(Action(FrameCommand::FileSaveAs));
+    file->addAction(Action(FrameCommand::FileRevert));
     file->addSeparator();
     file->addAction(Action(FrameCommand::FileClose));
     file->addSeparator();
@@ -393,6 +401,7 @@ void CMainFrame::UpdateActions()
     Action(FrameCommand::FileSave)->setEnabled(saveable);
     Action(FrameCommand::FileSaveAs)->setEnabled(open);
     Action(FrameCommand::FileClose)->setEnabled(open);
+    Action(FrameCommand::FileRevert)->setEnabled(open && SessionBackup::HasBak(m_document.Path()));
 }
 
 NavNode *CMainFrame::SelectedNode()

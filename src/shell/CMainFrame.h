@@ -1,6 +1,7 @@
 // The main window: owns the database, layouts, profile and undo stack; file commands; panes.
 #pragma once
 
+#include "database/SessionBackup.h"
 #include "database/SettingsProfileStore.h"
 #include "document/ChannelDocument.h"
 #include "document/EditorContext.h"
@@ -29,6 +30,7 @@ constexpr int FileOpen = 57601;
 constexpr int FileClose = 32771;
 constexpr int FileSave = 32791;
 constexpr int FileSaveAs = 32792;
+constexpr int FileRevert = 32802;
 constexpr int AppExit = 57665;
 constexpr int AppAbout = 57664;
 constexpr int EditUndo = 57643;
@@ -61,7 +63,8 @@ public:
     // The initial update of the panes: switch to "TV/Radio", list emptied, layouts started up.
     LayoutSource InitialUpdate();
 
-    // Opens a ".usd" or ".ddf" (by the last three characters, any case). An open file is closed
+    // Opens a ".usd", ".ddf" or ".udf" (by the last three characters, any case; a ".udf" is a
+    // user database followed by erased flash, and is saved back in that form). An open file is closed
     // first, with the save prompt; false when that was cancelled or the file was not opened.
     bool OpenDatabaseFile(const QString &path) override;
     // True when closed or nothing was open; false when the user cancelled or a wanted save failed.
@@ -104,6 +107,9 @@ public Q_SLOTS:
     void FileClose();
     // Ctrl+N: closes the file (with the save prompt) and runs the layout start-up again.
     void FileNew();
+    // File → Revert to Backup: the open file's NAME.EXT.bak replaces the database, which stays
+    // the open file's and counts as modified (saving writes the backup's content back).
+    void FileRevertToBackup();
     void AppAbout();
 
 protected:
@@ -132,12 +138,15 @@ private:
     enum class WriteOutcome { Written, NotWritten, Unsupported };
     WriteOutcome WriteDatabase(const QString &path);
     bool SaveAsNewUserCopy(const QString &newPath);
+    bool SaveAsUdf(const QString &newPath);
 
     // In this order: the document's database refers to the prompt.
     SettingsProfileStore m_profile;
     std::unique_ptr<MessageBoxPrompt> m_ownPrompt;
     UserPrompt *m_prompt = nullptr;
     ChannelDocument m_document;
+    // The .bak of the first save of each file's editing session.
+    SessionBackup m_sessionBackup;
 
     QSplitter *m_splitter = nullptr;
     CNavigator *m_navigator = nullptr;

@@ -2,10 +2,12 @@
 #include "shell/CMainFrame.h"
 
 #include "core/CoreMessages.h"
+#include "core/SafetySettings.h"
 #include "core/UserPrompt.h"
 #include "database/DatabaseReader.h"
 #include "database/FavouriteGroups.h"
 #include "database/DatabaseWriter.h"
+#include "database/UdfDatabase.h"
 #include "views/CNavigator.h"
 #include "widgets/CFileDlg.h"
 #include "shell/CRightPane.h"
@@ -24,6 +26,16 @@ namespace {
 bool EndsWith(const QString &text, const char *suffix)
 {
     return text.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+}
+
+// The kind the editor opens a path as: a ".udf" holds a user database container (followed by
+// erased flash), so it is read and edited as a user database; only its save differs.
+DatabaseFileKind EditorFileKind(const QString &path)
+{
+    const DatabaseFileKind kind = FileKindOfPath(path);
+    if (kind == DatabaseFileKind::None && UdfDatabase::IsUdfPath(path))
+        return DatabaseFileKind::User;
+    return kind;
 }
 
 // Restores the normal cursor however the scope is left.
@@ -71,7 +83,8 @@ void CMainFrame::FileOpen()
     if (!CloseDatabaseFile())
         return;
     CFileDlg dialog(FileDialogKind::Open, QString(), HideReadOnly | OverwritePrompt,
-                    QStringLiteral("User DataBase File(*.usd)|Default DataBase File(*.ddf)"), this);
+                    QStringLiteral("User DataBase File(*.usd)|Default DataBase File(*.ddf)|User DataBase Image(*.udf)"),
+                    this);
     const QString path = dialog.Run();
     if (path.isEmpty())
         return;
@@ -85,7 +98,7 @@ bool CMainFrame::OpenDatabaseFile(const QString &path)
         return false;
 
     BusyScope busy(*this);
-    const DatabaseFileKind kind = FileKindOfPath(path);
+    const DatabaseFileKind kind = EditorFileKind(path);
     if (kind == DatabaseFileKind::None) {
         busy.End();
         m_prompt->ShowMessage(QStringLiteral("not support open the file that you input."));
@@ -95,6 +108,7 @@ bool CMainFrame::OpenDatabaseFile(const QString &path)
     if (!LoadDatabase(m_document.Database(), path, kind == DatabaseFileKind::User, m_profile))
         return false;
     m_document.SetOpened(path, kind);
+    m_sessionBackup.Open(path);
     RecentFiles::Add(path);
     statusBar()->showMessage(QStringLiteral("Opened %1").arg(QDir::toNativeSeparators(path)), 5000);
     return true;
@@ -147,6 +161,8 @@ CMainFrame::WriteOutcome CMainFrame::WriteDatabase(const QString &path)
             result = SaveUserDatabase(m_document.Database(), path);
         else if (EndsWith(path, "ddf"))
             result = SaveDefaultDatabase(m_document.Database(), path, m_profile);
+        else if (UdfDatabase::IsUdfPath(path))
+            result = UdfDatabase::Save(m_document.Database(), path);
         else
             return WriteOutcome::Unsupported;
     }
@@ -155,6 +171,11 @@ CMainFrame::WriteOutcome CMainFrame::WriteDatabase(const QString &path)
 
 bool CMainFrame::SaveDatabaseFile(const QString &path)
 {
+    // The first save of a session keeps the file it replaces as NAME.EXT.bak (when the setting
+    // says so); a copy that cannot be made stops the save only if the user says so.
+    m_sessionBackup.SetEnabled(SafetySettings::Load().keepBak);
+    if (!m_terminating && m_sessionBackup.BeforeSave(path) == BakOutcome::Abandon)
+        return false;
     if (WriteDatabase(path) != WriteOutcome::Written)
         return false;
     m_document.SetSaved(path);
@@ -180,8 +201,10 @@ void CMainFrame::FileSaveAs()
     const QString currentPath = m_document.Path();
     const QString currentSuffix = currentPath.right(4);
     const bool fromDefault = currentSuffix.compare(QLatin1String(".ddf"), Qt::CaseInsensitive) == 0;
+    const bool fromUdf = UdfDatabase::IsUdfPath(currentPath);
     CFileDlg dialog(FileDialogKind::Save, currentPath, HideReadOnly | OverwritePrompt | CreatePrompt,
                     fromDefault ? QStringLiteral("Default Database(*.ddf)")
+                    : fromUdf   ? QStringLiteral("User Database Image(*.udf)|User Database(*.usd)|Default Database(*.ddf)")
                                 : QStringLiteral("User Database(*.usd)|Default Database(*.ddf)"),
                     this);
     const QString newPath = dialog.Run();
@@ -193,7 +216,7 @@ void CMainFrame::FileSaveAs()
     if (newSuffix.compare(QLatin1String(".usd"), Qt::CaseInsensitive) == 0) {
         if (exists) {
             SaveDatabaseFile(newPath);
-        } else if (currentSuffix.compare(QLatin1String(".usd"), Qt::CaseInsensitive) == 0) {
+        } else if (currentSuffix.compare(QLatin1String(".usd"), Qt::CaseInsensitive) == 0 || fromUdf) {
             SaveAsNewUserCopy(newPath);
         } else {
             m_prompt->ShowMessage(
@@ -202,6 +225,14 @@ void CMainFrame::FileSaveAs()
         }
     } else if (newSuffix.compare(QLatin1String(".ddf"), Qt::CaseInsensitive) == 0) {
         SaveDatabaseFile(newPath);
+    } else if (UdfDatabase::IsUdfPath(newPath)) {
+        // A ".udf" takes its size from the image it came from: only an open ".udf" gives one. The
+        // open file stays open (nothing was written).
+        if (fromUdf)
+            SaveAsUdf(newPath);
+        else
+            m_prompt->ShowMessage(
+                QStringLiteral("Not Support Save \"%1\" As \"%2\" File").arg(currentSuffix, newSuffix));
     } else {
         m_prompt->ShowMessage(QStringLiteral("Not Support Save as \"%1\" File").arg(newSuffix));
         CloseDatabaseFile();
@@ -220,7 +251,10 @@ bool CMainFrame::SaveAsNewUserCopy(const QString &newPath)
         m_prompt->ShowMessage(CoreMessages::CannotOpen(currentPath) + QLatin1Char('\n') + reason);
         return false;
     }
-    if (!UserDatabaseTail(source, tail)) {
+    // A ".udf" has erased flash behind its container: the tail ends where the container does.
+    const bool tailFound = UdfDatabase::IsUdfPath(currentPath) ? UdfDatabase::ContainerTail(source, tail)
+                                                               : UserDatabaseTail(source, tail);
+    if (!tailFound) {
         m_prompt->ShowMessage(CoreMessages::DamagedFile());
         return false;
     }
@@ -234,4 +268,67 @@ bool CMainFrame::SaveAsNewUserCopy(const QString &newPath)
     m_document.SetSaved(newPath);
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(newPath)), 5000);
     return true;
+}
+
+bool CMainFrame::SaveAsUdf(const QString &newPath)
+{
+    // The new image keeps the open image's tail (favourite and further sub-chunks) and size.
+    QByteArray source;
+    QString reason;
+    const QString currentPath = m_document.Path();
+    if (ReadBoundedFile(currentPath, CChannelDb::kPoolCapacity, source, reason) != FileReadStatus::Read) {
+        m_prompt->ShowMessage(CoreMessages::CannotOpen(currentPath) + QLatin1Char('\n') + reason);
+        return false;
+    }
+    m_sessionBackup.SetEnabled(SafetySettings::Load().keepBak);
+    if (m_sessionBackup.BeforeSave(newPath) == BakOutcome::Abandon)
+        return false;
+    SaveResult result = SaveResult::Failed;
+    {
+        BusyScope busy(*this);
+        result = UdfDatabase::SaveAs(m_document.Database(), newPath, source);
+    }
+    if (result != SaveResult::Written)
+        return false;
+    m_document.SetSaved(newPath);
+    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(newPath)), 5000);
+    return true;
+}
+
+void CMainFrame::FileRevertToBackup()
+{
+    if (!IsFileOpen())
+        return;
+    const QString path = m_document.Path();
+    const QString bak = SessionBackup::BakPathFor(path);
+    const QString bakName = QFileInfo(bak).fileName();
+    if (!SessionBackup::HasBak(path)) {
+        m_prompt->ShowMessage(QStringLiteral("There is no backup \"%1\" to revert to.").arg(bakName));
+        UpdateActions();
+        return;
+    }
+    if (IsModified()
+        && m_prompt->AskYesNo(QStringLiteral("Current file was modified. Discard the changes and revert to \"%1\"?")
+                                  .arg(bakName))
+               != UserPrompt::Yes) {
+        return;
+    }
+    const DatabaseFileKind kind = m_document.FileKind();
+    {
+        BusyScope busy(*this);
+        // Closed without the profile write of CloseDatabaseFile: the discarded edits include
+        // renamed groups, which must not reach the profile.
+        m_document.Close();
+        if (LoadDatabase(m_document.Database(), bak, kind == DatabaseFileKind::User, m_profile)) {
+            m_document.SetReverted(path, kind);
+            // The next save is again the first of a session: the file being replaced becomes
+            // the .bak, so nothing is lost by reverting.
+            m_sessionBackup.Open(path);
+            statusBar()->showMessage(
+                QStringLiteral("Reverted to %1; save to keep it").arg(QDir::toNativeSeparators(bak)), 5000);
+            return;
+        }
+    }
+    // The backup could not be read (the load said why): the file itself is opened again.
+    OpenDatabaseFile(path);
 }

@@ -1,4 +1,4 @@
-// The download progress dialog (PC --> STB): four steps, load and burn progress, OK after success.
+// The download progress dialog (PC --> STB): backup and verify choices, the steps with their progress, OK after success.
 #pragma once
 
 #include "transfer/CTransferDlg.h"
@@ -24,16 +24,25 @@ public:
     ~CDownloadDlg() override;
 
     const QString &Path() const { return m_path; }
+    // The dialog waits for Start with its two choices (backup, verify) open to change; without
+    // it the download starts at once with the options it was given. A restore offers no backup.
+    void SetChoicesOffered(bool backupOffered);
+    // The options the worker runs with (the choices applied once it started).
+    const DownloadOptions &Options() const { return m_options; }
+    // The backup the download made; read after WorkerFinished.
+    const QString &BackupPath() const { return m_backupPath; }
     // True once the worker reported a burnt download; read after WorkerFinished.
     bool Succeeded() const { return m_succeeded; }
 
 protected:
     void RunWorker() override;
+    void BeforeStart() override;
 
 private:
     std::unique_ptr<Ui::CDownloadDlg> m_ui;
     CUpgradeLink &m_link;
     const QString m_path;
-    const DownloadOptions m_options;
+    DownloadOptions m_options;
     bool m_succeeded = false;
+    QString m_backupPath;
 };

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 
@@ -40,7 +41,7 @@ void CTransferDlg::InitControls(const QList<int> &stepControls)
     m_cancelButton = qobject_cast<QAbstractButton *>(Control(TransferControl::kCancel));
     if (m_okButton) {
         m_okButton->setEnabled(false);
-        connect(m_okButton, &QAbstractButton::clicked, this, &QDialog::accept);
+        connect(m_okButton, &QAbstractButton::clicked, this, &CTransferDlg::OkClicked);
     }
     if (m_cancelButton)
         connect(m_cancelButton, &QAbstractButton::clicked, this, &CTransferDlg::CancelTransfer);
@@ -74,8 +75,36 @@ TransferObserver &CTransferDlg::WorkerObserver()
 void CTransferDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!m_started)
+    if (m_started)
+        return;
+    if (!m_waitForStart) {
         StartWorker();
+        return;
+    }
+    if (m_okButton) {
+        m_okButton->setText(QStringLiteral("&Start"));
+        m_okButton->setEnabled(true);
+        m_okButton->setFocus();
+        // Enter starts, as the focus on Start suggests.
+        if (auto *push = qobject_cast<QPushButton *>(m_okButton.data()))
+            push->setDefault(true);
+    }
+}
+
+void CTransferDlg::OkClicked()
+{
+    if (m_started) {
+        accept();
+        return;
+    }
+    if (m_okButton) {
+        m_okButton->setText(QStringLiteral("OK"));
+        m_okButton->setEnabled(false);
+        if (auto *push = qobject_cast<QPushButton *>(m_okButton.data()))
+            push->setDefault(false);
+    }
+    BeforeStart();
+    StartWorker();
 }
 
 void CTransferDlg::StartWorker()
@@ -111,6 +140,11 @@ void CTransferDlg::CancelTransfer()
 {
     if (m_userCancelled)
         return;
+    if (!m_started) {
+        // Nothing started yet (the dialog waits for Start): Cancel simply closes it.
+        QDialog::reject();
+        return;
+    }
     m_userCancelled = true;
     m_observer->RequestCancel();
     // After a cancel the user is told nothing more and asked nothing more.
@@ -154,7 +188,25 @@ void CTransferDlg::SetProgress(int barId, int labelId, int percent)
         bar->setRange(0, 100);
         bar->setValue(percent);
     }
+    m_labelOfBar.insert(barId, labelId);
     SetControlText(labelId, QString::asprintf("%d", percent) + QLatin1Char('%'));
+}
+
+void CTransferDlg::SetRateText(int barId, const QString &text)
+{
+    auto *label = qobject_cast<QLabel *>(Control(m_labelOfBar.value(barId, -1)));
+    if (!label)
+        return;
+    // The .ui's description names the step; the value follows it, so that a screen reader
+    // tells which step it is reading.
+    QVariant name = label->property("stepDescription");
+    if (!name.isValid()) {
+        name = label->accessibleDescription();
+        label->setProperty("stepDescription", name);
+    }
+    label->setText(text);
+    const QString step = name.toString();
+    label->setAccessibleDescription(step.isEmpty() ? text : step + QStringLiteral(": ") + text);
 }
 
 void CTransferDlg::SetCaption(const QString &caption)

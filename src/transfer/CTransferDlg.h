@@ -4,6 +4,7 @@
 #include "link/TransferObserver.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QPointer>
 
 #include <memory>
@@ -37,6 +38,10 @@ public:
     QWidget *Control(int controlId) const;
     bool IsWorkerRunning() const;
     bool WorkerStarted() const { return m_started; }
+    // Before it is shown: the worker waits for OK (labelled Start until then) instead of starting
+    // with the dialog, so that the choices the dialog offers can be made first.
+    void SetWaitForStart(bool wait) { m_waitForStart = wait; }
+    bool WaitsForStart() const { return m_waitForStart && !m_started; }
     // True once the user cancelled (button, Esc or close box).
     bool UserCancelled() const { return m_userCancelled; }
 
@@ -44,6 +49,9 @@ public:
     void ShowControl(int controlId) override;
     void SetControlText(int controlId, const QString &text) override;
     void SetProgress(int barId, int labelId, int percent) override;
+    // The bar's label shows the rate line instead of the bare percentage; assistive technology
+    // reads it from the label's accessible description.
+    void SetRateText(int barId, const QString &text) override;
     void SetCaption(const QString &caption) override;
     void SetButtonEnabled(int buttonId, bool enabled) override;
     void RequestClose() override;
@@ -72,6 +80,8 @@ protected:
     virtual void RunWorker() = 0;
     // On this thread when the user cancels or the dialog ends: release what the worker may wait for.
     virtual void AbandonWorkerCalls();
+    // On this thread just before the worker starts: the dialog takes the user's choices.
+    virtual void BeforeStart() {}
 
     UserPrompt &WorkerPrompt();
     TransferObserver &WorkerObserver();
@@ -85,6 +95,7 @@ protected:
 
 private:
     void StartWorker();
+    void OkClicked();
 
     std::unique_ptr<MessageBoxPrompt> m_boxPrompt;
     UserPrompt *m_realPrompt;
@@ -96,4 +107,7 @@ private:
     bool m_started = false;
     bool m_userCancelled = false;
     bool m_closePending = false;
+    bool m_waitForStart = false;
+    // The label each bar's percentage goes to, learnt from SetProgress.
+    QHash<int, int> m_labelOfBar;
 };

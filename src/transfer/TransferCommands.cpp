@@ -1,10 +1,13 @@
-// TransferCommands: the five commands, their enable rule, messages and the dialogs they run.
+// TransferCommands: the six commands, their enable rule, messages and the dialogs they run.
 #include "transfer/TransferCommands.h"
 
+#include "core/SafetySettings.h"
 #include "core/UserPrompt.h"
 #include "link/DownloadFileKind.h"
+#include "link/FlashBackup.h"
 #include "transfer/CAbsSettingsDlg.h"
 #include "transfer/CDownloadDlg.h"
+#include "transfer/CRestoreDlg.h"
 #include "transfer/CSerialSettingsDlg.h"
 #include "transfer/CUploadDlg.h"
 #include "widgets/CFileDlg.h"
@@ -13,6 +16,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -56,11 +61,17 @@ TransferCommands::TransferCommands(TransferHost &host) : QObject(host.Window()),
                               QKeySequence(), QStringLiteral("Choose which databases an .abs download sends"));
     connect(abs, &QAction::triggered, this, &TransferCommands::AbsSettings);
 
+    QAction *restore = MakeAction(TransferCommand::RestoreBackup, QStringLiteral("&Restore From Backup..."),
+                                  QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R),
+                                  QStringLiteral("Download a backup made before an earlier download"));
+    connect(restore, &QAction::triggered, this, &TransferCommands::RestoreFromBackup);
+
     m_menu = std::make_unique<QMenu>(QStringLiteral("Transfer(&T)"));
     m_menu->setObjectName(QStringLiteral("transferMenu"));
     m_menu->addAction(download);
     m_menu->addAction(downloadFile);
     m_menu->addAction(upload);
+    m_menu->addAction(restore);
     m_menu->addSeparator();
     m_menu->addAction(port);
     m_menu->addAction(abs);
@@ -118,9 +129,19 @@ void TransferCommands::UpdateActions()
         download->setEnabled(m_host.IsFileOpen() && IsDownloadable(m_host.CurrentPath()));
 }
 
+QString TransferCommands::BackupFolder()
+{
+    const QString folder = SafetySettings::Load().backupFolder;
+    return folder.isEmpty() ? FlashBackup::DefaultFolder() : folder;
+}
+
 int TransferCommands::RunDownload(const QString &path)
 {
-    CDownloadDlg dialog(m_link, m_host.Prompt(), path, m_settings.Download(), m_host.Window());
+    DownloadOptions options = m_settings.Download();
+    options.ApplySafety(SafetySettings::Load());
+    CDownloadDlg dialog(m_link, m_host.Prompt(), path, options, m_host.Window());
+    if (m_downloadWaitsForStart)
+        dialog.SetChoicesOffered(true);
     const int result = dialog.exec();
     Q_EMIT TransferFinished(TransferCommand::DownloadOpenFile, result);
     return result;
@@ -163,6 +184,32 @@ void TransferCommands::Upload()
     Q_EMIT TransferFinished(TransferCommand::Upload, result);
     if (result == QDialog::Accepted && !saved.isEmpty() && m_host.CloseDatabaseFile())
         m_host.OpenDatabaseFile(saved);
+}
+
+void TransferCommands::RestoreFromBackup()
+{
+    CRestoreDlg chooser(BackupFolder(), m_host.Window());
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    if (const std::optional<BackupEntry> entry = chooser.Chosen(); entry && entry->valid)
+        RunRestore(*entry);
+}
+
+int TransferCommands::RunRestore(const BackupEntry &entry)
+{
+    // What "dravel-cli restore" does: every database chunk of the backup, and no backup of the
+    // flash being replaced (the backup chosen is what undoes it).
+    DownloadOptions options = m_settings.Download();
+    options.ApplySafety(SafetySettings::Load());
+    options.backup = false;
+    options.loadDefaultDb = std::find(entry.chunkIds.begin(), entry.chunkIds.end(), kDefaultDbChunkId)
+                            != entry.chunkIds.end();
+    options.loadUserDb = std::find(entry.chunkIds.begin(), entry.chunkIds.end(), kUserDbChunkId)
+                         != entry.chunkIds.end();
+    CDownloadDlg dialog(m_link, m_host.Prompt(), entry.path, options, m_host.Window());
+    const int result = dialog.exec();
+    Q_EMIT TransferFinished(TransferCommand::RestoreBackup, result);
+    return result;
 }
 
 void TransferCommands::PortSettings()

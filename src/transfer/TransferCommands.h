@@ -1,6 +1,7 @@
-// The editor's transfer commands: download, upload, port settings and ".abs" settings.
+// The editor's transfer commands: download, upload, restore, port settings and ".abs" settings.
 #pragma once
 
+#include "link/BackupCatalog.h"
 #include "link/CUpgradeLink.h"
 #include "transfer/SerialSettings.h"
 
@@ -20,10 +21,11 @@ constexpr int DownloadOpenFile = 32775;
 constexpr int DownloadFile = 32776;
 constexpr int PortSettings = 32777;
 constexpr int AbsSettings = 32799;
+constexpr int RestoreBackup = 32800;
 } // namespace TransferCommand
 
 // Owns the program's one link to the STB and the link settings for as long as the frame lives,
-// and the five actions with their "Transfer" menu. Constructed on the host's window (its QObject
+// and the six actions with their "Transfer" menu. Constructed on the host's window (its QObject
 // parent); reaches the editor only through TransferHost. Every dialog it runs is modal, so
 // at most one transfer uses the link at a time.
 class TransferCommands : public QObject
@@ -46,6 +48,11 @@ public:
     CUpgradeLink &Link() { return m_link; }
     // The pause before an upload opens the port (300 ms; tests shorten it).
     void SetUploadStartDelayMs(int ms) { m_uploadStartDelayMs = ms; }
+    // Whether the download dialog waits for Start with its backup and verify choices (the
+    // default); tests of the steps turn it off and get the choices of the settings.
+    void SetDownloadWaitsForStart(bool wait) { m_downloadWaitsForStart = wait; }
+    // The folder Restore From Backup… lists: the settings' folder, else the default one.
+    static QString BackupFolder();
 
     // "Download (PC --> STB)" accepts these endings (exact lower case).
     static bool IsDownloadable(const QString &path);
@@ -56,6 +63,9 @@ public Q_SLOTS:
     void DownloadFile();
     void PortSettings();
     void AbsSettings();
+    // Lists the backups, then downloads the one chosen (every database chunk it holds, no new
+    // backup, verify as the settings say).
+    void RestoreFromBackup();
     // Enables the download of the open file only for a file it can send.
     void UpdateActions();
 
@@ -66,10 +76,12 @@ Q_SIGNALS:
 private:
     QAction *MakeAction(int id, const QString &text, const QKeySequence &shortcut, const QString &tip);
     int RunDownload(const QString &path);
+    int RunRestore(const BackupEntry &entry);
 
     TransferHost &m_host;
     CUpgradeLink m_link;
     SerialSettings m_settings;
     std::unique_ptr<QMenu> m_menu;
     int m_uploadStartDelayMs = 300;
+    bool m_downloadWaitsForStart = true;
 };

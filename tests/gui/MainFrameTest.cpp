@@ -186,7 +186,8 @@ private Q_SLOTS:
         const auto request = CFileExportDialog::LastRequest();
         QVERIFY(request);
         QCOMPARE(request->kind, FileDialogKind::Open);
-        QCOMPARE(request->shortFilter, QStringLiteral("User DataBase File(*.usd)|Default DataBase File(*.ddf)"));
+        QCOMPARE(request->shortFilter,
+                 QStringLiteral("User DataBase File(*.usd)|Default DataBase File(*.ddf)|User DataBase Image(*.udf)"));
     }
 
     void openCommandCancelledOrFailed()

@@ -1,6 +1,7 @@
 // Shared set-up of the transfer dialog tests: a frame, stb-sim on a pseudo-terminal, modal driving.
 #pragma once
 
+#include "core/SafetySettings.h"
 #include "gui/GuiTestSupport.h"
 #include "transfer/CTransferDlg.h"
 #include "transfer/TransferCommands.h"
@@ -73,13 +74,24 @@ inline QByteArray GeneratedDatabase(const QString &path, int programs)
     return GuiTest::GenerateDatabase(path, options) ? ReadFile(path) : QByteArray();
 }
 
-// A frame with its transfer commands, talking to a simulator started by the test.
+// Points the settings' backups folder at folder: downloads back up as they do for the user, into
+// a folder the test owns instead of the tester's data folder.
+inline void UseBackupFolder(const QString &folder)
+{
+    SafetySettings safety = SafetySettings::Load();
+    safety.backupFolder = folder;
+    safety.Save();
+}
+
+// A frame with its transfer commands, talking to a simulator started by the test. Downloads start
+// with their dialog (no Start to press) and back up into backupDir.
 struct TransferFixture
 {
     GuiTest::PrivateProfile profile;
     QTemporaryDir programDir;
     QTemporaryDir appDataDir;
     QTemporaryDir dataDir;
+    QTemporaryDir backupDir;
     ThreadNotingPrompt prompt;
     std::unique_ptr<CMainFrame> frame;
     TransferCommands *commands = nullptr;
@@ -96,6 +108,8 @@ struct TransferFixture
         frame->InitialUpdate();
         commands = frame->Transfers();
         commands->SetUploadStartDelayMs(0);
+        commands->SetDownloadWaitsForStart(false);
+        UseBackupFolder(backupDir.path());
         flashPath = dataDir.filePath(QStringLiteral("flash.abs"));
     }
     ~TransferFixture() { CFileExportDialog::ResetTestHook(); }
