@@ -157,12 +157,12 @@ void CSatelliteInfoDlg::FocusControl(SatelliteInfoControl control)
 void CSatelliteInfoDlg::accept()
 {
     TakeValues();
-    const SatelliteInfoCheck check =
+    const std::optional<FieldProblem> problem =
         SatelliteInfoForm::Validate(m_ui->positionEdit->text(), m_ui->longitudeEdit->text(),
                                     SatelliteInfoForm::NameCapacity(m_context.Database()), m_values);
-    if (!check.Ok()) {
-        m_context.Prompt().ShowMessage(check.message);
-        FocusControl(check.control);
+    if (problem) {
+        m_context.Prompt().ShowMessage(problem->message);
+        FocusControl(SatelliteInfoControl(problem->controlId));
         return;
     }
     AcceptChecked();

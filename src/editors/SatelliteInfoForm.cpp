@@ -196,29 +196,38 @@ int SatelliteInfoForm::NameCapacity(const CChannelDb &db)
     return std::max(0, std::min(kMaxNameCharacters, desc->sizeBits / 8 / 2));
 }
 
-SatelliteInfoCheck SatelliteInfoForm::Validate(const QString &positionText, const QString &longitudeText,
-                                               int nameCapacity, SatelliteInfoValues &values)
+namespace {
+
+FieldProblem Refusal(SatelliteInfoControl control, const QString &message)
+{
+    return FieldProblem{static_cast<int>(control), message};
+}
+
+}
+
+std::optional<FieldProblem> SatelliteInfoForm::Validate(const QString &positionText, const QString &longitudeText,
+                                                        int nameCapacity, SatelliteInfoValues &values)
 {
     // The values as typed, in control order; a refused entry keeps the dialog open on its field.
     if (values.name.size() > nameCapacity)
-        return {SatelliteInfoControl::Name, QStringLiteral("Enter no more than %1 characters.").arg(nameCapacity)};
+        return Refusal(SatelliteInfoControl::Name, QStringLiteral("Enter no more than %1 characters.").arg(nameCapacity));
     int32_t position = 0;
     if (!ParseInteger(positionText, position))
-        return {SatelliteInfoControl::Position, QStringLiteral("Please enter an integer.")};
+        return Refusal(SatelliteInfoControl::Position, QStringLiteral("Please enter an integer."));
     double longitude = 0.0;
     if (!ParseDecimal(longitudeText, longitude))
-        return {SatelliteInfoControl::Longitude, QStringLiteral("Please enter a number.")};
+        return Refusal(SatelliteInfoControl::Longitude, QStringLiteral("Please enter a number."));
     values.position = position;
     values.longitude = longitude;
 
     if (values.name.isEmpty())
-        return {SatelliteInfoControl::Name, QStringLiteral("Empty satellite name!")};
+        return Refusal(SatelliteInfoControl::Name, QStringLiteral("Empty satellite name!"));
     if (position < kMinPosition || position > kMaxPosition)
-        return {SatelliteInfoControl::Position, QStringLiteral("Satellite Position: [0,  59]")};
+        return Refusal(SatelliteInfoControl::Position, QStringLiteral("Satellite Position: [0,  59]"));
     // Written so that NaN counts as outside.
     if (!(longitude >= 0.0 && longitude <= kMaxLongitude))
-        return {SatelliteInfoControl::Longitude, QStringLiteral("Satellite Longitude: [0.0,  180.0]")};
-    return {};
+        return Refusal(SatelliteInfoControl::Longitude, QStringLiteral("Satellite Longitude: [0.0,  180.0]"));
+    return std::nullopt;
 }
 
 QString SatelliteInfoForm::CheckNewSatellite(const CChannelDb &db)

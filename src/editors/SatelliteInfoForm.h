@@ -1,6 +1,8 @@
 // The satellite dialog without its window: loading, the LNB rules, validation and writing.
 #pragma once
 
+#include "editors/FieldProblem.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -37,19 +39,12 @@ struct SatelliteInfoValues
 };
 
 // The control a validation failure points at.
+// The controls a refused value puts the focus on, by their control ids.
 enum class SatelliteInfoControl : int {
-    None,
-    Name,
-    Position,
-    Longitude,
-};
-
-struct SatelliteInfoCheck
-{
-    SatelliteInfoControl control = SatelliteInfoControl::None;
-    QString message;
-
-    bool Ok() const { return control == SatelliteInfoControl::None; }
+    None = 0,
+    Name = 1035,
+    Position = 1036,
+    Longitude = 1037,
 };
 
 // The result of writing: which record changed, and its bytes before, for the undo command.
@@ -85,7 +80,7 @@ public:
 
     // The OK checks in order: the numbers as typed, the name, the position and longitude ranges.
     // On success the numbers are stored in `values`.
-    static SatelliteInfoCheck Validate(const QString &positionText, const QString &longitudeText, int nameCapacity,
+    static std::optional<FieldProblem> Validate(const QString &positionText, const QString &longitudeText, int nameCapacity,
                                        SatelliteInfoValues &values);
 
     // Empty when a new satellite can be created; otherwise the message saying why not.

@@ -258,9 +258,8 @@ TEST_F(SatelliteFormTest, TerrestrialSatelliteIsReadOnlyAndWritesBackUnchanged)
     EXPECT_FALSE(v.inputsEnabled);
     EXPECT_FALSE(v.secondFrequencyEnabled);
     EXPECT_EQ(v.tunerRow, TunerFirst);
-    ASSERT_TRUE(SatelliteInfoForm::Validate(QString::number(v.position), SatelliteInfoForm::FormatLongitude(v.longitude),
-                                            16, v)
-                    .Ok());
+    ASSERT_FALSE(SatelliteInfoForm::Validate(QString::number(v.position), SatelliteInfoForm::FormatLongitude(v.longitude),
+                                             16, v));
     NavNode edited = node;
     const SatelliteWriteOutcome outcome = SatelliteInfoForm::Write(*db, edited, SatelliteInfoMode::Edit, v);
     ASSERT_TRUE(outcome.written);
@@ -293,9 +292,9 @@ TEST_F(SatelliteFormTest, EditingEveryGeneratedSatelliteWithoutChangesKeepsItsBy
         node.label = QString::fromStdString(Get(KindSatellite, slot, "satname"));
         const std::vector<uint8_t> before = db->RecordBytes(KindSatellite, slot);
         SatelliteInfoValues v = Loaded(node);
-        const SatelliteInfoCheck check = SatelliteInfoForm::Validate(
+        const std::optional<FieldProblem> problem = SatelliteInfoForm::Validate(
             QString::number(v.position), SatelliteInfoForm::FormatLongitude(v.longitude), capacity, v);
-        ASSERT_TRUE(check.Ok()) << slot << " " << check.message.toStdString();
+        ASSERT_FALSE(problem) << slot << " " << problem->message.toStdString();
         ASSERT_TRUE(SatelliteInfoForm::Write(*db, node, SatelliteInfoMode::Edit, v).written);
         EXPECT_EQ(db->RecordBytes(KindSatellite, slot), before) << "satellite " << slot;
     }
@@ -328,47 +327,48 @@ TEST_F(SatelliteFormTest, ValidationMessagesAtTheirBoundaries)
     auto check = [](const QString &name, const QString &position, const QString &longitude, int capacity = 16) {
         SatelliteInfoValues v;
         v.name = name;
-        return SatelliteInfoForm::Validate(position, longitude, capacity, v);
+        // No problem reads as control 0 and no message.
+        return SatelliteInfoForm::Validate(position, longitude, capacity, v).value_or(FieldProblem{});
     };
     const QString name = QStringLiteral("Hotbird");
-    EXPECT_TRUE(check(name, "59", "180.0").Ok());
-    EXPECT_TRUE(check(name, "0", "0").Ok());
-    EXPECT_TRUE(check(name, " 7 ", " 19.2").Ok());
+    EXPECT_EQ(check(name, "59", "180.0").controlId, 0);
+    EXPECT_EQ(check(name, "0", "0").controlId, 0);
+    EXPECT_EQ(check(name, " 7 ", " 19.2").controlId, 0);
 
-    SatelliteInfoCheck c = check(name, "60", "19.2");
-    EXPECT_EQ(c.control, SatelliteInfoControl::Position);
+    FieldProblem c = check(name, "60", "19.2");
+    EXPECT_EQ(c.controlId, int(SatelliteInfoControl::Position));
     EXPECT_EQ(c.message, "Satellite Position: [0,  59]");
     EXPECT_EQ(check(name, "-1", "19.2").message, "Satellite Position: [0,  59]");
 
     c = check(name, "3", "180.05");
-    EXPECT_EQ(c.control, SatelliteInfoControl::Longitude);
+    EXPECT_EQ(c.controlId, int(SatelliteInfoControl::Longitude));
     EXPECT_EQ(c.message, "Satellite Longitude: [0.0,  180.0]");
     EXPECT_EQ(check(name, "3", "-0.1").message, "Satellite Longitude: [0.0,  180.0]");
     EXPECT_EQ(check(name, "3", "nan").message, "Satellite Longitude: [0.0,  180.0]");
 
     c = check(QString(), "60", "200");
-    EXPECT_EQ(c.control, SatelliteInfoControl::Name);
+    EXPECT_EQ(c.controlId, int(SatelliteInfoControl::Name));
     EXPECT_EQ(c.message, "Empty satellite name!");  // before the ranges
 
     // The numbers as typed come first.
     c = check(name, "1x", "19.2");
-    EXPECT_EQ(c.control, SatelliteInfoControl::Position);
+    EXPECT_EQ(c.controlId, int(SatelliteInfoControl::Position));
     EXPECT_EQ(c.message, "Please enter an integer.");
-    EXPECT_EQ(check(name, "", "19.2").control, SatelliteInfoControl::Position);
-    EXPECT_EQ(check(name, "99999999999", "19.2").control, SatelliteInfoControl::Position);
+    EXPECT_EQ(check(name, "", "19.2").controlId, int(SatelliteInfoControl::Position));
+    EXPECT_EQ(check(name, "99999999999", "19.2").controlId, int(SatelliteInfoControl::Position));
     c = check(QString(), "3", "19,2");
-    EXPECT_EQ(c.control, SatelliteInfoControl::Longitude);
+    EXPECT_EQ(c.controlId, int(SatelliteInfoControl::Longitude));
     EXPECT_EQ(c.message, "Please enter a number.");
 
     c = check(QStringLiteral("ABCDEFGHIJKLMNOPQ"), "3", "1", 16);
-    EXPECT_EQ(c.control, SatelliteInfoControl::Name);
+    EXPECT_EQ(c.controlId, int(SatelliteInfoControl::Name));
     EXPECT_EQ(c.message, "Enter no more than 16 characters.");
-    EXPECT_TRUE(check(QStringLiteral("ABCDEFGHIJKLMNOPQ"), "3", "1", 17).Ok());
+    EXPECT_EQ(check(QStringLiteral("ABCDEFGHIJKLMNOPQ"), "3", "1", 17).controlId, 0);
 
     // Accepted numbers land in the values.
     SatelliteInfoValues v;
     v.name = name;
-    ASSERT_TRUE(SatelliteInfoForm::Validate("42", "13.0", 16, v).Ok());
+    ASSERT_FALSE(SatelliteInfoForm::Validate("42", "13.0", 16, v));
     EXPECT_EQ(v.position, 42);
     EXPECT_DOUBLE_EQ(v.longitude, 13.0);
 }
@@ -451,7 +451,7 @@ TEST_F(SatelliteFormTest, NameCapacityFollowsTheField)
     NavNode node = AddSatellite({});
     SatelliteInfoValues v = Loaded(node);
     v.name = QStringLiteral("ABCDEFGHIJKLMNOP");
-    ASSERT_TRUE(SatelliteInfoForm::Validate("0", "0.0", SatelliteInfoForm::NameCapacity(*db), v).Ok());
+    ASSERT_FALSE(SatelliteInfoForm::Validate("0", "0.0", SatelliteInfoForm::NameCapacity(*db), v));
     ASSERT_TRUE(SatelliteInfoForm::Write(*db, node, SatelliteInfoMode::Edit, v).written);
     EXPECT_EQ(Get(KindSatellite, node.index, "satname"), "ABCDEFGHIJKLMNOP");
     EXPECT_EQ(Number(node.index, "name_len"), 32);
