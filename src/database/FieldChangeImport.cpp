@@ -239,7 +239,6 @@ FieldImport PlanFieldImport(const CChannelDb &db, const QByteArray &csv)
             refuse(QStringLiteral("line %1 already names this program").arg(earlier->second));
             continue;
         }
-        lineOfSlot.emplace(slot, record.line);
 
         // The type the program will have decides its video PID range.
         bool tv = reader.Int(slot, typeField).value_or(0) == 1;
@@ -332,6 +331,8 @@ FieldImport PlanFieldImport(const CChannelDb &db, const QByteArray &csv)
             refuse(reason);
             continue;
         }
+        // Only an accepted line claims its program: a refused one may be put right further down.
+        lineOfSlot.emplace(slot, record.line);
         if (changes.empty())
             ++result.unchangedLines;
         result.changes.insert(result.changes.end(), changes.begin(), changes.end());
