@@ -136,12 +136,13 @@ int RunReorderCommand(const QStringList &args)
     if (!options.Has(QStringLiteral("-o")))
         return ExitOk;
 
-    const SlotOrder order = SlotOrderOfLiveSequence(db, KindProgram, matching.newSequence);
-    if (!ApplySlotOrder(db, KindProgram, order))
-        return Failure(QStringLiteral("The new order could not be applied; nothing was written."));
+    // The group changes name the programs by their slots before the new order.
     if (options.Has(QStringLiteral("--copy-groups"))
         && !ApplyGroupBits(db, ReferenceGroupChanges(ours, reference.programs, matching)))
         return Failure(QStringLiteral("The favourite groups could not be copied; nothing was written."));
+    const SlotOrder order = SlotOrderOfLiveSequence(db, KindProgram, matching.newSequence);
+    if (!ApplySlotOrder(db, KindProgram, order))
+        return Failure(QStringLiteral("The new order could not be applied; nothing was written."));
     SettingsProfileStore profile;
     const SaveResult result = SaveCliOutput(db, source, sourceBytes, out, profile);
     if (result == SaveResult::Failed)

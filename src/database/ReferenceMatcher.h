@@ -43,7 +43,7 @@ struct ReferenceMatching
 ReferenceMatching MatchReference(const std::vector<ProgramFacts> &ours, const std::vector<ProgramFacts> &reference);
 
 // The favourite bits our matched programs get when they copy the reference's memberships; only
-// programs whose bits change are listed.
+// programs whose bits change are listed, by their slots before the new order is applied.
 std::vector<GroupBitsChange> ReferenceGroupChanges(const std::vector<ProgramFacts> &ours,
                                                    const std::vector<ProgramFacts> &reference,
                                                    const ReferenceMatching &matching);
