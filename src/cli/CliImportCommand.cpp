@@ -18,7 +18,7 @@ namespace {
 const char kUsage[] =
     "usage: dravel-cli import DB CHANGES.csv [--layout L] [-o OUT] [--yes]\n"
     "\n"
-    "Reads a program CSV in the form `dravel-cli dump --format csv` writes (a header row of\n"
+    "Reads a program CSV in the form the CSV dump of `dravel-cli dump` has (a header row of\n"
     "field names, any of them in any order, UTF-8) and changes the programs it names: by the\n"
     "\"slot\" column, or by \"sat_id\", \"tp_id\" and \"prog_id\". Every cell that differs is\n"
     "checked as the program dialog checks it (whole numbers within the field and the PID\n"
