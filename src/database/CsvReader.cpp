@@ -1,16 +1,14 @@
 // A small RFC 4180 reader: every byte is looked at once and every cell bounded by the text.
 #include "database/CsvReader.h"
 
-#include <QStringDecoder>
+#include <QByteArrayView>
 
 namespace {
 
 QString Decode(const QByteArray &bytes, bool &ok)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(bytes);
-    ok = !decoder.hasError();
-    return text;
+    ok = QByteArrayView(bytes).isValidUtf8();
+    return ok ? QString::fromUtf8(bytes) : QString();
 }
 
 } // namespace
@@ -33,7 +31,7 @@ CsvTable ReadCsv(const QByteArray &bytes)
     bool anyCell = false;     // the record has text or a separator (a blank line has neither)
     auto endCell = [&]() -> bool {
         record.cells << Decode(cell, ok);
-        cell.clear();
+        cell.resize(0);  // keeps the buffer for the next cell
         afterQuote = false;
         if (!ok)
             table.error = QStringLiteral("line %1: the text is not UTF-8").arg(record.line);

@@ -253,8 +253,10 @@ FieldImport PlanFieldImport(const CChannelDb &db, const QByteArray &csv)
         QString reason;
         for (const Column &column : columns) {
             const QString &cell = record.cells[column.cell];
-            const QString before = reader.Text(slot, column.field);
-            FieldChange change {record.line, slot, column.field, column.name, before, {}, false, {}, 0};
+            // Made only for a cell that changes its field: most cells of an export change nothing.
+            const auto newChange = [&](const QString &before) {
+                return FieldChange {record.line, slot, column.field, column.name, before, {}, false, {}, 0};
+            };
             switch (column.role) {
             case ColumnRole::Slot:
             case ColumnRole::Id:
@@ -275,16 +277,18 @@ FieldImport PlanFieldImport(const CChannelDb &db, const QByteArray &csv)
                     capacity = std::min(capacity, size_t(ProgramValueRules::kNameMaxChars));
                 const std::string text = CutUtf16Units(cell.toStdString(), capacity);
                 const QString after = QString::fromStdString(text);
+                const QString before = reader.Text(slot, column.field);
                 if (after == before)
                     continue;
                 if (text.empty() && column.name == QLatin1String("Service Name")) {
                     reason = QStringLiteral("Service Name: a program needs a name");
                     break;
                 }
+                FieldChange change = newChange(before);
                 change.after = after;
                 change.isText = true;
                 change.text = text;
-                changes.push_back(change);
+                changes.push_back(std::move(change));
                 if (column.lengthField >= 0) {
                     const uint32_t length = uint32_t(2 * Utf16Length(text));
                     FieldChange lengthChange {record.line, slot, column.lengthField,
@@ -297,8 +301,7 @@ FieldImport PlanFieldImport(const CChannelDb &db, const QByteArray &csv)
                 continue;
             }
             case ColumnRole::Number: {
-                if (cell.trimmed() == before)
-                    continue;
+                // Compared as numbers: " 5" and "5" are no change.
                 const std::optional<int64_t> value = CellNumber(db, column, cell, reason);
                 if (!value)
                     break;
@@ -319,9 +322,10 @@ FieldImport PlanFieldImport(const CChannelDb &db, const QByteArray &csv)
                     reason = QStringLiteral("Service Type: %1 is neither 1 (TV) nor 0 (radio)").arg(*value);
                     break;
                 }
+                FieldChange change = newChange(reader.Text(slot, column.field));
                 change.after = QString::number(*value);
                 change.value = uint32_t(*value);
-                changes.push_back(change);
+                changes.push_back(std::move(change));
                 continue;
             }
             }

@@ -1,6 +1,7 @@
 // Matching a reference list by position, by satellite and service id, and by name; the new order.
 #include "ListsSupport.h"
 
+#include "database/DatabaseWriter.h"
 #include "database/ReferenceMatcher.h"
 
 namespace {
@@ -155,6 +156,33 @@ TEST_F(SlotOrderTest, LiveSequenceKeepsFreeSlotsInPlaceAndTheInverseRestores)
     EXPECT_FALSE(ApplySlotOrder(*db, KindProgram, twice));
     EXPECT_FALSE(ApplySlotOrder(*db, KindProgram, SlotOrder(order.begin(), order.end() - 1)));
     EXPECT_EQ(Names(), before);
+}
+
+TEST_F(SlotOrderTest, TheInverseOrderSavesTheSameBytesAgain)
+{
+    AddSatellite(1, 192);
+    AddTransponder(1, 1, 11494, 27500, 0);
+    for (int i = 0; i < 40; ++i)
+        AddProgram({.progId = 1 + i, .serviceId = 500 + i, .name = "P" + std::to_string(i), .groups = uint32_t(i)});
+    for (const int slot : {3, 17, 30})
+        db->DeleteNode(KindProgram, slot);
+    Payload before;
+    ASSERT_TRUE(BuildPayload(*db, before));
+
+    std::vector<int32_t> live;
+    for (int slot = db->Count(KindProgram) - 1; slot >= 0; --slot) {
+        if (db->IsUsed(KindProgram, slot))
+            live.push_back(slot);
+    }
+    const SlotOrder order = SlotOrderOfLiveSequence(*db, KindProgram, live);
+    ASSERT_TRUE(ApplySlotOrder(*db, KindProgram, order));
+    Payload reordered;
+    ASSERT_TRUE(BuildPayload(*db, reordered));
+    EXPECT_NE(reordered.bytes, before.bytes);
+    ASSERT_TRUE(ApplySlotOrder(*db, KindProgram, InverseSlotOrder(order)));
+    Payload after;
+    ASSERT_TRUE(BuildPayload(*db, after));
+    EXPECT_EQ(after.bytes, before.bytes);
 }
 
 TEST_F(SlotOrderTest, AGeneratedListMatchedAgainstItselfReversedEndsReversed)
