@@ -38,7 +38,7 @@ int RunDumpCommand(const QStringList &args)
     if (format != "json" && format != "csv")
         return UsageError(kUsage, QStringLiteral("--format must be json or csv"));
     const QString kindName = options.Value(QStringLiteral("--kind"), QStringLiteral("prog"));
-    int kind = -1;
+    NodeKind kind = KindProgram;
     if (kindName == "sat")
         kind = KindSatellite;
     else if (kindName == "tp")

@@ -18,7 +18,7 @@ int ElementCount(const FieldDesc &field)
     return field.sizeBits / field.bitWidth;
 }
 
-QString FieldText(const CChannelDb &db, int kind, int slot, int index, int element, bool &ok)
+QString FieldText(const CChannelDb &db, NodeKind kind, int slot, int index, int element, bool &ok)
 {
     std::string text;
     ok = db.GetNodeData(kind, slot, index, text, element, DeclarationOrder);
@@ -64,7 +64,7 @@ QByteArray CsvCell(const QString &text)
     return CsvCell(text.toStdString());
 }
 
-QJsonObject DatabaseDump::NodeObject(int kind, int slot) const
+QJsonObject DatabaseDump::NodeObject(NodeKind kind, int slot) const
 {
     const std::vector<FieldDesc> *fields = m_db.Layouts().Declarations(kind);
     QJsonObject values;
@@ -93,7 +93,7 @@ QJsonObject DatabaseDump::NodeObject(int kind, int slot) const
     return node;
 }
 
-QJsonArray DatabaseDump::Nodes(int kind) const
+QJsonArray DatabaseDump::Nodes(NodeKind kind) const
 {
     QJsonArray nodes;
     for (int slot = 0; slot < m_db.Count(kind); ++slot) {
@@ -138,7 +138,7 @@ QJsonDocument DatabaseDump::Json(const std::vector<int32_t> *programSlots) const
     return QJsonDocument(root);
 }
 
-void DatabaseDump::AppendCsvRow(QByteArray &out, int kind, int slot) const
+void DatabaseDump::AppendCsvRow(QByteArray &out, NodeKind kind, int slot) const
 {
     const std::vector<FieldDesc> *fields = m_db.Layouts().Declarations(kind);
     out += QByteArray::number(slot);
@@ -165,7 +165,7 @@ void DatabaseDump::AppendCsvRow(QByteArray &out, int kind, int slot) const
     out += "\r\n";
 }
 
-QByteArray DatabaseDump::Csv(int kind, const std::vector<int32_t> &slots) const
+QByteArray DatabaseDump::Csv(NodeKind kind, const std::vector<int32_t> &slots) const
 {
     const std::vector<FieldDesc> *fields = m_db.Layouts().Declarations(kind);
     QByteArray out = "slot";
@@ -183,7 +183,7 @@ QByteArray DatabaseDump::Csv(int kind, const std::vector<int32_t> &slots) const
     return out;
 }
 
-QByteArray DatabaseDump::Csv(int kind) const
+QByteArray DatabaseDump::Csv(NodeKind kind) const
 {
     std::vector<int32_t> slots;
     for (int slot = 0; slot < m_db.Count(kind); ++slot) {

@@ -1,6 +1,8 @@
 // The export formats: every node with every field by name, as JSON (the stable machine format) or CSV.
 #pragma once
 
+#include "layout/FieldDesc.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,16 +28,16 @@ public:
     // so that a reader finds each program's transponder and satellite).
     QJsonDocument Json(const std::vector<int32_t> *programSlots = nullptr) const;
     // One object {"slot":n,"fields":{name:text|[texts]}} per live slot of the kind, in slot order.
-    QJsonArray Nodes(int kind) const;
+    QJsonArray Nodes(NodeKind kind) const;
     QJsonValue Favourites() const;
     // A header row "slot" and the field names, then one row per live slot of the kind.
-    QByteArray Csv(int kind) const;
+    QByteArray Csv(NodeKind kind) const;
     // The same for the given slots in their order (free or unknown slots are left out).
-    QByteArray Csv(int kind, const std::vector<int32_t> &slots) const;
+    QByteArray Csv(NodeKind kind, const std::vector<int32_t> &slots) const;
 
 private:
-    QJsonObject NodeObject(int kind, int slot) const;
-    void AppendCsvRow(QByteArray &out, int kind, int slot) const;
+    QJsonObject NodeObject(NodeKind kind, int slot) const;
+    void AppendCsvRow(QByteArray &out, NodeKind kind, int slot) const;
 
     const CChannelDb &m_db;
 };

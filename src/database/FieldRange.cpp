@@ -6,7 +6,7 @@
 #include "layout/LayoutSet.h"
 #include "layout/NodeLayout.h"
 
-std::optional<FieldRange> IntegerFieldRangeAt(const CChannelDb &db, int kind, int declarationIndex)
+std::optional<FieldRange> IntegerFieldRangeAt(const CChannelDb &db, NodeKind kind, int declarationIndex)
 {
     const NodeLayout *layout = db.Layouts().Layout(kind);
     if (!layout)
@@ -19,7 +19,7 @@ std::optional<FieldRange> IntegerFieldRangeAt(const CChannelDb &db, int kind, in
     return FieldRange {0, (int64_t(1) << field->bitWidth) - 1};
 }
 
-std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, int kind, const char *name)
+std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, NodeKind kind, const char *name)
 {
     const NodeLayout *layout = db.Layouts().Layout(kind);
     if (!layout)

@@ -1,6 +1,8 @@
 // The numbers an integer field of the layout holds, by its width: the one rule for dialogs and imports.
 #pragma once
 
+#include "layout/FieldDesc.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -15,6 +17,6 @@ struct FieldRange
 };
 
 // nullopt when the layout has no integer field of that name.
-std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, int kind, const char *name);
+std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, NodeKind kind, const char *name);
 // The same by declaration-order index.
-std::optional<FieldRange> IntegerFieldRangeAt(const CChannelDb &db, int kind, int declarationIndex);
+std::optional<FieldRange> IntegerFieldRangeAt(const CChannelDb &db, NodeKind kind, int declarationIndex);

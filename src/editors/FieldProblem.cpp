@@ -1,7 +1,7 @@
 // Whether a number fits its field's width in the layout.
 #include "editors/FieldProblem.h"
 
-std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, int kind, const char *name, int64_t value,
+std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, NodeKind kind, const char *name, int64_t value,
                                            const QString &label, int controlId)
 {
     const std::optional<FieldRange> range = IntegerFieldRange(db, kind, name);

@@ -19,5 +19,5 @@ struct FieldProblem
 
 // nullopt when the value fits the field (or the layout has no such integer field, so nothing is
 // written); otherwise "<label>: <value> does not fit; the field holds <low> to <high>."
-std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, int kind, const char *name, int64_t value,
+std::optional<FieldProblem> CheckFieldFits(const CChannelDb &db, NodeKind kind, const char *name, int64_t value,
                                            const QString &label, int controlId);

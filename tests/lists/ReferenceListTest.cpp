@@ -39,6 +39,22 @@ TEST_F(ReferenceListTest, TheJsonDumpGivesTheFactsOfTheDatabase)
     }
 }
 
+TEST_F(ReferenceListTest, TheExportOfAListKeepsItsOrderAndLeavesFreeSlotsOut)
+{
+    Build();
+    const int third = AddProgram({.satId = 1, .tpId = 1, .progId = 3, .serviceId = 63, .name = "Drei"});
+    db->DeleteNode(KindProgram, 0);
+    const std::vector<int32_t> list = {third, 0, 1};
+    const ReferenceList json = ReferenceFromJson(DatabaseDump(*db).Json(&list).toJson(), layouts);
+    const ReferenceList csv = ReferenceFromCsv(DatabaseDump(*db).Csv(KindProgram, list), layouts);
+    for (const ReferenceList *read : {&json, &csv}) {
+        ASSERT_TRUE(read->Ok()) << read->error.toStdString();
+        ASSERT_EQ(read->programs.size(), 2u);
+        EXPECT_EQ(read->programs[0].name, "Drei");
+        EXPECT_EQ(read->programs[1].slot, 1);
+    }
+}
+
 TEST_F(ReferenceListTest, TheCsvDumpGivesProgramsWithoutTransponders)
 {
     Build();
