@@ -42,7 +42,7 @@ _dravel_cli()
     old_extglob=$(shopt -p extglob)
     shopt -s extglob
 
-    local commands="template info dump convert generate abs probe download upload restore backups"
+    local commands="template info dump convert generate duplicates reorder import abs probe download upload restore backups"
     if ((COMP_CWORD == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         eval "$old_extglob"
@@ -53,10 +53,13 @@ _dravel_cli()
     local options="" files="" valued=0
     case $command in
         template) options="-o -q"; files="h" ;;
-        info) options="--layout"; files="usd|ddf|udf" ;;
+        info) options="--layout --format"; files="usd|ddf|udf" ;;
         dump) options="--layout --format --kind"; files="usd|ddf|udf" ;;
         convert) options="--layout --yes"; files="usd|ddf|udf" ;;
         generate) options="--satellites --transponders --programs --seed --layout --terrestrial"; files="usd|ddf" ;;
+        duplicates) options="--layout --keep -o --yes"; files="usd|ddf|udf" ;;
+        reorder) options="--reference --layout --copy-groups --report -o --yes"; files="usd|ddf|udf" ;;
+        import) options="--layout -o --yes"; files="usd|ddf|udf|csv" ;;
         abs) options=""; files="abs" ;;
         probe) options="--port --format --timeout"; files="-" ;;
         download) options="--port --format --timeout --default-db --user-db --backup --no-backup --verify --no-verify"; files="ddf|udf|abs" ;;
@@ -71,10 +74,21 @@ _dravel_cli()
     case $prev in
         --layout) _dravel_cli_files "ini|h" "$cur"; valued=1 ;;
         --backup) _dravel_cli_files "" "$cur"; valued=1 ;;
-        -o) _dravel_cli_files "ini" "$cur"; valued=1 ;;
+        -o)
+            if [[ $command == template ]]; then
+                _dravel_cli_files "ini" "$cur"
+            else
+                _dravel_cli_files "usd|ddf|udf" "$cur"
+            fi
+            valued=1 ;;
+        --reference) _dravel_cli_files "usd|ddf|udf|csv|json" "$cur"; valued=1 ;;
+        --report) _dravel_cli_files "csv" "$cur"; valued=1 ;;
+        --keep) COMPREPLY=($(compgen -W "first groups fta" -- "$cur")); valued=1 ;;
         --format)
             if [[ $command == dump ]]; then
                 COMPREPLY=($(compgen -W "json csv" -- "$cur"))
+            elif [[ $command == info ]]; then
+                COMPREPLY=($(compgen -W "text json" -- "$cur"))
             else
                 COMPREPLY=($(compgen -W "1 2" -- "$cur"))
             fi

@@ -9,6 +9,9 @@ int RunInfoCommand(const QStringList &args);
 int RunDumpCommand(const QStringList &args);
 int RunConvertCommand(const QStringList &args);
 int RunGenerateCommand(const QStringList &args);
+int RunDuplicatesCommand(const QStringList &args);
+int RunReorderCommand(const QStringList &args);
+int RunImportCommand(const QStringList &args);
 
 // Link commands.
 int RunAbsCommand(const QStringList &args);

@@ -1,6 +1,7 @@
 // dravel-cli convert: load a database and save it with the writer its new extension names.
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
+#include "cli/CliSave.h"
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompt.h"
 #include "core/CoreMessages.h"
@@ -38,38 +39,6 @@ const char kUsage[] =
     "               \"script.ini\" beside the program, else ../share/dravel/script.ini)\n"
     "  --yes        answer Yes to the terrestrial question\n";
 
-// Save As of the editor for a ".usd" source: the node data is written in front of the source
-// file's tail (its favourite sub-chunk, further sub-chunks and any bytes behind them), into a
-// new file that replaces OUT only when it is complete. OUT keeps its mode; a read-only OUT is
-// refused, as by every writer.
-SaveResult SaveUserCopy(const CChannelDb &db, const QByteArray &sourceBytes, const QString &out, bool sourceIsImage)
-{
-    QByteArray tail;
-    // A ".udf" source ends in erased flash, which is not part of its container.
-    if (!(sourceIsImage ? UdfDatabase::ContainerTail(sourceBytes, tail) : UserDatabaseTail(sourceBytes, tail))) {
-        db.Prompt().ShowMessage(CoreMessages::DamagedFile());
-        return SaveResult::Failed;
-    }
-    return SaveUserDatabaseWithTail(db, out, tail);
-}
-
-// OUT.udf: the container with the source's own tail (favourite and further sub-chunks), then 0xFF
-// up to the size of the source .udf, or of the OUT.udf it replaces.
-SaveResult SaveUdf(CChannelDb &db, const QString &source, const QByteArray &sourceBytes, const QString &out,
-                   const ProfileStore &profile)
-{
-    if (UdfDatabase::IsUdfPath(source))
-        return UdfDatabase::SaveAs(db, out, sourceBytes);
-    QByteArray tail;
-    if (IsDefaultDatabasePath(source)) {
-        tail = BuildFavouriteTail(db, profile);
-    } else if (!UserDatabaseTail(sourceBytes, tail)) {
-        db.Prompt().ShowMessage(CoreMessages::DamagedFile());
-        return SaveResult::Failed;
-    }
-    return SaveUserDatabaseImage(db, out, tail, QFileInfo(out).size());
-}
-
 } // namespace
 
 int RunConvertCommand(const QStringList &args)
@@ -83,10 +52,8 @@ int RunConvertCommand(const QStringList &args)
         return UsageError(kUsage, QStringLiteral("convert needs a database file and an output file"));
     const QString source = options.Positionals()[0];
     const QString out = options.Positionals()[1];
-    if (!IsDefaultDatabasePath(out) && !IsUserDatabasePath(out) && !UdfDatabase::IsUdfPath(out))
-        return UsageError(kUsage, QStringLiteral("the output file must end in .usd, .ddf or .udf"));
-    if (UdfDatabase::IsUdfPath(out) && !UdfDatabase::IsUdfPath(source) && !QFileInfo(out).isFile())
-        return UsageError(kUsage, QStringLiteral("a .udf takes its size from a .udf source or an existing OUT.udf"));
+    if (const QString error = CheckCliOutputPath(source, out); !error.isEmpty())
+        return UsageError(kUsage, error);
 
     ConsolePrompt prompt(options.Has(QStringLiteral("--yes")));
     LayoutSet layouts;
@@ -98,26 +65,12 @@ int RunConvertCommand(const QStringList &args)
         return ExitFailed;
 
     SettingsProfileStore profile;
-    SaveResult result = SaveResult::Failed;
-    if (IsDefaultDatabasePath(out))
-        result = SaveDefaultDatabase(db, out, profile);
-    else if (UdfDatabase::IsUdfPath(out))
-        result = SaveUdf(db, source, sourceBytes, out, profile);
-    else if (IsDefaultDatabasePath(source))
-        result = SaveNewUserDatabase(db, out, profile);
-    else
-        result = SaveUserCopy(db, sourceBytes, out, UdfDatabase::IsUdfPath(source));
+    const SaveResult result = SaveCliOutput(db, source, sourceBytes, out, profile);
     if (result == SaveResult::Failed)
         return ExitFailed;
     if (result == SaveResult::Declined)
         return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
 
-    // The writers leave terrestrial nodes out: the line counts what the file holds.
-    const NodeKind counts[3] = {KindSatellite, KindTransponder, KindProgram};
-    int written[3];
-    for (int i = 0; i < 3; ++i)
-        written[i] = db.LiveCount(counts[i]) - TerrestrialCount(db, counts[i]);
-    std::printf("%s: %d satellites, %d transponders, %d programs written (%lld bytes)\n", out.toUtf8().constData(),
-                written[0], written[1], written[2], static_cast<long long>(QFileInfo(out).size()));
+    PrintWritten(db, out);
     return ExitOk;
 }

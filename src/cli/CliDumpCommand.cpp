@@ -3,8 +3,8 @@
 #include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompt.h"
-#include "cli/DatabaseDump.h"
 #include "database/CChannelDb.h"
+#include "database/DatabaseDump.h"
 #include "layout/LayoutSet.h"
 
 #include <cstdio>

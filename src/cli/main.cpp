@@ -21,6 +21,9 @@ const Command kCommands[] = {
     {"dump", RunDumpCommand, "every node with every field by name, as JSON or CSV"},
     {"convert", RunConvertCommand, "load a database and save it as .usd or .ddf"},
     {"generate", RunGenerateCommand, "write a realistic synthetic database"},
+    {"duplicates", RunDuplicatesCommand, "list programs that are the same service, or save without them"},
+    {"reorder", RunReorderCommand, "give the programs the order of a reference list"},
+    {"import", RunImportCommand, "apply field changes from a CSV to the programs"},
     {"abs", RunAbsCommand, "walk the chunk chain of a flash image, check CRCs, list chunks"},
     {"probe", RunProbeCommand, "connection test, protocol version and chunk table of a receiver"},
     {"download", RunDownloadCommand, "write a .ddf, .udf or .abs into the receiver"},
@@ -38,7 +41,7 @@ QByteArray Usage()
     QByteArray text = "usage: dravel-cli COMMAND [ARGS...]   (dravel-cli COMMAND --help for details)\n"
                       "       dravel-cli --version\n\n";
     for (const Command &c : kCommands)
-        text += QByteArray("  ") + QByteArray(c.name).leftJustified(9) + ' ' + c.summary + '\n';
+        text += QByteArray("  ") + QByteArray(c.name).leftJustified(10) + ' ' + c.summary + '\n';
     return text;
 }
 

@@ -1,7 +1,7 @@
 // One type for what a dialog refuses, and the check that a number fits the field it goes into.
 #pragma once
 
-#include "layout/NodeKind.h"
+#include "database/FieldRange.h"
 
 #include <QString>
 
@@ -16,15 +16,6 @@ struct FieldProblem
     int controlId = 0;
     QString message;
 };
-
-// The numbers an integer field of the layout holds, by its width: 0 to 2^w - 1, and for a 32-bit
-// field also the negative numbers a signed entry gives.
-struct FieldRange
-{
-    int64_t low = 0;
-    int64_t high = 0;
-};
-std::optional<FieldRange> IntegerFieldRange(const CChannelDb &db, NodeKind kind, const char *name);
 
 // nullopt when the value fits the field (or the layout has no such integer field, so nothing is
 // written); otherwise "<label>: <value> does not fit; the field holds <low> to <high>."

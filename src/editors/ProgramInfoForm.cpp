@@ -7,6 +7,7 @@
 #include "core/Utf8Text.h"
 #include "database/CChannelDb.h"
 #include "database/NodeFields.h"
+#include "database/ProgramValueRules.h"
 #include "layout/LayoutSet.h"
 #include "layout/TemplateNumber.h"
 
@@ -29,7 +30,7 @@ const std::array<uint8_t, 256> NewProgramImage = [] {
 
 namespace {
 
-constexpr int32_t kNullPid = 8191;
+constexpr int32_t kNullPid = ProgramValueRules::kNullPid;
 
 std::string Decimal(int32_t value)
 {
@@ -281,19 +282,19 @@ std::optional<ProgramCheckFailure> ProgramInfoForm::CheckRanges(ProgramValues &v
         }
         return std::nullopt;
     }
-    if (v.serviceTypeRow == 0) {
-        if (!InRange(v.videoPid, 32, 8190))
-            return ProgramCheckFailure {IdVideoPid, QStringLiteral("Video Pid: [32,  8190]")};
-    } else if (!InRange(v.videoPid, 32, 8191)) {
-        return ProgramCheckFailure {IdVideoPid, QStringLiteral("Video Pid: [32,  8191]")};
-    }
-    if (!InRange(v.audioPid1, 32, 65535))
+    using ProgramValueRules::PidRuleOf;
+    const bool tv = v.serviceTypeRow == 0;
+    if (!PidRuleOf("Video Pid", tv)->Allows(v.videoPid))
+        return ProgramCheckFailure {IdVideoPid, tv ? QStringLiteral("Video Pid: [32,  8190]")
+                                                   : QStringLiteral("Video Pid: [32,  8191]")};
+    if (!PidRuleOf("Audio Pid1", tv)->Allows(v.audioPid1))
         return ProgramCheckFailure {IdAudioPid1, QStringLiteral("Audio Pid1:  [32,  65535]")};
-    if ((v.audioPid2 != 0 || v.audioPid3 != 0) && !InRange(v.audioPid2, 32, 65535))
+    // A second audio PID is needed before a third.
+    if ((v.audioPid2 != 0 || v.audioPid3 != 0) && !PidRuleOf("Audio Pid2", tv)->Allows(v.audioPid2 == 0 ? -1 : v.audioPid2))
         return ProgramCheckFailure {IdAudioPid2, QStringLiteral("Audio Pid2:  0 or [32,  65535]")};
-    if (v.audioPid3 != 0 && !InRange(v.audioPid3, 32, 65535))
+    if (!PidRuleOf("Audio Pid3", tv)->Allows(v.audioPid3))
         return ProgramCheckFailure {IdAudioPid3, QStringLiteral("Audio Pid3:  0 or [32,  65535]")};
-    if (!InRange(v.pcrPid, 32, 8191))
+    if (!PidRuleOf("PCR Pid", tv)->Allows(v.pcrPid))
         return ProgramCheckFailure {IdPcrPid, QStringLiteral("PCR Pid: [32,  8191]")};
     return std::nullopt;
 }

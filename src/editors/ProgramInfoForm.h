@@ -3,6 +3,7 @@
 
 #include "editors/FieldProblem.h"
 #include "database/FavouriteNameTable.h"
+#include "database/ProgramValueRules.h"
 #include "database/ServiceFilter.h"
 #include "document/NavNode.h"
 
@@ -53,7 +54,7 @@ enum ProgramControlId : int {
     IdFactory = 1039,
 };
 
-constexpr int kProgramNameMaxChars = 17;
+constexpr int kProgramNameMaxChars = ProgramValueRules::kNameMaxChars;
 constexpr int kGroupItemCount = 32;
 
 // What the controls show, and the enable states the rules leave them in. A row of -1 is a list

@@ -25,6 +25,14 @@ TEST_F(CliTest, UsageErrorsExitWithTwo)
         {"generate", "x.usd", "--satellites", "1", "--transponders", "1024", "--programs", "0"},
         {"generate", "x.usd", "--satellites", "1", "--transponders", "1", "--programs", "1", "--seed", "-3"},
         {"generate", "x.bin", "--satellites", "1", "--transponders", "1", "--programs", "1"},
+        {"duplicates"},
+        {"duplicates", "a.usd", "--keep", "last"},
+        {"duplicates", "a.usd", "-o", "x.txt"},
+        {"reorder", "a.usd"},
+        {"reorder", "a.usd", "--reference"},
+        {"import", "a.usd"},
+        {"import", "a.usd", "c.csv", "-o", "x.csv"},
+        {"info", "a.usd", "--format", "xml"},
     };
     for (const QStringList &args : cases) {
         const CliResult r = Run(args);
@@ -59,7 +67,7 @@ TEST_F(CliTest, VersionAndTheCommandListAnswerOnStdout)
 
 TEST_F(CliTest, HelpOnEveryCommandExitsWithZero)
 {
-    for (const char *command : {"template", "info", "dump", "convert", "generate"}) {
+    for (const char *command : {"template", "info", "dump", "convert", "generate", "duplicates", "reorder", "import"}) {
         const CliResult r = Run({command, "--help"});
         EXPECT_EQ(r.exit, 0) << command;
         EXPECT_TRUE(r.out.startsWith(QByteArray("usage: dravel-cli ") + command)) << r.out.toStdString();
