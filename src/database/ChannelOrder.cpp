@@ -1,0 +1,158 @@
+// The common orders of a channel list and the natural order of names.
+#include "database/ChannelOrder.h"
+
+#include "database/CChannelDb.h"
+#include "database/NodeFields.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+bool IsDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Compares two digit runs by value: leading zeros skipped, then length, then the digits.
+int CompareNumbers(QStringView a, QStringView b)
+{
+    auto skipZeros = [](QStringView s) {
+        qsizetype i = 0;
+        while (i + 1 < s.size() && s[i] == QLatin1Char('0'))
+            ++i;
+        return s.mid(i);
+    };
+    const QStringView x = skipZeros(a);
+    const QStringView y = skipZeros(b);
+    if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+    return x.compare(y);
+}
+
+int32_t IntOf(const CChannelDb &db, int slot, const char *name)
+{
+    return GetNodeIntOrZero(db, KindProgram, slot, name, PositionOrder);
+}
+
+// Each satellite's and transponder's place in the tree: the satellite's table index, and the
+// transponder's table index (the order the navigator shows them in).
+struct TreePlaces
+{
+    std::map<int32_t, int> satellite;                       // sat_id → place
+    std::map<std::pair<int32_t, int32_t>, int> transponder;  // (sat_id, tp_id) → place
+
+    explicit TreePlaces(const CChannelDb &db)
+    {
+        for (int i = 0; i < db.Count(KindSatellite); ++i) {
+            if (const std::optional<int32_t> id = GetNodeIntByName(db, KindSatellite, i, "sat_id", PositionOrder))
+                satellite.emplace(*id, i);
+        }
+        for (int i = 0; i < db.Count(KindTransponder); ++i) {
+            const std::optional<int32_t> sat = GetNodeIntByName(db, KindTransponder, i, "sat_id", PositionOrder);
+            const std::optional<int32_t> tp = GetNodeIntByName(db, KindTransponder, i, "tp_id", PositionOrder);
+            if (sat && tp)
+                transponder.emplace(std::make_pair(*sat, *tp), i);
+        }
+    }
+    static int Find(const auto &map, const auto &key)
+    {
+        const auto it = map.find(key);
+        return it == map.end() ? INT32_MAX : it->second;
+    }
+};
+
+}
+
+int NaturalCompare(QStringView a, QStringView b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            qsizetype endA = i;
+            while (endA < a.size() && IsDigit(a[endA]))
+                ++endA;
+            qsizetype endB = j;
+            while (endB < b.size() && IsDigit(b[endB]))
+                ++endB;
+            if (const int c = CompareNumbers(a.mid(i, endA - i), b.mid(j, endB - j)))
+                return c;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const QChar x = a[i].toCaseFolded();
+        const QChar y = b[j].toCaseFolded();
+        if (x != y)
+            return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    // Equal as read ("Rai 07" and "rai 7"): the exact texts decide, so the order is total.
+    return a.compare(b);
+}
+
+SlotList OrderedSlots(const CChannelDb &db, const SlotList &slots, ChannelOrder order)
+{
+    SlotList live;
+    SlotList rest;
+    for (int32_t slot : slots)
+        (slot >= 0 && db.IsUsed(KindProgram, slot) ? live : rest).push_back(slot);
+
+    switch (order) {
+    case ChannelOrder::ByName: {
+        std::vector<std::pair<QString, int32_t>> keyed;
+        keyed.reserve(live.size());
+        for (int32_t slot : live)
+            keyed.emplace_back(QString::fromStdString(
+                                   GetNodeTextByName(db, KindProgram, slot, "Service Name", PositionOrder).value_or("")),
+                               slot);
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto &a, const auto &b) { return NaturalCompare(a.first, b.first) < 0; });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            live[i] = keyed[i].second;
+        break;
+    }
+    case ChannelOrder::ByServiceId: {
+        std::vector<std::pair<uint32_t, int32_t>> keyed;
+        for (int32_t slot : live)
+            keyed.emplace_back(uint32_t(IntOf(db, slot, "Service ID")), slot);
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            live[i] = keyed[i].second;
+        break;
+    }
+    case ChannelOrder::TvBeforeRadio:
+        // "Service Type" 1 is TV; everything else follows in its order.
+        std::stable_partition(live.begin(), live.end(),
+                              [&db](int32_t slot) { return IntOf(db, slot, "Service Type") == 1; });
+        break;
+    case ChannelOrder::BySatelliteAndTransponder: {
+        const TreePlaces places(db);
+        std::vector<std::pair<std::pair<int, int>, int32_t>> keyed;
+        for (int32_t slot : live) {
+            const int32_t sat = IntOf(db, slot, "sat_id");
+            const int32_t tp = IntOf(db, slot, "tp_id");
+            keyed.push_back({{TreePlaces::Find(places.satellite, sat),
+                              TreePlaces::Find(places.transponder, std::make_pair(sat, tp))},
+                             slot});
+        }
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            live[i] = keyed[i].second;
+        break;
+    }
+    case ChannelOrder::Reverse:
+        std::reverse(live.begin(), live.end());
+        break;
+    }
+    live.insert(live.end(), rest.begin(), rest.end());
+    return live;
+}

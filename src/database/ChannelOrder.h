@@ -1,0 +1,24 @@
+// The common orders of a channel list (Channel → Sort…) and the natural order of names.
+#pragma once
+
+#include "database/SlotLists.h"
+
+#include <QStringView>
+
+class CChannelDb;
+
+enum class ChannelOrder {
+    ByName,                     // natural order: "Rai 2" before "Rai 10"
+    ByServiceId,
+    TvBeforeRadio,              // TV, then radio, each keeping its order
+    BySatelliteAndTransponder,  // the navigator's order of satellites and their transponders
+    Reverse,
+};
+
+// Compares names as people read them: case-insensitive, runs of digits by their value ("2" before
+// "10", "007" equal to "7" and then ordered by length). Negative, zero or positive.
+int NaturalCompare(QStringView a, QStringView b);
+
+// The given program slots in the chosen order. Stable: programs that compare equal keep their order
+// in `slots`, and a slot that is not a live program stays where its neighbours put it (last).
+SlotList OrderedSlots(const CChannelDb &db, const SlotList &slots, ChannelOrder order);
