@@ -1,5 +1,6 @@
 // dravel-cli convert: load a database and save it with the writer its new extension names.
 #include "cli/CliCommands.h"
+#include "cli/CliEditedDatabase.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSave.h"
 #include "cli/CliSupport.h"
@@ -55,17 +56,13 @@ int RunConvertCommand(const QStringList &args)
     if (const QString error = CheckCliOutputPath(source, out); !error.isEmpty())
         return UsageError(kUsage, error);
 
-    ConsolePrompt prompt(options.Has(QStringLiteral("--yes")));
-    LayoutSet layouts;
-    if (!LoadCliLayouts(options, layouts, prompt))
+    CliEditedDatabase opened(options);
+    if (!opened.Open(options, source))
         return ExitFailed;
-    CChannelDb db(layouts, prompt);
-    QByteArray sourceBytes;
-    if (!LoadCliDatabase(db, source, &sourceBytes))
-        return ExitFailed;
+    CChannelDb &db = opened.db;
 
     SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, sourceBytes, out, profile);
+    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
     if (result == SaveResult::Failed)
         return ExitFailed;
     if (result == SaveResult::Declined)

@@ -1,5 +1,6 @@
 // dravel-cli duplicates: lists programs that are the same service, or saves the list without them.
 #include "cli/CliCommands.h"
+#include "cli/CliEditedDatabase.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSave.h"
 #include "cli/CliSupport.h"
@@ -81,19 +82,13 @@ int RunDuplicatesCommand(const QStringList &args)
         return UsageError(kUsage, QStringLiteral("--keep must be first, groups or fta"));
     const QString source = options.Positionals().first();
     const QString out = options.Value(QStringLiteral("-o"));
-    if (options.Has(QStringLiteral("-o"))) {
-        if (const QString error = CheckCliOutputPath(source, out); !error.isEmpty())
-            return UsageError(kUsage, error);
-    }
+    if (const QString error = CheckOutputOption(options, source); !error.isEmpty())
+        return UsageError(kUsage, error);
 
-    ConsolePrompt prompt(options.Has(QStringLiteral("--yes")));
-    LayoutSet layouts;
-    if (!LoadCliLayouts(options, layouts, prompt))
+    CliEditedDatabase opened(options);
+    if (!opened.Open(options, source))
         return ExitFailed;
-    CChannelDb db(layouts, prompt);
-    QByteArray sourceBytes;
-    if (!LoadCliDatabase(db, source, &sourceBytes))
-        return ExitFailed;
+    CChannelDb &db = opened.db;
 
     const std::vector<DuplicateGroup> groups = FindDuplicates(db, *keep);
     PrintGroups(groups);
@@ -103,7 +98,7 @@ int RunDuplicatesCommand(const QStringList &args)
     if (!ApplyDuplicateRemoval(db, PlanDuplicateRemoval(groups)))
         return Failure(QStringLiteral("The duplicates could not be removed; nothing was written."));
     SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, sourceBytes, out, profile);
+    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
     if (result == SaveResult::Failed)
         return ExitFailed;
     if (result == SaveResult::Declined)

@@ -1,5 +1,6 @@
 // dravel-cli import: applies the field changes of a program CSV and saves the result as OUT.
 #include "cli/CliCommands.h"
+#include "cli/CliEditedDatabase.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSave.h"
 #include "cli/CliSupport.h"
@@ -52,19 +53,13 @@ int RunImportCommand(const QStringList &args)
     const QString source = options.Positionals()[0];
     const QString csvPath = options.Positionals()[1];
     const QString out = options.Value(QStringLiteral("-o"));
-    if (options.Has(QStringLiteral("-o"))) {
-        if (const QString error = CheckCliOutputPath(source, out); !error.isEmpty())
-            return UsageError(kUsage, error);
-    }
+    if (const QString error = CheckOutputOption(options, source); !error.isEmpty())
+        return UsageError(kUsage, error);
 
-    ConsolePrompt prompt(options.Has(QStringLiteral("--yes")));
-    LayoutSet layouts;
-    if (!LoadCliLayouts(options, layouts, prompt))
+    CliEditedDatabase opened(options);
+    if (!opened.Open(options, source))
         return ExitFailed;
-    CChannelDb db(layouts, prompt);
-    QByteArray sourceBytes;
-    if (!LoadCliDatabase(db, source, &sourceBytes))
-        return ExitFailed;
+    CChannelDb &db = opened.db;
     QByteArray csv;
     QString reason;
     switch (ReadBoundedFile(csvPath, kMaxCsvBytes, csv, reason)) {
@@ -96,7 +91,7 @@ int RunImportCommand(const QStringList &args)
     if (!ApplyFieldChanges(db, import.changes))
         return Failure(QStringLiteral("The changes could not be applied; nothing was written."));
     SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, sourceBytes, out, profile);
+    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
     if (result == SaveResult::Failed)
         return ExitFailed;
     if (result == SaveResult::Declined)

@@ -1,5 +1,6 @@
 // dravel-cli reorder: gives our programs the order of a reference list, matched program by program.
 #include "cli/CliCommands.h"
+#include "cli/CliEditedDatabase.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSave.h"
 #include "cli/CliSupport.h"
@@ -102,20 +103,14 @@ int RunReorderCommand(const QStringList &args)
     const QString source = options.Positionals().first();
     const QString out = options.Value(QStringLiteral("-o"));
     const QString reportPath = options.Value(QStringLiteral("--report"));
-    if (options.Has(QStringLiteral("-o"))) {
-        if (const QString error = CheckCliOutputPath(source, out); !error.isEmpty())
-            return UsageError(kUsage, error);
-    }
+    if (const QString error = CheckOutputOption(options, source); !error.isEmpty())
+        return UsageError(kUsage, error);
 
-    ConsolePrompt prompt(options.Has(QStringLiteral("--yes")));
-    LayoutSet layouts;
-    if (!LoadCliLayouts(options, layouts, prompt))
+    CliEditedDatabase opened(options);
+    if (!opened.Open(options, source))
         return ExitFailed;
-    CChannelDb db(layouts, prompt);
-    QByteArray sourceBytes;
-    if (!LoadCliDatabase(db, source, &sourceBytes))
-        return ExitFailed;
-    const ReferenceList reference = ReadReferenceFile(options.Value(QStringLiteral("--reference")), layouts, prompt);
+    CChannelDb &db = opened.db;
+    const ReferenceList reference = ReadReferenceFile(options.Value(QStringLiteral("--reference")), opened.layouts, opened.prompt);
     if (!reference.Ok())
         return Failure(QStringLiteral("The reference cannot be used.\n%1").arg(reference.error));
 
@@ -144,7 +139,7 @@ int RunReorderCommand(const QStringList &args)
     if (!ApplySlotOrder(db, KindProgram, order))
         return Failure(QStringLiteral("The new order could not be applied; nothing was written."));
     SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, sourceBytes, out, profile);
+    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
     if (result == SaveResult::Failed)
         return ExitFailed;
     if (result == SaveResult::Declined)
