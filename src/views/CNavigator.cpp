@@ -56,7 +56,10 @@ CNavigator::CNavigator(EditorContext &context, QWidget *parent) : QTreeWidget(pa
     setItemsExpandable(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setDragDropMode(QAbstractItemView::NoDragDrop);
+    // Channels dragged from the list may be dropped on the favourite groups.
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
     setFocusPolicy(Qt::StrongFocus);

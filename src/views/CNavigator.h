@@ -75,6 +75,15 @@ public:
     // menu, or null when no menu belongs to that node.
     QMenu *PreparePopupMenu(QTreeWidgetItem *item);
 
+    // The favourite group or root under a point of the viewport (where channels may be dropped),
+    // or null.
+    const NavNode *DropTarget(const QPoint &pos) const;
+    // Programs dropped on a favourite group join it; on the favourite root, the group chosen from
+    // a menu of the group names (or the chooser set for tests). False when nothing changed.
+    bool DropOnGroup(const NavNode &target, const std::vector<int32_t> &slots, const QPoint &globalPos);
+    // Answers the root's menu instead of showing it: the group number chosen (1..32), 0 for none.
+    void SetGroupChooser(std::function<int(const QStringList &names)> chooser) { m_groupChooser = std::move(chooser); }
+
     // After a change of the satellites or transponders (every edit, undo and redo of one): the
     // tree is built again from the database, keeps its open branches, and the node equivalent to
     // the selected one (same kind and ids) is selected again, which refills the channel list.
@@ -102,6 +111,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void CreateActions();
@@ -121,6 +133,7 @@ private:
     // The records the deletion of an item's subtree removes, children before their parent.
     void CollectDeletion(QTreeWidgetItem *item, std::vector<NodeChange> &changes, std::vector<int32_t> &programs) const;
     void ConnectDocument();
+    int ChooseGroup(const QStringList &names, const QPoint &globalPos);
     // Notes the satellites whose transponders these slots are: in the tree (before the change)
     // and in the database (after it).
     void NoteTransponders(const QList<int> &slots);
@@ -135,6 +148,7 @@ private:
     bool m_satellitesChanged = false;       // satellites changed in the current change
     std::set<int32_t> m_changedSatellites;  // sat_ids whose transponders changed in it
     std::optional<NodeKey> m_selectAfterChange;  // where a deletion leaves the selection
+    std::function<int(const QStringList &)> m_groupChooser;
     QMenu *m_menu = nullptr;  // 137
     QList<QAction *> m_actions;
 };

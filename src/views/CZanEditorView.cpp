@@ -52,6 +52,9 @@ CZanEditorView::CZanEditorView(EditorContext &context, QWidget *parent) : QWidge
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are dragged onto the favourite groups of the tree.
+    m_table->setDragEnabled(true);
+    m_table->setDragDropMode(QAbstractItemView::DragOnly);
     m_table->setShowGrid(true);
     m_table->setWordWrap(false);
     m_table->setAlternatingRowColors(false);

@@ -10,9 +10,8 @@
 #include "views/CAnotherIndexDlg.h"
 #include "views/CGroupRenameDlg.h"
 #include "views/ChannelListModel.h"
-#include "database/FavouriteGroups.h"
 #include "document/EditorContext.h"
-#include "document/RecordedEdit.h"
+#include "document/GroupMembership.h"
 #include "document/RenameGroupCommand.h"
 
 #include <QAction>
@@ -256,27 +255,14 @@ void CZanEditorView::EditGroup()
 void CZanEditorView::RemoveItem()
 {
     NavNode *node = m_context.SelectedNode();
-    if (!node || node->kind != NavFavouriteGroup || !FavouriteGroups::IsGroupNumber(node->index))
+    if (!node || node->kind != NavFavouriteGroup)
         return;
-    CChannelDb &db = m_context.Database();
-    const int field = FindNodeField(db, KindProgram, FavouriteGroups::kFieldName, DeclarationOrder);
-    if (field < 0)
-        return;
-    const uint32_t bit = FavouriteGroups::Bit(node->index);
-    std::vector<RecordedWrite> writes;
+    std::vector<int32_t> slots;
     for (int row : SelectedRows()) {
-        if (!Record(row))
-            continue;
-        const int slot = m_model->Rows()[size_t(row)].slot;
-        int32_t value = 0;
-        if (slot < 0 || !db.GetNodeInt(KindProgram, slot, field, value, 0, DeclarationOrder))
-            continue;
-        if ((uint32_t(value) & bit) == 0)
-            continue;
-        writes.push_back({KindProgram, slot, false, db.RecordBytes(KindProgram, slot)});
-        db.SetNodeInt(KindProgram, slot, field, uint32_t(value) & ~bit, DeclarationOrder);
+        if (Record(row))
+            slots.push_back(m_model->Rows()[size_t(row)].slot);
     }
-    PushRecordedEdit(m_context.Document(), QStringLiteral("Remove Item"), writes);
+    PushGroupMembership(m_context.Document(), slots, node->index, GroupChange::Leave, QStringLiteral("Remove Item"));
 }
 
 void CZanEditorView::RenameGroup()

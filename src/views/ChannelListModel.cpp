@@ -2,6 +2,11 @@
 #include "views/ChannelListModel.h"
 
 #include "database/ChannelCells.h"
+#include "views/ProgramSlotsMime.h"
+
+#include <QMimeData>
+
+#include <algorithm>
 
 ChannelListModel::ChannelListModel(const CChannelDb &db, QObject *parent) : QAbstractTableModel(parent), m_db(db) {}
 
@@ -27,6 +32,36 @@ const std::vector<std::string> *ChannelListModel::RowCells(int row) const
         m_cachedRow = row;
     }
     return &m_cachedCells;
+}
+
+Qt::ItemFlags ChannelListModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && Record(index.row()))
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QStringList ChannelListModel::mimeTypes() const
+{
+    return {ProgramSlotsMime::Format()};
+}
+
+QMimeData *ChannelListModel::mimeData(const QModelIndexList &indexes) const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : indexes) {
+        if (index.isValid() && Record(index.row()))
+            rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty())
+        return nullptr;
+    std::vector<int32_t> slots;
+    for (int row : rows)
+        slots.push_back(m_rows[size_t(row)].slot);
+    return ProgramSlotsMime::Encode(slots).release();
 }
 
 QVariant ChannelListModel::data(const QModelIndex &index, int role) const

@@ -42,6 +42,10 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Rows with a program may be dragged; the drag carries their slots in row order.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
 
     // Replaces the columns and the fields they show; the rows go with them.
     void SetColumns(std::vector<ListColumn> columns, std::vector<ListFieldColumn> fields);
