@@ -11,10 +11,13 @@
 #include "document/DatabaseEditCommand.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
 #include <QUndoStack>
@@ -72,8 +75,26 @@ CZanEditorView::CZanEditorView(EditorContext &context, QWidget *parent) : QWidge
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     m_table->setPalette(palette);
 
+    m_findField = new QLineEdit(this);
+    m_findField->setObjectName(QStringLiteral("findField"));
+    m_findField->setAccessibleName(QStringLiteral("Find channels"));
+    m_findField->setPlaceholderText(QStringLiteral("Find: name, service id or PID (Ctrl+F)"));
+    m_findField->setClearButtonEnabled(true);
+    m_findField->installEventFilter(this);
+    connect(m_findField, &QLineEdit::textChanged, this, &CZanEditorView::OnFindTextEdited);
+    connect(m_findField, &QLineEdit::returnPressed, this, [this] {
+        // Enter goes to the first match, where the channel commands and their keys work.
+        if (RowCount() == 0)
+            return;
+        m_table->clearSelection();
+        SelectChannelRow(0, true);
+        m_table->setFocus(Qt::ShortcutFocusReason);
+    });
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_findField);
     layout->addWidget(m_table);
     setFocusProxy(m_table);
 
@@ -118,8 +139,8 @@ void CZanEditorView::NoteSelection()
     m_notedRow = FirstSelectedRow();
     const ProgramKeyReader keys(m_context.Database());
     for (int row : SelectedRows()) {
-        if (row < int(m_model->Rows().size())) {
-            if (const std::optional<ProgramKey> key = keys.Read(m_model->Rows()[size_t(row)].slot))
+        if (const ChannelRow *entry = m_model->Row(row)) {
+            if (const std::optional<ProgramKey> key = keys.Read(entry->slot))
                 m_notedKeys.push_back(*key);
         }
     }
@@ -134,12 +155,11 @@ void CZanEditorView::RestoreSelection()
     const ProgramKeyReader keys(m_context.Database());
     int first = -1;
     QItemSelection rows;
-    const std::vector<ChannelRow> &entries = m_model->Rows();
     // A program that moved one place is found at once; others by a walk over the rows.
     size_t found = 0;
-    for (int row = 0; row < int(entries.size()) && found < m_notedKeys.size(); ++row) {
-        const std::optional<ProgramKey> key = entries[size_t(row)].record ? keys.Read(entries[size_t(row)].slot)
-                                                                          : std::nullopt;
+    for (int row = 0; row < m_model->RowCount() && found < m_notedKeys.size(); ++row) {
+        const ChannelRow *entry = m_model->Row(row);
+        const std::optional<ProgramKey> key = entry->record ? keys.Read(entry->slot) : std::nullopt;
         if (!key || std::find(m_notedKeys.begin(), m_notedKeys.end(), *key) == m_notedKeys.end())
             continue;
         ++found;
@@ -193,6 +213,7 @@ void CZanEditorView::ClearChannelList()
 {
     m_model->Clear();
     m_node.reset();
+    UpdateCounts();
 }
 
 void CZanEditorView::FillChannelList(const NavNode *node)
@@ -211,6 +232,7 @@ void CZanEditorView::FillChannelList(const NavNode *node)
         return;
 
     m_model->SetRows(ListRows(*m_node));
+    UpdateCounts();
 }
 
 std::vector<ChannelRow> CZanEditorView::ListRows(NavNode &node) const
@@ -302,6 +324,11 @@ bool CZanEditorView::SwapRows(int a, int b, const QString &commandText)
     int slotB = -1;
     if (!RowSlot(a, node, indexA, slotA) || !RowSlot(b, node, indexB, slotB))
         return false;
+    return SwapSlots(slotA, slotB, commandText);
+}
+
+bool CZanEditorView::SwapSlots(int slotA, int slotB, const QString &commandText)
+{
     const CChannelDb &db = m_context.Database();
     if (slotA < 0 || slotB < 0 || slotA >= db.Count(KindProgram) || slotB >= db.Count(KindProgram))
         return false;
@@ -363,8 +390,19 @@ bool CZanEditorView::RowSlot(int row, NavNode *&node, int &index, int &slot) con
         return false;
     node = record->node;
     index = record->index;
-    slot = m_model->Rows()[size_t(row)].slot;
+    slot = m_model->Row(row)->slot;
     return true;
+}
+
+int CZanEditorView::ListRowSlot(int listRow) const
+{
+    if (listRow < 0 || listRow >= m_model->AllRowCount())
+        return -1;
+    const ChannelRow &row = m_model->AllRows()[size_t(listRow)];
+    const RowRecord *record = row.record ? &*row.record : nullptr;
+    if (!record || !record->node || record->index < 0 || record->index >= record->node->SlotCount())
+        return -1;
+    return row.slot;
 }
 
 // --- refreshing after an undo or redo step ---
@@ -390,23 +428,106 @@ void CZanEditorView::Refill()
     std::vector<ChannelRow> rows = ListRows(*m_node);
     // Programs that moved between the shown slots leave the rows as they are: the table draws
     // them again, and keeps its scroll position.
-    if (SameRows(rows, m_model->Rows()))
+    if (SameRows(rows, m_model->AllRows()))
         m_model->CellsChanged();
     else
         m_model->SetRows(std::move(rows));
     RestoreSelection();
+    UpdateCounts();
 }
 
 void CZanEditorView::SelectSlotRow(int slot)
 {
-    const std::vector<ChannelRow> &rows = m_model->Rows();
-    for (int row = 0; row < int(rows.size()); ++row) {
-        if (rows[size_t(row)].record && rows[size_t(row)].slot == slot) {
+    for (int row = 0; row < m_model->RowCount(); ++row) {
+        const ChannelRow *entry = m_model->Row(row);
+        if (entry->record && entry->slot == slot) {
             m_table->clearSelection();
             SelectChannelRow(row, true);
             return;
         }
     }
+}
+
+// --- find and counts ---
+
+void CZanEditorView::OnFindTextEdited(const QString &text)
+{
+    SetFindText(text);
+}
+
+void CZanEditorView::SetFindText(const QString &text)
+{
+    if (m_findField->text() != text) {
+        m_findField->setText(text);  // comes back here through textChanged
+        return;
+    }
+    // The selected rows stay selected where the find still shows them (by their list rows: the
+    // programs do not move).
+    std::vector<int> selected;
+    for (int row : SelectedRows())
+        selected.push_back(m_model->ListRow(row));
+    const int current = m_model->ListRow(m_table->currentIndex().row());
+    m_model->SetFindText(text);
+    QItemSelection rows;
+    for (int listRow : selected) {
+        const int row = m_model->ViewRow(listRow);
+        if (row >= 0)
+            rows.select(m_model->index(row, 0), m_model->index(row, 0));
+    }
+    QItemSelectionModel *selection = m_table->selectionModel();
+    selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const int currentRow = m_model->ViewRow(current);
+    if (currentRow >= 0) {
+        selection->setCurrentIndex(m_model->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+        m_table->scrollTo(m_model->index(currentRow, 0), QAbstractItemView::EnsureVisible);
+    }
+    Q_EMIT CountsChanged();
+}
+
+void CZanEditorView::UpdateCounts()
+{
+    std::vector<int> slots;
+    slots.reserve(size_t(m_model->AllRowCount()));
+    for (const ChannelRow &row : m_model->AllRows()) {
+        if (row.record)
+            slots.push_back(row.slot);
+    }
+    m_counts = CountChannels(m_context.Database(), slots);
+    Q_EMIT CountsChanged();
+}
+
+QString CZanEditorView::CountText() const
+{
+    if (!m_node)
+        return QString();
+    return ChannelCountText(m_counts, m_model->Finding() ? std::optional<int>(RowCount()) : std::nullopt);
+}
+
+bool CZanEditorView::TypeAhead(const QString &text)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const bool continued = now - m_typedAt <= QApplication::keyboardInputInterval() && !m_typedText.isEmpty();
+    // A blank inside a word is part of the name; alone it is left to the table.
+    if (text == QStringLiteral(" ") && !continued)
+        return false;
+    m_typedAt = now;
+    const int current = m_table->currentIndex().isValid() ? m_table->currentIndex().row() : FirstSelectedRow();
+    int row = -1;
+    if (continued && m_typedText != text) {
+        // The longer word is looked for from where the word began, not from its first jump.
+        m_typedText += text;
+        row = m_model->NextNameStart(m_typedText, m_typedFrom);
+    } else {
+        // A new word, or the same letter again: the next name after the current row.
+        m_typedText = text;
+        m_typedFrom = current;
+        row = m_model->NextNameStart(m_typedText, current);
+    }
+    if (row >= 0) {
+        m_table->clearSelection();
+        SelectChannelRow(row, true);
+    }
+    return true;
 }
 
 void CZanEditorView::RebuildFavouriteNames()
@@ -423,6 +544,8 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
     if (!node || node->kind == NavFavouriteRoot)
         return rules;
     const int selected = FirstSelectedRow();
+    if (m_model->AllRowCount() == 0)
+        rules.disabled.insert(IdGoTo);
     if (node->kind == NavFavouriteGroup) {
         rules.menu = MenuRules::Menu::Group;
         if (selected == -1)
@@ -434,7 +557,8 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
     rules.menu = MenuRules::Menu::Program;
     if (selected != -1 && onRow) {
         const int count = RowCount();
-        if (count == 1) {
+        // Move Channel and Switch Channel take a position among all the node's rows.
+        if (m_model->AllRowCount() == 1) {
             rules.disabled.insert(IdMoveChannel);
             rules.disabled.insert(IdSwitchChannel);
         }
@@ -454,6 +578,9 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
 bool CZanEditorView::CommandEnabled(int commandId) const
 {
     const MenuRules rules = CommandRules(FirstSelectedRow() != -1);
+    // Find and Go to work on any list of channels, the program lists' and the groups' alike.
+    if (commandId == IdFind || commandId == IdGoTo)
+        return rules.menu != MenuRules::Menu::None && !rules.disabled.contains(commandId);
     const bool groupCommand = commandId == IdEditGroup || commandId == IdRemoveItem || commandId == IdRenameGroup;
     const MenuRules::Menu menu = groupCommand ? MenuRules::Menu::Group : MenuRules::Menu::Program;
     return rules.menu == menu && !rules.disabled.contains(commandId);
@@ -488,7 +615,7 @@ void CZanEditorView::EnableAllActions()
 {
     for (QAction *action : m_channelActions)
         action->setEnabled(true);
-    for (QAction *action : m_groupActions)
+    for (QAction *action : m_groupActions + m_listActions)
         action->setEnabled(true);
 }
 
@@ -522,6 +649,29 @@ bool CZanEditorView::eventFilter(QObject *watched, QEvent *event)
             event->accept();
             return true;
         }
+    }
+    if (watched == m_findField && event->type() == QEvent::ShortcutOverride) {
+        // In the field the keys are text: minus and plus are typed, Escape clears it.
+        auto *keyEvent = static_cast<QKeyEvent *>(event);
+        if (IsCommandKey(keyEvent->key()) || keyEvent->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+    }
+    if (watched == m_findField && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        m_findField->clear();
+        return true;
+    }
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        // Letters jump by the name whatever column is current (the table would search the
+        // current column); the command keys keep their commands.
+        auto *keyEvent = static_cast<QKeyEvent *>(event);
+        const QString text = keyEvent->text();
+        const bool plain = !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (plain && !text.isEmpty() && text.at(0).isPrint() && !IsCommandKey(keyEvent->key())
+            && TypeAhead(text))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }
