@@ -11,8 +11,6 @@
 #include "document/DatabaseEditCommand.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDateTime>
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -25,9 +23,7 @@
 
 #include <algorithm>
 
-namespace {
-
-bool IsCommandKey(int key)
+bool CZanEditorView::IsCommandKey(int key)
 {
     switch (key) {
     case Qt::Key_Return:
@@ -42,8 +38,6 @@ bool IsCommandKey(int key)
         return false;
     }
 }
-
-} // namespace
 
 CZanEditorView::CZanEditorView(EditorContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
@@ -448,88 +442,6 @@ void CZanEditorView::SelectSlotRow(int slot)
     }
 }
 
-// --- find and counts ---
-
-void CZanEditorView::OnFindTextEdited(const QString &text)
-{
-    SetFindText(text);
-}
-
-void CZanEditorView::SetFindText(const QString &text)
-{
-    if (m_findField->text() != text) {
-        m_findField->setText(text);  // comes back here through textChanged
-        return;
-    }
-    // The selected rows stay selected where the find still shows them (by their list rows: the
-    // programs do not move).
-    std::vector<int> selected;
-    for (int row : SelectedRows())
-        selected.push_back(m_model->ListRow(row));
-    const int current = m_model->ListRow(m_table->currentIndex().row());
-    m_model->SetFindText(text);
-    QItemSelection rows;
-    for (int listRow : selected) {
-        const int row = m_model->ViewRow(listRow);
-        if (row >= 0)
-            rows.select(m_model->index(row, 0), m_model->index(row, 0));
-    }
-    QItemSelectionModel *selection = m_table->selectionModel();
-    selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    const int currentRow = m_model->ViewRow(current);
-    if (currentRow >= 0) {
-        selection->setCurrentIndex(m_model->index(currentRow, 0), QItemSelectionModel::NoUpdate);
-        m_table->scrollTo(m_model->index(currentRow, 0), QAbstractItemView::EnsureVisible);
-    }
-    Q_EMIT CountsChanged();
-}
-
-void CZanEditorView::UpdateCounts()
-{
-    std::vector<int> slots;
-    slots.reserve(size_t(m_model->AllRowCount()));
-    for (const ChannelRow &row : m_model->AllRows()) {
-        if (row.record)
-            slots.push_back(row.slot);
-    }
-    m_counts = CountChannels(m_context.Database(), slots);
-    Q_EMIT CountsChanged();
-}
-
-QString CZanEditorView::CountText() const
-{
-    if (!m_node)
-        return QString();
-    return ChannelCountText(m_counts, m_model->Finding() ? std::optional<int>(RowCount()) : std::nullopt);
-}
-
-bool CZanEditorView::TypeAhead(const QString &text)
-{
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const bool continued = now - m_typedAt <= QApplication::keyboardInputInterval() && !m_typedText.isEmpty();
-    // A blank inside a word is part of the name; alone it is left to the table.
-    if (text == QStringLiteral(" ") && !continued)
-        return false;
-    m_typedAt = now;
-    const int current = m_table->currentIndex().isValid() ? m_table->currentIndex().row() : FirstSelectedRow();
-    int row = -1;
-    if (continued && m_typedText != text) {
-        // The longer word is looked for from where the word began, not from its first jump.
-        m_typedText += text;
-        row = m_model->NextNameStart(m_typedText, m_typedFrom);
-    } else {
-        // A new word, or the same letter again: the next name after the current row.
-        m_typedText = text;
-        m_typedFrom = current;
-        row = m_model->NextNameStart(m_typedText, current);
-    }
-    if (row >= 0) {
-        m_table->clearSelection();
-        SelectChannelRow(row, true);
-    }
-    return true;
-}
-
 void CZanEditorView::RebuildFavouriteNames()
 {
     m_favouriteNames = BuildFavouriteNameTable(m_context.Database(), m_context.Profile());
@@ -650,28 +562,7 @@ bool CZanEditorView::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if (watched == m_findField && event->type() == QEvent::ShortcutOverride) {
-        // In the field the keys are text: minus and plus are typed, Escape clears it.
-        auto *keyEvent = static_cast<QKeyEvent *>(event);
-        if (IsCommandKey(keyEvent->key()) || keyEvent->key() == Qt::Key_Escape) {
-            event->accept();
-            return true;
-        }
-    }
-    if (watched == m_findField && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        m_findField->clear();
+    if (FindKeyEvent(watched, event))
         return true;
-    }
-    if (watched == m_table && event->type() == QEvent::KeyPress) {
-        // Letters jump by the name whatever column is current (the table would search the
-        // current column); the command keys keep their commands.
-        auto *keyEvent = static_cast<QKeyEvent *>(event);
-        const QString text = keyEvent->text();
-        const bool plain = !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-        if (plain && !text.isEmpty() && text.at(0).isPrint() && !IsCommandKey(keyEvent->key())
-            && TypeAhead(text))
-            return true;
-    }
     return QWidget::eventFilter(watched, event);
 }

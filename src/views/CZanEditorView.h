@@ -32,6 +32,9 @@ class CZanEditorView : public QWidget
 
 public:
     // Command ids of menus 138 and 156; each action carries its id in data().
+    // Enter, Insert, Delete, minus, plus and equals: the keys of the list's commands.
+    static bool IsCommandKey(int key);
+
     enum CommandId {
         IdEditChannel = 32784,
         IdMoveUp = 32785,
@@ -179,6 +182,9 @@ private:
     // range (said to the user). `selected` (a list row) is refused silently, as before.
     int TargetRowFromPrompt(int selected, const QString &title = QString());
     void OnFindTextEdited(const QString &text);
+    // The find field's keys (Escape, text that would be a list key) and the list's type-ahead;
+    // true when the event was taken.
+    bool FindKeyEvent(QObject *watched, QEvent *event);
     void UpdateCounts();
     // Typing letters in the list: the next channel whose name starts with them is selected.
     // False for a key that is no part of a name typed (a blank starting a word).

@@ -265,30 +265,6 @@ void CZanEditorView::DeleteChannel()
         SelectChannelRow(selectAfter, true);
 }
 
-void CZanEditorView::Find()
-{
-    m_findField->setFocus(Qt::ShortcutFocusReason);
-    m_findField->selectAll();
-}
-
-void CZanEditorView::GoTo()
-{
-    if (m_model->AllRowCount() == 0)
-        return;
-    const int target = TargetRowFromPrompt(-1, QStringLiteral("Go to Index"));
-    if (target < 0)
-        return;
-    // A channel the find hides is shown by ending the find: the user asked for that one.
-    if (m_model->ViewRow(target) < 0)
-        m_findField->clear();
-    const int row = m_model->ViewRow(target);
-    if (row < 0)
-        return;
-    m_table->clearSelection();
-    SelectChannelRow(row, true);
-    m_table->setFocus(Qt::ShortcutFocusReason);
-}
-
 // --- favourite-group commands ---
 
 void CZanEditorView::EditGroup()
