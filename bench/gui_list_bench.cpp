@@ -11,6 +11,7 @@
 #include "document/NavNode.h"
 #include "layout/FieldDesc.h"
 #include "views/CZanEditorView.h"
+#include "views/ChannelListModel.h"
 
 #include <QApplication>
 
@@ -160,6 +161,23 @@ void BM_FindFirstKeystroke(benchmark::State &state)
     view.SetFindText(QString());
 }
 
+// The same first keystroke without drawing: the model reading the names and choosing the rows.
+void BM_FindFirstKeystrokeModel(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.SetFindText(QString());
+        view.FillChannelList(&g_setup->all);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        view.Model()->SetFindText(QStringLiteral("r"));
+    }
+    state.counters["shown"] = view.Model()->RowCount();
+    view.SetFindText(QString());
+}
+
 // A number typed: service ids and PIDs compared, names searched for the digits too.
 void BM_FindNumber(benchmark::State &state)
 {
@@ -184,6 +202,7 @@ BENCHMARK(BM_SwitchServiceFilter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveUp)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindFirstKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindFirstKeystrokeModel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindNumber)->Unit(benchmark::kMillisecond);
 
 } // namespace

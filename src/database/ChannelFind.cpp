@@ -29,10 +29,15 @@ bool IsCombiningMark(QChar c)
 
 QString FoldForFind(QStringView text)
 {
+    return FoldForFind(text.toString());
+}
+
+QString FoldForFind(QString &&text)
+{
     // Nearly every name is plain ASCII: it needs no decomposition, which costs far more.
     if (IsAscii(text))
-        return text.toString().toLower();
-    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
+        return std::move(text).toLower();
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString bare;
     bare.reserve(decomposed.size());
     for (QChar c : decomposed) {
@@ -61,8 +66,8 @@ bool FindMatches(const FindQuery &query, const FindKey &key)
     if (query.IsEmpty())
         return true;
     if (query.number) {
-        for (int64_t value : key.numbers) {
-            if (value == *query.number)
+        for (size_t i = 0; i < key.numberCount; ++i) {
+            if (key.numbers[i] == *query.number)
                 return true;
         }
     }
@@ -80,6 +85,7 @@ FindKeyReader::FindKeyReader(const CChannelDb &db) : m_db(db)
     m_nameField = layouts.FindField(KindProgram, "Service Name", DeclarationOrder);
     static constexpr std::array numberNames {"Service ID", "Video Pid", "Audio Pid1", "Audio Pid2", "Audio Pid3",
                                              "PCR Pid"};
+    static_assert(numberNames.size() <= FindKey::kMaxNumbers);
     for (const char *name : numberNames) {
         const int field = layouts.FindField(KindProgram, name, DeclarationOrder);
         if (field >= 0)
@@ -90,17 +96,36 @@ FindKeyReader::FindKeyReader(const CChannelDb &db) : m_db(db)
 FindKey FindKeyReader::Read(int slot) const
 {
     FindKey key;
+    ReadName(key, slot);
+    ReadNumbers(key, slot);
+    return key;
+}
+
+void FindKeyReader::Complete(FindKey &key, int slot, const FindQuery &query) const
+{
+    if (!key.nameRead)
+        ReadName(key, slot);
+    if (query.number && !key.numbersRead)
+        ReadNumbers(key, slot);
+}
+
+void FindKeyReader::ReadName(FindKey &key, int slot) const
+{
+    key.nameRead = true;
+    if (m_nameField >= 0 && m_db.IsUsed(KindProgram, slot)
+        && m_db.GetNodeData(KindProgram, slot, m_nameField, m_name, 0, DeclarationOrder))
+        key.name = FoldForFind(QString::fromUtf8(m_name.data(), qsizetype(m_name.size())));
+}
+
+void FindKeyReader::ReadNumbers(FindKey &key, int slot) const
+{
+    key.numbersRead = true;
     if (!m_db.IsUsed(KindProgram, slot))
-        return key;
-    std::string name;
-    if (m_nameField >= 0 && m_db.GetNodeData(KindProgram, slot, m_nameField, name, 0, DeclarationOrder))
-        key.name = FoldForFind(QString::fromUtf8(name.data(), qsizetype(name.size())));
-    key.numbers.reserve(m_numberFields.size());
+        return;
     for (int field : m_numberFields) {
         int32_t value = 0;
         // The ids and PIDs are unsigned 16-bit fields: read as stored, never as negative numbers.
         if (m_db.GetNodeInt(KindProgram, slot, field, value, 0, DeclarationOrder))
-            key.numbers.push_back(int64_t(uint32_t(value)));
+            key.AddNumber(int64_t(uint32_t(value)));
     }
-    return key;
 }

@@ -70,7 +70,6 @@ void ChannelListModel::SetColumns(std::vector<ListColumn> columns, std::vector<L
     m_shown.clear();
     m_viewOf.clear();
     m_keys.clear();
-    m_keyRead.clear();
     m_columns = std::move(columns);
     m_fields = std::move(fields);
     m_cachedRow = -1;
@@ -87,7 +86,6 @@ void ChannelListModel::Clear()
     m_shown.clear();
     m_viewOf.clear();
     m_keys.clear();
-    m_keyRead.clear();
     endResetModel();
 }
 
@@ -97,7 +95,6 @@ void ChannelListModel::SetRows(std::vector<ChannelRow> rows)
     m_rows = std::move(rows);
     m_cachedRow = -1;
     m_keys.assign(m_rows.size(), FindKey());
-    m_keyRead.assign(m_rows.size(), false);
     std::vector<int> shown = MatchingRows();
     m_viewOf.assign(m_rows.size(), -1);
     for (size_t i = 0; i < shown.size(); ++i)
@@ -109,7 +106,7 @@ void ChannelListModel::SetRows(std::vector<ChannelRow> rows)
 void ChannelListModel::CellsChanged()
 {
     m_cachedRow = -1;
-    m_keyRead.assign(m_rows.size(), false);
+    m_keys.assign(m_rows.size(), FindKey());
     // An edited name can make a found row stop matching, or another one start.
     if (Finding()) {
         std::vector<int> shown = MatchingRows();
@@ -142,14 +139,11 @@ int ChannelListModel::ViewRow(int listRow) const
     return m_viewOf[size_t(listRow)];
 }
 
-const FindKey &ChannelListModel::Key(int listRow) const
+const FindKey &ChannelListModel::Key(int listRow, const FindQuery &query) const
 {
-    if (!m_keyRead[size_t(listRow)]) {
-        const ChannelRow &row = m_rows[size_t(listRow)];
-        m_keys[size_t(listRow)] = row.record ? FindKeyReader(m_db).Read(row.slot) : FindKey();
-        m_keyRead[size_t(listRow)] = true;
-    }
-    return m_keys[size_t(listRow)];
+    FindKey &key = m_keys[size_t(listRow)];
+    FindKeyReader(m_db).Complete(key, m_rows[size_t(listRow)].slot, query);
+    return key;
 }
 
 std::vector<int> ChannelListModel::MatchingRows() const
@@ -164,13 +158,13 @@ std::vector<int> ChannelListModel::MatchingRows() const
     // One reader for all rows: the fields are looked up once.
     const FindKeyReader reader(m_db);
     for (int i = 0; i < int(m_rows.size()); ++i) {
-        if (!m_keyRead[size_t(i)]) {
-            const ChannelRow &row = m_rows[size_t(i)];
-            m_keys[size_t(i)] = row.record ? reader.Read(row.slot) : FindKey();
-            m_keyRead[size_t(i)] = true;
-        }
+        const ChannelRow &row = m_rows[size_t(i)];
         // A row without a record (a fill that stopped on a field error) is no channel to find.
-        if (m_rows[size_t(i)].record && FindMatches(m_query, m_keys[size_t(i)]))
+        if (!row.record)
+            continue;
+        FindKey &key = m_keys[size_t(i)];
+        reader.Complete(key, row.slot, m_query);
+        if (FindMatches(m_query, key))
             shown.push_back(i);
     }
     return shown;
@@ -206,7 +200,7 @@ int ChannelListModel::NextNameStart(const QString &text, int after) const
     for (int step = 0; step < count; ++step) {
         const int row = (start + step) % count;
         const int listRow = m_shown[size_t(row)];
-        if (m_rows[size_t(listRow)].record && NameStartsWith(Key(listRow), prefix))
+        if (m_rows[size_t(listRow)].record && NameStartsWith(Key(listRow, prefix), prefix))
             return row;
     }
     return -1;

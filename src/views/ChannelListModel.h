@@ -85,7 +85,8 @@ public:
 
 private:
     const std::vector<std::string> *RowCells(int row) const;
-    const FindKey &Key(int listRow) const;
+    // The row's find key with what the query needs read.
+    const FindKey &Key(int listRow, const FindQuery &query) const;
     // The list rows the find shows; every one without a find.
     std::vector<int> MatchingRows() const;
     void SetShown(std::vector<int> shown);
@@ -100,7 +101,6 @@ private:
     FindQuery m_query;
     // The rows' find keys, read at the first find after the rows or their cells changed.
     mutable std::vector<FindKey> m_keys;
-    mutable std::vector<bool> m_keyRead;
     // The cells of the row read last: a row's columns are asked for one after another.
     mutable int m_cachedRow = -1;
     mutable std::vector<std::string> m_cachedCells;
