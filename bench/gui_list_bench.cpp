@@ -1,6 +1,6 @@
 // The channel list on the largest generated database: fill "All Services", switch the TV/Radio
-// filter, Move Up in a list of every program (the rows stay, the table draws them again), and a
-// dialog's edit applied through the document.
+// filter, Move Up in a list of every program (the rows stay, the table draws them again), a
+// dialog's edit applied through the document, and keystrokes in the find field.
 #include "GuiBenchContext.h"
 
 #include "database/CChannelDb.h"
@@ -11,6 +11,7 @@
 #include "document/NavNode.h"
 #include "layout/FieldDesc.h"
 #include "views/CZanEditorView.h"
+#include "views/ChannelListModel.h"
 
 #include <QApplication>
 
@@ -123,10 +124,86 @@ void BM_DialogEdit(benchmark::State &state)
     state.counters["rows"] = view.RowCount();
 }
 
+// One keystroke in the find field on the list of every program, the table drawn again: typing
+// the last letter of "rai 1" and taking it back in turn (the names were read by an earlier one).
+void BM_FindKeystroke(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    view.FillChannelList(&g_setup->all);
+    view.SetFindText(QStringLiteral("rai "));
+    QApplication::processEvents();
+    bool full = true;
+    for (auto _ : state) {
+        view.SetFindText(full ? QStringLiteral("rai 1") : QStringLiteral("rai "));
+        full = !full;
+        QApplication::processEvents();
+    }
+    state.counters["shown"] = view.RowCount();
+    view.SetFindText(QString());
+}
+
+// The first keystroke after the list was filled: every program's name, id and PIDs are read.
+void BM_FindFirstKeystroke(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.SetFindText(QString());
+        view.FillChannelList(&g_setup->all);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        view.SetFindText(QStringLiteral("r"));
+        QApplication::processEvents();
+    }
+    state.counters["shown"] = view.RowCount();
+    view.SetFindText(QString());
+}
+
+// The same first keystroke without drawing: the model reading the names and choosing the rows.
+void BM_FindFirstKeystrokeModel(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.SetFindText(QString());
+        view.FillChannelList(&g_setup->all);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        view.Model()->SetFindText(QStringLiteral("r"));
+    }
+    state.counters["shown"] = view.Model()->RowCount();
+    view.SetFindText(QString());
+}
+
+// A number typed: service ids and PIDs compared, names searched for the digits too.
+void BM_FindNumber(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    view.FillChannelList(&g_setup->all);
+    view.SetFindText(QStringLiteral("11"));
+    QApplication::processEvents();
+    bool full = true;
+    for (auto _ : state) {
+        view.SetFindText(full ? QStringLiteral("110") : QStringLiteral("11"));
+        full = !full;
+        QApplication::processEvents();
+    }
+    state.counters["shown"] = view.RowCount();
+    view.SetFindText(QString());
+}
+
 BENCHMARK(BM_FillAllServices)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DialogEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SwitchServiceFilter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveUp)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindFirstKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindFirstKeystrokeModel)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindNumber)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -14,6 +14,7 @@
 #include "widgets/MessageBoxPrompt.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QSettings>
 #include <QScreen>
 #include <QApplication>
@@ -69,6 +70,12 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
     CreateTransferCommands();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->showMessage(QStringLiteral("Ready"));
+    // The list's counts stay in their own corner; messages come and go beside them.
+    auto *counts = new QLabel(statusBar());
+    counts->setObjectName(QStringLiteral("channelCounts"));
+    counts->setAccessibleName(QStringLiteral("Channel counts"));
+    statusBar()->addPermanentWidget(counts);
+    connect(m_list, &CZanEditorView::CountsChanged, counts, [this, counts] { counts->setText(m_list->CountText()); });
     EnsureProfileGroupNames();
 
     QUndoStack &stack = m_document.UndoStack();
@@ -311,6 +318,8 @@ void CMainFrame::CreateMenus()
     addEntries(m_list->ChannelActions());
     channel->addSeparator();
     addEntries(m_list->GroupActions());
+    channel->addSeparator();
+    addEntries(m_list->ListActions());
     connect(channel, &QMenu::aboutToShow, this, [this, channel] {
         for (QAction *entry : channel->actions()) {
             if (!entry->isSeparator())

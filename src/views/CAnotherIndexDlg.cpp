@@ -39,13 +39,15 @@ void CAnotherIndexDlg::accept()
     QDialog::accept();
 }
 
-std::optional<int> CAnotherIndexDlg::Ask(UserPrompt &prompt, QWidget *parent)
+std::optional<int> CAnotherIndexDlg::Ask(UserPrompt &prompt, QWidget *parent, const QString &title)
 {
     if (g_answerPending) {
         g_answerPending = false;
         return g_nextAnswer;
     }
     CAnotherIndexDlg dialog(prompt, parent);
+    if (!title.isEmpty())
+        dialog.setWindowTitle(title);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.Value();

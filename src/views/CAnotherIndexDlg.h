@@ -23,8 +23,9 @@ public:
     // The number taken over by OK; 0 until then.
     int Value() const { return m_value; }
 
-    // Runs the dialog modally: the entered number after OK, nullopt after Cancel.
-    static std::optional<int> Ask(UserPrompt &prompt, QWidget *parent);
+    // Runs the dialog modally: the entered number after OK, nullopt after Cancel. A title other
+    // than empty replaces the dialog's own (Go to asks with the same dialog).
+    static std::optional<int> Ask(UserPrompt &prompt, QWidget *parent, const QString &title = QString());
 
     // Test hook: the next Ask returns this answer (nullopt = Cancel) without showing anything.
     static void SetNextAnswer(std::optional<int> answer);

@@ -98,7 +98,11 @@ void CNavigator::ConnectDocument()
         m_selectAfterChange.reset();
     });
     connect(&document, &ChannelDocument::GroupNamesChanged, this, &CNavigator::RelabelGroups);
-    connect(&document, &ChannelDocument::FileOpened, this, &CNavigator::RebuildNavigator);
+    connect(&document, &ChannelDocument::FileOpened, this, [this] {
+        RebuildNavigator();
+        // A file opens on its whole channel list: "All Services" selected, the list filled.
+        SelectItem(m_allServices);
+    });
     connect(&document, &ChannelDocument::FileClosed, this, &CNavigator::ClearNavigator);
 }
 

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
 #include <QUndoStack>
@@ -22,9 +23,7 @@
 
 #include <algorithm>
 
-namespace {
-
-bool IsCommandKey(int key)
+bool CZanEditorView::IsCommandKey(int key)
 {
     switch (key) {
     case Qt::Key_Return:
@@ -39,8 +38,6 @@ bool IsCommandKey(int key)
         return false;
     }
 }
-
-} // namespace
 
 CZanEditorView::CZanEditorView(EditorContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
@@ -75,8 +72,26 @@ CZanEditorView::CZanEditorView(EditorContext &context, QWidget *parent) : QWidge
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     m_table->setPalette(palette);
 
+    m_findField = new QLineEdit(this);
+    m_findField->setObjectName(QStringLiteral("findField"));
+    m_findField->setAccessibleName(QStringLiteral("Find channels"));
+    m_findField->setPlaceholderText(QStringLiteral("Find: name, service id or PID (Ctrl+F)"));
+    m_findField->setClearButtonEnabled(true);
+    m_findField->installEventFilter(this);
+    connect(m_findField, &QLineEdit::textChanged, this, &CZanEditorView::OnFindTextEdited);
+    connect(m_findField, &QLineEdit::returnPressed, this, [this] {
+        // Enter goes to the first match, where the channel commands and their keys work.
+        if (RowCount() == 0)
+            return;
+        m_table->clearSelection();
+        SelectChannelRow(0, true);
+        m_table->setFocus(Qt::ShortcutFocusReason);
+    });
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_findField);
     layout->addWidget(m_table);
     setFocusProxy(m_table);
 
@@ -121,8 +136,8 @@ void CZanEditorView::NoteSelection()
     m_notedRow = FirstSelectedRow();
     const ProgramKeyReader keys(m_context.Database());
     for (int row : SelectedRows()) {
-        if (row < int(m_model->Rows().size())) {
-            if (const std::optional<ProgramKey> key = keys.Read(m_model->Rows()[size_t(row)].slot))
+        if (const ChannelRow *entry = m_model->Row(row)) {
+            if (const std::optional<ProgramKey> key = keys.Read(entry->slot))
                 m_notedKeys.push_back(*key);
         }
     }
@@ -137,12 +152,11 @@ void CZanEditorView::RestoreSelection()
     const ProgramKeyReader keys(m_context.Database());
     int first = -1;
     QItemSelection rows;
-    const std::vector<ChannelRow> &entries = m_model->Rows();
     // A program that moved one place is found at once; others by a walk over the rows.
     size_t found = 0;
-    for (int row = 0; row < int(entries.size()) && found < m_notedKeys.size(); ++row) {
-        const std::optional<ProgramKey> key = entries[size_t(row)].record ? keys.Read(entries[size_t(row)].slot)
-                                                                          : std::nullopt;
+    for (int row = 0; row < m_model->RowCount() && found < m_notedKeys.size(); ++row) {
+        const ChannelRow *entry = m_model->Row(row);
+        const std::optional<ProgramKey> key = entry->record ? keys.Read(entry->slot) : std::nullopt;
         if (!key || std::find(m_notedKeys.begin(), m_notedKeys.end(), *key) == m_notedKeys.end())
             continue;
         ++found;
@@ -196,6 +210,7 @@ void CZanEditorView::ClearChannelList()
 {
     m_model->Clear();
     m_node.reset();
+    UpdateCounts();
 }
 
 void CZanEditorView::FillChannelList(const NavNode *node)
@@ -214,6 +229,7 @@ void CZanEditorView::FillChannelList(const NavNode *node)
         return;
 
     m_model->SetRows(ListRows(*m_node));
+    UpdateCounts();
 }
 
 std::vector<ChannelRow> CZanEditorView::ListRows(NavNode &node) const
@@ -305,6 +321,11 @@ bool CZanEditorView::SwapRows(int a, int b, const QString &commandText)
     int slotB = -1;
     if (!RowSlot(a, node, indexA, slotA) || !RowSlot(b, node, indexB, slotB))
         return false;
+    return SwapSlots(slotA, slotB, commandText);
+}
+
+bool CZanEditorView::SwapSlots(int slotA, int slotB, const QString &commandText)
+{
     const CChannelDb &db = m_context.Database();
     if (slotA < 0 || slotB < 0 || slotA >= db.Count(KindProgram) || slotB >= db.Count(KindProgram))
         return false;
@@ -366,8 +387,19 @@ bool CZanEditorView::RowSlot(int row, NavNode *&node, int &index, int &slot) con
         return false;
     node = record->node;
     index = record->index;
-    slot = m_model->Rows()[size_t(row)].slot;
+    slot = m_model->Row(row)->slot;
     return true;
+}
+
+int CZanEditorView::ListRowSlot(int listRow) const
+{
+    if (listRow < 0 || listRow >= m_model->AllRowCount())
+        return -1;
+    const ChannelRow &row = m_model->AllRows()[size_t(listRow)];
+    const RowRecord *record = row.record ? &*row.record : nullptr;
+    if (!record || !record->node || record->index < 0 || record->index >= record->node->SlotCount())
+        return -1;
+    return row.slot;
 }
 
 // --- refreshing after an undo or redo step ---
@@ -393,18 +425,19 @@ void CZanEditorView::Refill()
     std::vector<ChannelRow> rows = ListRows(*m_node);
     // Programs that moved between the shown slots leave the rows as they are: the table draws
     // them again, and keeps its scroll position.
-    if (SameRows(rows, m_model->Rows()))
+    if (SameRows(rows, m_model->AllRows()))
         m_model->CellsChanged();
     else
         m_model->SetRows(std::move(rows));
     RestoreSelection();
+    UpdateCounts();
 }
 
 void CZanEditorView::SelectSlotRow(int slot)
 {
-    const std::vector<ChannelRow> &rows = m_model->Rows();
-    for (int row = 0; row < int(rows.size()); ++row) {
-        if (rows[size_t(row)].record && rows[size_t(row)].slot == slot) {
+    for (int row = 0; row < m_model->RowCount(); ++row) {
+        const ChannelRow *entry = m_model->Row(row);
+        if (entry->record && entry->slot == slot) {
             m_table->clearSelection();
             SelectChannelRow(row, true);
             return;
@@ -426,6 +459,8 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
     if (!node || node->kind == NavFavouriteRoot)
         return rules;
     const int selected = FirstSelectedRow();
+    if (m_model->AllRowCount() == 0)
+        rules.disabled.insert(IdGoTo);
     if (node->kind == NavFavouriteGroup) {
         rules.menu = MenuRules::Menu::Group;
         if (selected == -1)
@@ -437,7 +472,8 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
     rules.menu = MenuRules::Menu::Program;
     if (selected != -1 && onRow) {
         const int count = RowCount();
-        if (count == 1) {
+        // Move Channel and Switch Channel take a position among all the node's rows.
+        if (m_model->AllRowCount() == 1) {
             rules.disabled.insert(IdMoveChannel);
             rules.disabled.insert(IdSwitchChannel);
         }
@@ -457,6 +493,9 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
 bool CZanEditorView::CommandEnabled(int commandId) const
 {
     const MenuRules rules = CommandRules(FirstSelectedRow() != -1);
+    // Find and Go to work on any list of channels, the program lists' and the groups' alike.
+    if (commandId == IdFind || commandId == IdGoTo)
+        return rules.menu != MenuRules::Menu::None && !rules.disabled.contains(commandId);
     const bool groupCommand = commandId == IdEditGroup || commandId == IdRemoveItem || commandId == IdRenameGroup;
     const MenuRules::Menu menu = groupCommand ? MenuRules::Menu::Group : MenuRules::Menu::Program;
     return rules.menu == menu && !rules.disabled.contains(commandId);
@@ -491,7 +530,7 @@ void CZanEditorView::EnableAllActions()
 {
     for (QAction *action : m_channelActions)
         action->setEnabled(true);
-    for (QAction *action : m_groupActions)
+    for (QAction *action : m_groupActions + m_listActions)
         action->setEnabled(true);
 }
 
@@ -526,5 +565,7 @@ bool CZanEditorView::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    if (FindKeyEvent(watched, event))
+        return true;
     return QWidget::eventFilter(watched, event);
 }

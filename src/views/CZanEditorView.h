@@ -1,6 +1,7 @@
 // The channel list: the programs of the selected navigator node, and the channel-editing commands.
 #pragma once
 
+#include "database/ChannelCounts.h"
 #include "database/FavouriteNameTable.h"
 #include "database/ProgramKey.h"
 #include "database/ServiceFilter.h"
@@ -20,6 +21,7 @@ class ChannelListModel;
 struct ChannelRow;
 class EditorContext;
 class QAction;
+class QLineEdit;
 class QMenu;
 class QTableView;
 struct RowRecord;
@@ -30,6 +32,9 @@ class CZanEditorView : public QWidget
 
 public:
     // Command ids of menus 138 and 156; each action carries its id in data().
+    // Enter, Insert, Delete, minus, plus and equals: the keys of the list's commands.
+    static bool IsCommandKey(int key);
+
     enum CommandId {
         IdEditChannel = 32784,
         IdMoveUp = 32785,
@@ -41,6 +46,9 @@ public:
         IdEditGroup = 32794,
         IdRemoveItem = 32796,
         IdRenameGroup = 32800,
+        // The list's own commands, in the frame's Channel menu only.
+        IdFind = 32810,
+        IdGoTo = 32811,
     };
 
     // The dialogs behind Edit Channel (node, slot-list index), Insert Channel (node, insertion
@@ -72,8 +80,13 @@ public:
     const NavNode *CurrentNode() const { return m_node ? &*m_node : nullptr; }
     NodeKind ColumnKind() const { return m_columnKind; }
     QTableView *Table() const { return m_table; }
+    // The find field above the list.
+    QLineEdit *FindField() const { return m_findField; }
     ChannelListModel *Model() const { return m_model; }
+    // The rows shown; with a find, fewer than the node's rows.
     int RowCount() const;
+    // The status bar's text for the list: the counts, or "N of M channels" during a find.
+    QString CountText() const;
     // The first row in the selected state, or -1; and every selected row, ascending.
     int FirstSelectedRow() const;
     std::vector<int> SelectedRows() const;
@@ -92,6 +105,7 @@ public:
     // --- commands ---
     QList<QAction *> ChannelActions() const;  // menu 138
     QList<QAction *> GroupActions() const;    // menu 156
+    QList<QAction *> ListActions() const;     // Find and Go to
     QAction *Action(int commandId) const;
     // Sets the enable states of the pop-up for a right click at `pos` (viewport coordinates) and
     // returns the menu to show, or null when no menu belongs there. ShowPopupMenu runs it.
@@ -117,6 +131,16 @@ public Q_SLOTS:
     void EditGroup();
     void RemoveItem();
     void RenameGroup();
+    // Ctrl+F: the focus goes to the find field, its text selected.
+    void Find();
+    // Ctrl+G: asks for an Index and selects that channel.
+    void GoTo();
+    // Shows only the channels matching the text; the selection stays on the rows still shown.
+    void SetFindText(const QString &text);
+
+Q_SIGNALS:
+    // The rows or the find changed: CountText says something new.
+    void CountsChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -151,11 +175,25 @@ private:
     bool SwapRows(int a, int b, const QString &commandText);
     // Pushes an edit of the program table as one command; false when it could not be applied.
     bool PushProgramEdit(const QString &text, DatabaseEdit edit);
-    int TargetRowFromPrompt(int selected);
+    bool SwapSlots(int slotA, int slotB, const QString &commandText);
+    // The slot a list row (see ChannelListModel) shows, or -1.
+    int ListRowSlot(int listRow) const;
+    // Asks for an Index; the list row it names, or -1 after Cancel, or after an index out of
+    // range (said to the user). `selected` (a list row) is refused silently, as before.
+    int TargetRowFromPrompt(int selected, const QString &title = QString());
+    void OnFindTextEdited(const QString &text);
+    // The find field's keys (Escape, text that would be a list key) and the list's type-ahead;
+    // true when the event was taken.
+    bool FindKeyEvent(QObject *watched, QEvent *event);
+    void UpdateCounts();
+    // Typing letters in the list: the next channel whose name starts with them is selected.
+    // False for a key that is no part of a name typed (a blank starting a word).
+    bool TypeAhead(const QString &text);
     void ApplyColumnWidths();
 
     EditorContext &m_context;
     QTableView *m_table = nullptr;
+    QLineEdit *m_findField = nullptr;
     ChannelListModel *m_model = nullptr;
     NodeKind m_columnKind = KindProgram;
     ServiceFilter m_serviceFilter = ServiceFilter::TvAndRadio;
@@ -166,11 +204,17 @@ private:
     std::vector<ProgramKey> m_notedKeys;
     int m_notedRow = -1;
     bool m_programsChanged = false;
+    ChannelCounts m_counts;
+    // The letters typed into the list so far, and when the last one came.
+    QString m_typedText;
+    int m_typedFrom = -1;  // the current row when the word began
+    qint64 m_typedAt = 0;
 
     QMenu *m_programMenu = nullptr;  // 138
     QMenu *m_groupMenu = nullptr;    // 156
     QList<QAction *> m_channelActions;
     QList<QAction *> m_groupActions;
+    QList<QAction *> m_listActions;
 
     NodeDialogHook m_editChannelHook;
     NodeDialogHook m_insertChannelHook;

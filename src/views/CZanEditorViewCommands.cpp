@@ -15,6 +15,7 @@
 #include "document/RenameGroupCommand.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
 #include <QUndoStack>
@@ -49,6 +50,16 @@ void CZanEditorView::CreateActions()
         if (!action->isSeparator())
             m_channelActions << action;
     }
+    // Not in the pop-up menu: the frame's Channel menu and the keys run them, from any pane.
+    for (QAction *action : {AddAction(IdFind, QStringLiteral("Find...             Ctrl+F"),
+                                      {QKeySequence(Qt::CTRL | Qt::Key_F)}, &CZanEditorView::Find),
+                            AddAction(IdGoTo, QStringLiteral("Go to Index...    Ctrl+G"),
+                                      {QKeySequence(Qt::CTRL | Qt::Key_G)}, &CZanEditorView::GoTo)}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        m_listActions << action;
+    }
+    Action(IdFind)->setStatusTip(QStringLiteral("Show only the channels whose name, service id or PID match a text"));
+    Action(IdGoTo)->setStatusTip(QStringLiteral("Select the channel at an Index of the list"));
 
     m_groupMenu = new QMenu(this);
     m_groupMenu->setObjectName(QStringLiteral("groupMenu"));
@@ -77,7 +88,7 @@ QAction *CZanEditorView::AddAction(int id, const QString &text, const QList<QKey
 
 QAction *CZanEditorView::Action(int commandId) const
 {
-    for (QAction *action : m_channelActions + m_groupActions) {
+    for (QAction *action : m_channelActions + m_groupActions + m_listActions) {
         if (action->data().toInt() == commandId)
             return action;
     }
@@ -92,6 +103,11 @@ QList<QAction *> CZanEditorView::ChannelActions() const
 QList<QAction *> CZanEditorView::GroupActions() const
 {
     return m_groupActions;
+}
+
+QList<QAction *> CZanEditorView::ListActions() const
+{
+    return m_listActions;
 }
 
 // --- program commands ---
@@ -120,13 +136,22 @@ void CZanEditorView::MoveDown()
         SwapRows(selected, selected + 1, QStringLiteral("Move Down"));
 }
 
-int CZanEditorView::TargetRowFromPrompt(int selected)
+int CZanEditorView::TargetRowFromPrompt(int selected, const QString &title)
 {
-    const std::optional<int> answer = CAnotherIndexDlg::Ask(m_context.Prompt(), this);
+    const std::optional<int> answer = CAnotherIndexDlg::Ask(m_context.Prompt(), this, title);
     if (!answer)
         return -1;
+    const int count = m_model->AllRowCount();
     const int64_t target = int64_t(*answer) - 1;
-    if (target < 0 || target > RowCount() - 1 || target == selected)
+    if (target < 0 || target > count - 1) {
+        // Nothing happens, and the user is told why rather than left guessing.
+        m_context.Prompt().ShowMessage(QStringLiteral("Index %1 is out of range: this list has Index 1 to %2.")
+                                           .arg(*answer)
+                                           .arg(count),
+                                       QString(), UserPrompt::Exclamation);
+        return -1;
+    }
+    if (target == selected)
         return -1;
     return int(target);
 }
@@ -136,9 +161,12 @@ void CZanEditorView::SwitchChannel()
     const int selected = FirstSelectedRow();
     if (selected < 0 || selected > RowCount() - 1)
         return;
-    const int target = TargetRowFromPrompt(selected);
-    if (target >= 0)
-        SwapRows(selected, target, QStringLiteral("Switch Channel"));
+    // The typed Index is a real position, also while a find hides rows.
+    const int target = TargetRowFromPrompt(m_model->ListRow(selected));
+    const int from = ListRowSlot(m_model->ListRow(selected));
+    const int to = ListRowSlot(target);
+    if (target >= 0 && from >= 0 && to >= 0)
+        SwapSlots(from, to, QStringLiteral("Switch Channel"));
 }
 
 void CZanEditorView::MoveChannel()
@@ -146,16 +174,11 @@ void CZanEditorView::MoveChannel()
     const int selected = FirstSelectedRow();
     if (selected < 0 || selected > RowCount() - 1)
         return;
-    const int target = TargetRowFromPrompt(selected);
+    const int target = TargetRowFromPrompt(m_model->ListRow(selected));
     if (target < 0)
         return;
-    NavNode *node = nullptr;
-    int index = -1;
-    int from = -1;
-    int targetIndex = -1;
-    int to = -1;
-    if (!RowSlot(selected, node, index, from) || !RowSlot(target, node, targetIndex, to))
-        return;
+    const int from = ListRowSlot(m_model->ListRow(selected));
+    const int to = ListRowSlot(target);
     const CChannelDb &db = m_context.Database();
     if (from < 0 || to < 0 || from >= db.Count(KindProgram) || to >= db.Count(KindProgram))
         return;
@@ -221,7 +244,7 @@ void CZanEditorView::DeleteChannel()
             failure = QStringLiteral("del failed 3");
             break;
         }
-        const int slot = m_model->Rows()[size_t(row)].slot;
+        const int slot = m_model->Row(row)->slot;
         if (slot >= 0 && db.IsUsed(KindProgram, slot))
             edit.changes.push_back({KindProgram, slot, db.RecordBytes(KindProgram, slot), {}});
         lowest = std::min(lowest, row);
@@ -260,7 +283,7 @@ void CZanEditorView::RemoveItem()
     std::vector<int32_t> slots;
     for (int row : SelectedRows()) {
         if (Record(row))
-            slots.push_back(m_model->Rows()[size_t(row)].slot);
+            slots.push_back(m_model->Row(row)->slot);
     }
     PushGroupMembership(m_context.Document(), slots, node->index, GroupChange::Leave, QStringLiteral("Remove Item"));
 }

@@ -12,7 +12,7 @@ ChannelListModel::ChannelListModel(const CChannelDb &db, QObject *parent) : QAbs
 
 int ChannelListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_shown.size());
 }
 
 int ChannelListModel::columnCount(const QModelIndex &parent) const
@@ -22,9 +22,10 @@ int ChannelListModel::columnCount(const QModelIndex &parent) const
 
 const std::vector<std::string> *ChannelListModel::RowCells(int row) const
 {
-    if (row < 0 || row >= int(m_rows.size()))
+    const ChannelRow *shown = Row(row);
+    if (!shown)
         return nullptr;
-    const ChannelRow &entry = m_rows[size_t(row)];
+    const ChannelRow &entry = *shown;
     if (entry.fixedCells)
         return &*entry.fixedCells;
     if (m_cachedRow != row) {
@@ -60,20 +61,20 @@ QMimeData *ChannelListModel::mimeData(const QModelIndexList &indexes) const
         return nullptr;
     std::vector<int32_t> slots;
     for (int row : rows)
-        slots.push_back(m_rows[size_t(row)].slot);
+        slots.push_back(Row(row)->slot);
     return ProgramSlotsMime::Encode(slots).release();
 }
 
 QVariant ChannelListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_rows.size()) || index.column() >= int(m_columns.size()))
+    if (!index.isValid() || index.row() >= int(m_shown.size()) || index.column() >= int(m_columns.size()))
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
     if (index.column() == 0)
-        return QString::fromStdString(IndexCellText(index.row() + 1));
+        return QString::fromStdString(IndexCellText(ListRow(index.row()) + 1));
     const std::vector<std::string> *cells = RowCells(index.row());
     const size_t cell = size_t(index.column() - 1);
     if (!cells || cell >= cells->size())
@@ -84,8 +85,8 @@ QVariant ChannelListModel::data(const QModelIndex &index, int role) const
 QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Vertical) {
-        if (role == Qt::DisplayRole && section >= 0 && section < int(m_rows.size()))
-            return section + 1;
+        if (role == Qt::DisplayRole && section >= 0 && section < int(m_shown.size()))
+            return ListRow(section) + 1;
         return {};
     }
     if (section < 0 || section >= int(m_columns.size()))
@@ -101,6 +102,9 @@ void ChannelListModel::SetColumns(std::vector<ListColumn> columns, std::vector<L
 {
     beginResetModel();
     m_rows.clear();
+    m_shown.clear();
+    m_viewOf.clear();
+    m_keys.clear();
     m_columns = std::move(columns);
     m_fields = std::move(fields);
     m_cachedRow = -1;
@@ -114,6 +118,9 @@ void ChannelListModel::Clear()
         return;
     beginResetModel();
     m_rows.clear();
+    m_shown.clear();
+    m_viewOf.clear();
+    m_keys.clear();
     endResetModel();
 }
 
@@ -122,21 +129,124 @@ void ChannelListModel::SetRows(std::vector<ChannelRow> rows)
     beginResetModel();
     m_rows = std::move(rows);
     m_cachedRow = -1;
+    m_keys.assign(m_rows.size(), FindKey());
+    std::vector<int> shown = MatchingRows();
+    m_viewOf.assign(m_rows.size(), -1);
+    for (size_t i = 0; i < shown.size(); ++i)
+        m_viewOf[size_t(shown[i])] = int(i);
+    m_shown = std::move(shown);
     endResetModel();
 }
 
 void ChannelListModel::CellsChanged()
 {
     m_cachedRow = -1;
-    if (!m_rows.empty() && !m_columns.empty())
-        Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, int(m_columns.size()) - 1), {Qt::DisplayRole});
+    m_keys.assign(m_rows.size(), FindKey());
+    // An edited name can make a found row stop matching, or another one start.
+    if (Finding()) {
+        std::vector<int> shown = MatchingRows();
+        if (shown != m_shown) {
+            SetShown(std::move(shown));
+            return;
+        }
+    }
+    if (!m_shown.empty() && !m_columns.empty())
+        Q_EMIT dataChanged(index(0, 0), index(int(m_shown.size()) - 1, int(m_columns.size()) - 1), {Qt::DisplayRole});
+}
+
+const ChannelRow *ChannelListModel::Row(int row) const
+{
+    const int listRow = ListRow(row);
+    return listRow < 0 ? nullptr : &m_rows[size_t(listRow)];
+}
+
+int ChannelListModel::ListRow(int viewRow) const
+{
+    if (viewRow < 0 || viewRow >= int(m_shown.size()))
+        return -1;
+    return m_shown[size_t(viewRow)];
+}
+
+int ChannelListModel::ViewRow(int listRow) const
+{
+    if (listRow < 0 || listRow >= int(m_viewOf.size()))
+        return -1;
+    return m_viewOf[size_t(listRow)];
+}
+
+const FindKey &ChannelListModel::Key(int listRow, const FindQuery &query) const
+{
+    FindKey &key = m_keys[size_t(listRow)];
+    FindKeyReader(m_db).Complete(key, m_rows[size_t(listRow)].slot, query);
+    return key;
+}
+
+std::vector<int> ChannelListModel::MatchingRows() const
+{
+    std::vector<int> shown;
+    shown.reserve(m_rows.size());
+    if (!Finding()) {
+        for (int i = 0; i < int(m_rows.size()); ++i)
+            shown.push_back(i);
+        return shown;
+    }
+    // One reader for all rows: the fields are looked up once.
+    const FindKeyReader reader(m_db);
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        const ChannelRow &row = m_rows[size_t(i)];
+        // A row without a record (a fill that stopped on a field error) is no channel to find.
+        if (!row.record)
+            continue;
+        FindKey &key = m_keys[size_t(i)];
+        reader.Complete(key, row.slot, m_query);
+        if (FindMatches(m_query, key))
+            shown.push_back(i);
+    }
+    return shown;
+}
+
+void ChannelListModel::SetShown(std::vector<int> shown)
+{
+    beginResetModel();
+    m_cachedRow = -1;
+    m_viewOf.assign(m_rows.size(), -1);
+    for (size_t i = 0; i < shown.size(); ++i)
+        m_viewOf[size_t(shown[i])] = int(i);
+    m_shown = std::move(shown);
+    endResetModel();
+}
+
+void ChannelListModel::SetFindText(const QString &text)
+{
+    m_findText = text;
+    m_query = MakeFindQuery(text);
+    std::vector<int> shown = MatchingRows();
+    if (shown != m_shown)
+        SetShown(std::move(shown));
+}
+
+int ChannelListModel::NextNameStart(const QString &text, int after) const
+{
+    const FindQuery prefix = MakeFindQuery(text);
+    const int count = int(m_shown.size());
+    if (prefix.IsEmpty() || count == 0)
+        return -1;
+    const int start = after < 0 || after >= count ? 0 : after + 1;
+    for (int step = 0; step < count; ++step) {
+        const int row = (start + step) % count;
+        const int listRow = m_shown[size_t(row)];
+        if (m_rows[size_t(listRow)].record && NameStartsWith(Key(listRow, prefix), prefix))
+            return row;
+    }
+    return -1;
 }
 
 const RowRecord *ChannelListModel::Record(int row) const
 {
-    if (row < 0 || row >= int(m_rows.size()) || !m_rows[size_t(row)].record)
+    const ChannelRow *entry = Row(row);
+    if (!entry || !entry->record)
         return nullptr;
-    return &*m_rows[size_t(row)].record;
+    return &*entry->record;
 }
 
 std::optional<std::vector<std::string>> ChannelListModel::Cells(int row) const

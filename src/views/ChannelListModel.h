@@ -1,6 +1,7 @@
 // The rows of the channel list: which program each row shows; the cells are read when asked for.
 #pragma once
 
+#include "database/ChannelFind.h"
 #include "layout/ListColumns.h"
 
 #include <QAbstractTableModel>
@@ -31,6 +32,9 @@ struct ChannelRow
 
 // The model keeps no text of its own: 30000 rows cost one small entry each, and an edit only asks
 // the table to draw again. Column 0 is the row number, columns 1.. the program's shown fields.
+// A find shows some of the rows: "view rows" are the rows the table shows, "list rows" all rows
+// of the node (after the TV/Radio switch), whose numbers the Index column shows and the commands
+// that take a position use. Without a find both are the same.
 class ChannelListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -59,20 +63,48 @@ public:
     // The database changed under the rows: every shown cell is read again.
     void CellsChanged();
 
-    int RowCount() const { return int(m_rows.size()); }
-    // The row's record, null for a row without one or outside the list.
+    // The rows shown (view rows).
+    int RowCount() const { return int(m_shown.size()); }
+    // The view row's record, null for a row without one or outside the list.
     const RowRecord *Record(int row) const;
-    // The row's cells as the list shows them (read now), null outside the list.
+    // The view row's cells as the list shows them (read now), null outside the list.
     std::optional<std::vector<std::string>> Cells(int row) const;
-    const std::vector<ChannelRow> &Rows() const { return m_rows; }
+    // The view row's entry, null outside the list.
+    const ChannelRow *Row(int row) const;
+
+    // Every row of the node, shown or not (list rows).
+    const std::vector<ChannelRow> &AllRows() const { return m_rows; }
+    int AllRowCount() const { return int(m_rows.size()); }
+    // The list row a view row shows (-1 outside), and the view row showing a list row (-1 hidden).
+    int ListRow(int viewRow) const;
+    int ViewRow(int listRow) const;
+
+    // Shows only the rows that match the text (an empty text shows every row).
+    void SetFindText(const QString &text);
+    QString FindText() const { return m_findText; }
+    bool Finding() const { return !m_query.IsEmpty(); }
+    // The first view row after `after` (wrapping round, `after` itself last) whose name starts
+    // with the text; -1 when none does.
+    int NextNameStart(const QString &text, int after) const;
 
 private:
     const std::vector<std::string> *RowCells(int row) const;
+    // The row's find key with what the query needs read.
+    const FindKey &Key(int listRow, const FindQuery &query) const;
+    // The list rows the find shows; every one without a find.
+    std::vector<int> MatchingRows() const;
+    void SetShown(std::vector<int> shown);
 
     const CChannelDb &m_db;
     std::vector<ListColumn> m_columns;
     std::vector<ListFieldColumn> m_fields;
     std::vector<ChannelRow> m_rows;
+    std::vector<int> m_shown;   // view row -> list row
+    std::vector<int> m_viewOf;  // list row -> view row, -1 when hidden
+    QString m_findText;
+    FindQuery m_query;
+    // The rows' find keys, read at the first find after the rows or their cells changed.
+    mutable std::vector<FindKey> m_keys;
     // The cells of the row read last: a row's columns are asked for one after another.
     mutable int m_cachedRow = -1;
     mutable std::vector<std::string> m_cachedCells;

@@ -85,7 +85,7 @@ private Q_SLOTS:
         const std::unique_ptr<QMimeData> data(model->mimeData({model->index(2, 1), model->index(0, 3), model->index(0, 1)}));
         QVERIFY(data);
         const std::vector<int32_t> slots = ProgramSlotsMime::Decode(data.get()).value();
-        QCOMPARE(slots, (std::vector<int32_t>{model->Rows()[0].slot, model->Rows()[2].slot}));
+        QCOMPARE(slots, (std::vector<int32_t>{model->Row(0)->slot, model->Row(2)->slot}));
 
         QTreeWidgetItem *root = nav->FavouriteRootItem();
         QVERIFY(root && root->childCount() == FavouriteGroups::kCount);
@@ -94,12 +94,12 @@ private Q_SLOTS:
         const int steps = f.frame->UndoStack().count();
 
         // Group 3 (bit 2): both join, one step; the others keep their groups.
-        const uint32_t otherBefore = Groups(db, model->Rows()[1].slot);
+        const uint32_t otherBefore = Groups(db, model->Row(1)->slot);
         QVERIFY(Drop(nav, root->child(2), *data));
         QCOMPARE(f.frame->UndoStack().count(), steps + 1);
         for (int32_t slot : slots)
             QVERIFY(Groups(db, slot) & FavouriteGroups::Bit(3));
-        QCOMPARE(Groups(db, model->Rows()[1].slot), otherBefore);
+        QCOMPARE(Groups(db, model->Row(1)->slot), otherBefore);
         QVERIFY(f.frame->IsModified());
         // Again: nothing changes, nothing is pushed.
         QVERIFY(!Drop(nav, root->child(2), *data));
