@@ -4,6 +4,7 @@
 #include "core/UserPrompt.h"
 #include "database/CChannelDb.h"
 #include "database/ChannelCells.h"
+#include "database/ListRowMoves.h"
 #include "database/SlotLists.h"
 #include "layout/FieldDesc.h"
 #include "views/ChannelListModel.h"
@@ -477,9 +478,11 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
             rules.disabled.insert(IdMoveChannel);
             rules.disabled.insert(IdSwitchChannel);
         }
-        if (selected == count - 1)
+        // Enabled while some selected row can still move that way.
+        const std::vector<int> rows = SelectedRows();
+        if (PlanStepMove(rows, count, 1).exchanges.empty())
             rules.disabled.insert(IdMoveDown);
-        if (selected == 0)
+        if (PlanStepMove(rows, count, -1).exchanges.empty())
             rules.disabled.insert(IdMoveUp);
     } else {
         for (int id : {IdEditChannel, IdDeleteChannel, IdMoveUp, IdMoveDown, IdMoveChannel, IdSwitchChannel})
@@ -507,6 +510,8 @@ QMenu *CZanEditorView::PreparePopupMenu(const QPoint &pos)
     const MenuRules rules = CommandRules(m_table->indexAt(pos).isValid());
     for (int id : rules.disabled)
         Action(id)->setEnabled(false);
+    // Joining a group needs selected channels, as Edit Channel does.
+    m_addToGroupMenu->menuAction()->setEnabled(!rules.disabled.contains(IdEditChannel));
     switch (rules.menu) {
     case MenuRules::Menu::Program:
         return m_programMenu;

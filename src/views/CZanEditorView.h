@@ -130,6 +130,9 @@ public Q_SLOTS:
     void DeleteChannel();
     void EditGroup();
     void RemoveItem();
+    // The selected channels join favourite group `group` (1..32) as one command; false when none
+    // changed.
+    bool AddSelectedToGroup(int group);
     void RenameGroup();
     // Ctrl+F: the focus goes to the find field, its text selected.
     void Find();
@@ -174,6 +177,9 @@ private:
     bool RowSlot(int row, NavNode *&node, int &index, int &slot) const;
     bool SwapRows(int a, int b, const QString &commandText);
     // Pushes an edit of the program table as one command; false when it could not be applied.
+    // Moves every selected row by one place (step -1 up, +1 down) as one command.
+    bool MoveSelectedRows(int step, const QString &commandText);
+    void FillAddToGroupMenu();
     bool PushProgramEdit(const QString &text, DatabaseEdit edit);
     bool SwapSlots(int slotA, int slotB, const QString &commandText);
     // The slot a list row (see ChannelListModel) shows, or -1.
@@ -212,6 +218,7 @@ private:
 
     QMenu *m_programMenu = nullptr;  // 138
     QMenu *m_groupMenu = nullptr;    // 156
+    QMenu *m_addToGroupMenu = nullptr;  // in 138, the favourite groups by name
     QList<QAction *> m_channelActions;
     QList<QAction *> m_groupActions;
     QList<QAction *> m_listActions;

@@ -4,6 +4,7 @@
 #include "core/UserPrompt.h"
 #include "core/Utf8Text.h"
 #include "database/CChannelDb.h"
+#include "database/ListRowMoves.h"
 #include "database/NodeFields.h"
 #include "database/SlotLists.h"
 #include "layout/FieldDesc.h"
@@ -50,6 +51,11 @@ void CZanEditorView::CreateActions()
         if (!action->isSeparator())
             m_channelActions << action;
     }
+    // Behind the program commands: the selected channels join a favourite group.
+    m_addToGroupMenu = m_programMenu->addMenu(QStringLiteral("Add to &Group"));
+    m_addToGroupMenu->setObjectName(QStringLiteral("addToGroupMenu"));
+    m_addToGroupMenu->menuAction()->setStatusTip(QStringLiteral("Put the selected channels into a favourite group"));
+    connect(m_addToGroupMenu, &QMenu::aboutToShow, this, &CZanEditorView::FillAddToGroupMenu);
     // Not in the pop-up menu: the frame's Channel menu and the keys run them, from any pane.
     for (QAction *action : {AddAction(IdFind, QStringLiteral("Find...             Ctrl+F"),
                                       {QKeySequence(Qt::CTRL | Qt::Key_F)}, &CZanEditorView::Find),
@@ -68,6 +74,30 @@ void CZanEditorView::CreateActions()
                    << AddAction(IdRemoveItem, QStringLiteral("Remove Item"), {}, &CZanEditorView::RemoveItem)
                    << AddAction(IdRenameGroup, QStringLiteral("Rename Group"), {}, &CZanEditorView::RenameGroup);
     m_groupMenu->addActions(m_groupActions);
+}
+
+void CZanEditorView::FillAddToGroupMenu()
+{
+    m_addToGroupMenu->clear();
+    const FavouriteRecord *favourites = m_context.Database().Favourites();
+    if (!favourites)
+        return;
+    const int count = std::min<int>(favourites->count, int(favourites->names.size()));
+    for (int group = 1; group <= count; ++group) {
+        const std::string &name = favourites->names[size_t(group - 1)];
+        QAction *action = m_addToGroupMenu->addAction(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        connect(action, &QAction::triggered, this, [this, group] { AddSelectedToGroup(group); });
+    }
+}
+
+bool CZanEditorView::AddSelectedToGroup(int group)
+{
+    std::vector<int32_t> slots;
+    for (int row : SelectedRows()) {
+        if (Record(row))
+            slots.push_back(m_model->Row(row)->slot);
+    }
+    return PushGroupMembership(m_context.Document(), slots, group, GroupChange::Join, QStringLiteral("Add to Group"));
 }
 
 QAction *CZanEditorView::AddAction(int id, const QString &text, const QList<QKeySequence> &keys,
@@ -124,16 +154,28 @@ void CZanEditorView::EditChannel()
 
 void CZanEditorView::MoveUp()
 {
-    const int selected = FirstSelectedRow();
-    if (selected > 0)
-        SwapRows(selected, selected - 1, QStringLiteral("Move Up"));
+    MoveSelectedRows(-1, QStringLiteral("Move Up"));
 }
 
 void CZanEditorView::MoveDown()
 {
-    const int selected = FirstSelectedRow();
-    if (selected >= 0 && selected < RowCount() - 1)
-        SwapRows(selected, selected + 1, QStringLiteral("Move Down"));
+    MoveSelectedRows(1, QStringLiteral("Move Down"));
+}
+
+bool CZanEditorView::MoveSelectedRows(int step, const QString &commandText)
+{
+    // Every selected row moves by one place among the rows shown, as one command; a block at the
+    // edge stays. The selection follows the programs by their ids.
+    const RowMovePlan plan = PlanStepMove(SelectedRows(), RowCount(), step);
+    DatabaseEdit edit;
+    for (const auto &[a, b] : plan.exchanges) {
+        const ChannelRow *rowA = m_model->Row(a);
+        const ChannelRow *rowB = m_model->Row(b);
+        if (!rowA || !rowB || !rowA->record || !rowB->record || rowA->slot < 0 || rowB->slot < 0)
+            return false;
+        edit.moves.push_back({SlotMove::Type::Exchange, KindProgram, rowA->slot, rowB->slot});
+    }
+    return !edit.Empty() && PushProgramEdit(commandText, std::move(edit));
 }
 
 int CZanEditorView::TargetRowFromPrompt(int selected, const QString &title)

@@ -1,0 +1,153 @@
+// Several selected channels at once: Move Up / Move Down move the whole selection by one place (a
+// block at the edge stays), and Add to Group puts them all into a favourite group; each is one
+// undoable step.
+#include "gui/GuiTestSupport.h"
+
+#include "database/FavouriteGroups.h"
+#include "database/NodeFields.h"
+#include "views/CNavigator.h"
+#include "views/CZanEditorView.h"
+#include "views/ChannelListModel.h"
+
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QTableView>
+#include <QUndoStack>
+
+using namespace GuiTest;
+
+namespace {
+
+std::vector<std::vector<uint8_t>> Programs(const CChannelDb &db)
+{
+    std::vector<std::vector<uint8_t>> records;
+    for (int i = 0; i < db.Count(KindProgram); ++i)
+        records.push_back(db.RecordBytes(KindProgram, i));
+    return records;
+}
+
+struct Opened
+{
+    FrameFixture f;
+    CZanEditorView *list = nullptr;
+    ChannelListModel *model = nullptr;
+
+    Opened()
+    {
+        const QString path = f.Data(QStringLiteral("db.usd"));
+        GeneratorOptions options;
+        options.programs = 12;
+        if (!GenerateDatabase(path, options) || !f.frame->OpenDatabaseFile(path))
+            return;
+        f.frame->show();
+        CNavigator *nav = f.frame->GetNavigator();
+        nav->setCurrentItem(nav->AllServicesItem());
+        list = f.frame->GetChannelList();
+        model = qobject_cast<ChannelListModel *>(list->Table()->model());
+    }
+    CChannelDb &Db() { return f.frame->Database(); }
+    void Select(std::initializer_list<int> rows)
+    {
+        QItemSelectionModel *selection = list->Table()->selectionModel();
+        selection->clearSelection();
+        for (int row : rows)
+            selection->select(model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    std::vector<int> SelectedRows() const
+    {
+        std::vector<int> rows;
+        for (const QModelIndex &index : list->Table()->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+// The program records in slot order after moving the records of `before` so that place i holds
+// before[order[i]] for the first order.size() places.
+std::vector<std::vector<uint8_t>> Permuted(std::vector<std::vector<uint8_t>> before, const std::vector<int> &order)
+{
+    const auto copy = before;
+    for (size_t i = 0; i < order.size(); ++i)
+        before[i] = copy[size_t(order[i])];
+    return before;
+}
+
+}
+
+class ManyRowsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void moveUpAndDownMoveTheWholeSelection()
+    {
+        Opened o;
+        QVERIFY(o.model && o.model->RowCount() == 12);
+        // In "All Services" row i shows slot i of a freshly generated file.
+        for (int row = 0; row < 12; ++row)
+            QCOMPARE(o.model->Row(row)->slot, row);
+        const auto before = Programs(o.Db());
+        const int steps = o.f.frame->UndoStack().count();
+
+        // Rows 0 and 1 are a block at the top: they stay; row 3 moves up to 2.
+        o.Select({0, 1, 3});
+        QVERIFY(o.list->CommandEnabled(CZanEditorView::IdMoveUp));
+        o.list->MoveUp();
+        QCOMPARE(o.f.frame->UndoStack().count(), steps + 1);
+        QCOMPARE(Programs(o.Db()), Permuted(before, {0, 1, 3, 2}));
+        QCOMPARE(o.SelectedRows(), (std::vector<int>{0, 1, 2}));
+        // Now the whole selection is a block at the top: Move Up is off and does nothing.
+        QVERIFY(!o.list->CommandEnabled(CZanEditorView::IdMoveUp));
+        o.list->MoveUp();
+        QCOMPARE(o.f.frame->UndoStack().count(), steps + 1);
+
+        // Down: rows 10 and 11 block the bottom, row 7 moves to 8.
+        o.Select({7, 10, 11});
+        o.list->MoveDown();
+        QCOMPARE(Programs(o.Db()), Permuted(before, {0, 1, 3, 2, 4, 5, 6, 8, 7, 9, 10, 11}));
+        QCOMPARE(o.SelectedRows(), (std::vector<int>{8, 10, 11}));
+        o.Select({11});
+        QVERIFY(!o.list->CommandEnabled(CZanEditorView::IdMoveDown));
+
+        o.f.frame->UndoStack().undo();
+        o.f.frame->UndoStack().undo();
+        QCOMPARE(Programs(o.Db()), before);
+        QVERIFY(!o.f.frame->IsModified());
+    }
+
+    void addToGroupTakesEverySelectedChannel()
+    {
+        Opened o;
+        QVERIFY(o.model);
+        auto *menu = o.list->findChild<QMenu *>(QStringLiteral("addToGroupMenu"));
+        QVERIFY(menu);
+        Q_EMIT menu->aboutToShow();
+        QCOMPARE(menu->actions().size(), FavouriteGroups::kCount);
+        QCOMPARE(menu->actions().at(4)->text(),
+                 QString::fromStdString(o.Db().Favourites()->names[4]));
+
+        auto groupsOf = [&o](int row) {
+            return uint32_t(GetNodeIntByName(o.Db(), KindProgram, o.model->Row(row)->slot, FavouriteGroups::kFieldName,
+                                             DeclarationOrder)
+                                .value_or(0));
+        };
+        std::vector<uint32_t> groupsBefore;
+        for (int row = 0; row < 12; ++row)
+            groupsBefore.push_back(groupsOf(row));
+        const auto before = Programs(o.Db());
+        o.Select({2, 5, 6});
+        menu->actions().at(4)->trigger();  // group 5
+        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        for (int row = 0; row < 12; ++row) {
+            const bool selected = row == 2 || row == 5 || row == 6;
+            const uint32_t expected = selected ? groupsBefore[size_t(row)] | FavouriteGroups::Bit(5) : groupsBefore[size_t(row)];
+            QCOMPARE(groupsOf(row), expected);
+        }
+        o.f.frame->UndoStack().undo();
+        QCOMPARE(Programs(o.Db()), before);
+    }
+};
+
+QTEST_MAIN(ManyRowsTest)
+#include "ManyRowsTest.moc"
