@@ -99,6 +99,17 @@ int NaturalCompare(QStringView a, QStringView b)
     return a.compare(b);
 }
 
+int CompareCellTexts(QStringView a, QStringView b)
+{
+    bool numberA = false;
+    bool numberB = false;
+    const qlonglong x = a.toLongLong(&numberA);
+    const qlonglong y = b.toLongLong(&numberB);
+    if (numberA && numberB)
+        return x < y ? -1 : x > y ? 1 : 0;
+    return NaturalCompare(a, b);
+}
+
 SlotList OrderedSlots(const CChannelDb &db, const SlotList &slots, ChannelOrder order)
 {
     SlotList live;

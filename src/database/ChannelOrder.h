@@ -19,6 +19,10 @@ enum class ChannelOrder {
 // "10", "007" equal to "7" and then ordered by length). Negative, zero or positive.
 int NaturalCompare(QStringView a, QStringView b);
 
+// Compares two cells of a list column: numbers by value when both are whole decimal numbers,
+// any other texts in natural order.
+int CompareCellTexts(QStringView a, QStringView b);
+
 // The given program slots in the chosen order. Stable: programs that compare equal keep their order
 // in `slots`, and a slot that is not a live program stays where its neighbours put it (last).
 SlotList OrderedSlots(const CChannelDb &db, const SlotList &slots, ChannelOrder order);

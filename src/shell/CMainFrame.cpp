@@ -312,6 +312,8 @@ void CMainFrame::CreateMenus()
             entry->setProperty("commandId", command->data());
             entry->setStatusTip(command->statusTip());
             connect(entry, &QAction::triggered, command, &QAction::trigger);
+            // A command's status tip may change (the reason it is off): the entry follows.
+            connect(command, &QAction::changed, entry, [entry, command] { entry->setStatusTip(command->statusTip()); });
             channel->addAction(entry);
         }
     };

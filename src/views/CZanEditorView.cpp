@@ -484,6 +484,11 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
             rules.disabled.insert(IdMoveDown);
         if (PlanStepMove(rows, count, -1).exchanges.empty())
             rules.disabled.insert(IdMoveUp);
+        // A sorted view's neighbours are not the real ones.
+        if (m_model->Sorted()) {
+            rules.disabled.insert(IdMoveUp);
+            rules.disabled.insert(IdMoveDown);
+        }
     } else {
         for (int id : {IdEditChannel, IdDeleteChannel, IdMoveUp, IdMoveDown, IdMoveChannel, IdSwitchChannel})
             rules.disabled.insert(id);
@@ -499,6 +504,10 @@ bool CZanEditorView::CommandEnabled(int commandId) const
     // Find and Go to work on any list of channels, the program lists' and the groups' alike.
     if (commandId == IdFind || commandId == IdGoTo)
         return rules.menu != MenuRules::Menu::None && !rules.disabled.contains(commandId);
+    // The orders need two channels; Apply Sorted Order a sorted view.
+    if (commandId >= IdApplySortedOrder && commandId <= IdReverseOrder)
+        return rules.menu != MenuRules::Menu::None && RowCount() > 1
+            && (commandId != IdApplySortedOrder || m_model->Sorted());
     const bool groupCommand = commandId == IdEditGroup || commandId == IdRemoveItem || commandId == IdRenameGroup;
     const MenuRules::Menu menu = groupCommand ? MenuRules::Menu::Group : MenuRules::Menu::Program;
     return rules.menu == menu && !rules.disabled.contains(commandId);

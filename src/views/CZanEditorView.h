@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database/ChannelCounts.h"
+#include "database/ChannelOrder.h"
 #include "database/FavouriteNameTable.h"
 #include "database/ProgramKey.h"
 #include "database/ServiceFilter.h"
@@ -49,6 +50,12 @@ public:
         // The list's own commands, in the frame's Channel menu only.
         IdFind = 32810,
         IdGoTo = 32811,
+        IdApplySortedOrder = 32812,
+        IdSortByName = 32813,
+        IdSortByServiceId = 32814,
+        IdSortTvBeforeRadio = 32815,
+        IdSortBySatellite = 32816,
+        IdReverseOrder = 32817,
     };
 
     // The dialogs behind Edit Channel (node, slot-list index), Insert Channel (node, insertion
@@ -138,6 +145,11 @@ public Q_SLOTS:
     void Find();
     // Ctrl+G: asks for an Index and selects that channel.
     void GoTo();
+    // The order the sorted view shows becomes the real order of its channels (one command); the
+    // view is unsorted afterwards.
+    void ApplySortedOrder();
+    // The channels shown take one of the common orders among their own places (one command).
+    void SortChannels(ChannelOrder order);
     // Shows only the channels matching the text; the selection stays on the rows still shown.
     void SetFindText(const QString &text);
 
@@ -180,6 +192,12 @@ private:
     // Moves every selected row by one place (step -1 up, +1 down) as one command.
     bool MoveSelectedRows(int step, const QString &commandText);
     void FillAddToGroupMenu();
+    void CreateSortActions();
+    // The move commands' status tips say why they are off while the view is sorted.
+    void OnSortChanged();
+    // The program slots of the rows shown, in the view's order.
+    std::vector<int32_t> ShownSlots() const;
+    bool PushSlotOrder(const std::vector<int32_t> &ordered, const QString &text);
     bool PushProgramEdit(const QString &text, DatabaseEdit edit);
     bool SwapSlots(int slotA, int slotB, const QString &commandText);
     // The slot a list row (see ChannelListModel) shows, or -1.

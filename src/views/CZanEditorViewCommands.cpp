@@ -66,6 +66,7 @@ void CZanEditorView::CreateActions()
     }
     Action(IdFind)->setStatusTip(QStringLiteral("Show only the channels whose name, service id or PID match a text"));
     Action(IdGoTo)->setStatusTip(QStringLiteral("Select the channel at an Index of the list"));
+    CreateSortActions();
 
     m_groupMenu = new QMenu(this);
     m_groupMenu->setObjectName(QStringLiteral("groupMenu"));
@@ -111,7 +112,8 @@ QAction *CZanEditorView::AddAction(int id, const QString &text, const QList<QKey
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     // The texts already name their keys after the blanks.
     action->setShortcutVisibleInContextMenu(false);
-    connect(action, &QAction::triggered, this, slot);
+    if (slot)
+        connect(action, &QAction::triggered, this, slot);
     addAction(action);
     return action;
 }

@@ -2,6 +2,7 @@
 #include "views/ChannelListModel.h"
 
 #include "database/ChannelCells.h"
+#include "database/ChannelOrder.h"
 #include "views/ProgramSlotsMime.h"
 
 #include <QMimeData>
@@ -130,7 +131,7 @@ void ChannelListModel::SetRows(std::vector<ChannelRow> rows)
     m_rows = std::move(rows);
     m_cachedRow = -1;
     m_keys.assign(m_rows.size(), FindKey());
-    std::vector<int> shown = MatchingRows();
+    std::vector<int> shown = ShownRows();
     m_viewOf.assign(m_rows.size(), -1);
     for (size_t i = 0; i < shown.size(); ++i)
         m_viewOf[size_t(shown[i])] = int(i);
@@ -142,9 +143,10 @@ void ChannelListModel::CellsChanged()
 {
     m_cachedRow = -1;
     m_keys.assign(m_rows.size(), FindKey());
-    // An edited name can make a found row stop matching, or another one start.
-    if (Finding()) {
-        std::vector<int> shown = MatchingRows();
+    // An edited name can make a found row stop matching, or another one start, or move it in a
+    // sorted view.
+    if (Finding() || Sorted()) {
+        std::vector<int> shown = ShownRows();
         if (shown != m_shown) {
             SetShown(std::move(shown));
             return;
@@ -205,6 +207,74 @@ std::vector<int> ChannelListModel::MatchingRows() const
     return shown;
 }
 
+std::vector<int> ChannelListModel::ShownRows() const
+{
+    std::vector<int> shown = MatchingRows();
+    if (Sorted())
+        SortRows(shown);
+    return shown;
+}
+
+void ChannelListModel::SortRows(std::vector<int> &listRows) const
+{
+    if (m_sortColumn <= 0) {
+        // The Index column: the real order, or its reverse.
+        if (m_sortOrder == Qt::DescendingOrder)
+            std::reverse(listRows.begin(), listRows.end());
+        return;
+    }
+    const size_t field = size_t(m_sortColumn - 1);
+    if (field >= m_fields.size())
+        return;
+    // One column read per row; rows without a program keep their cells, sorted like any other.
+    const std::vector<ListFieldColumn> column = {m_fields[field]};
+    std::vector<std::pair<QString, int>> keyed;
+    keyed.reserve(listRows.size());
+    for (int listRow : listRows) {
+        const ChannelRow &row = m_rows[size_t(listRow)];
+        std::string text;
+        if (row.fixedCells)
+            text = field < row.fixedCells->size() ? (*row.fixedCells)[field] : std::string();
+        else if (const std::vector<std::string> cells = ReadChannelCells(m_db, column, row.slot).cells; !cells.empty())
+            text = cells.front();
+        keyed.emplace_back(QString::fromUtf8(text.data(), qsizetype(text.size())), listRow);
+    }
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
+        const int c = CompareCellTexts(a.first, b.first);
+        return descending ? c > 0 : c < 0;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        listRows[i] = keyed[i].second;
+}
+
+void ChannelListModel::sort(int column, Qt::SortOrder order)
+{
+    const int wanted = column >= 0 && column < int(m_columns.size()) ? column : -1;
+    // Index ascending is the list's own order: no sort at all.
+    m_sortColumn = wanted == 0 && order == Qt::AscendingOrder ? -1 : wanted;
+    m_sortOrder = order;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // The selection and the current row stay on their channels.
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> listRows;
+    for (const QModelIndex &index : before)
+        listRows.push_back(ListRow(index.row()));
+    std::vector<int> shown = ShownRows();
+    m_cachedRow = -1;
+    m_viewOf.assign(m_rows.size(), -1);
+    for (size_t i = 0; i < shown.size(); ++i)
+        m_viewOf[size_t(shown[i])] = int(i);
+    m_shown = std::move(shown);
+    QModelIndexList after;
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const int viewRow = ViewRow(listRows[size_t(i)]);
+        after << (viewRow < 0 ? QModelIndex() : index(viewRow, before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 void ChannelListModel::SetShown(std::vector<int> shown)
 {
     beginResetModel();
@@ -220,7 +290,7 @@ void ChannelListModel::SetFindText(const QString &text)
 {
     m_findText = text;
     m_query = MakeFindQuery(text);
-    std::vector<int> shown = MatchingRows();
+    std::vector<int> shown = ShownRows();
     if (shown != m_shown)
         SetShown(std::move(shown));
 }

@@ -79,6 +79,12 @@ public:
     int ListRow(int viewRow) const;
     int ViewRow(int listRow) const;
 
+    // Sorts the rows shown by a column (the view only: the Index column keeps the real positions);
+    // column -1 shows them in the list's order again.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    bool Sorted() const { return m_sortColumn >= 0; }
+    int SortColumn() const { return m_sortColumn; }
+
     // Shows only the rows that match the text (an empty text shows every row).
     void SetFindText(const QString &text);
     QString FindText() const { return m_findText; }
@@ -93,9 +99,14 @@ private:
     const FindKey &Key(int listRow, const FindQuery &query) const;
     // The list rows the find shows; every one without a find.
     std::vector<int> MatchingRows() const;
+    // The matching rows in the order of the sort column, if any.
+    std::vector<int> ShownRows() const;
+    void SortRows(std::vector<int> &listRows) const;
     void SetShown(std::vector<int> shown);
 
     const CChannelDb &m_db;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     std::vector<ListColumn> m_columns;
     std::vector<ListFieldColumn> m_fields;
     std::vector<ChannelRow> m_rows;

@@ -3,16 +3,20 @@
 // undoable step.
 #include "gui/GuiTestSupport.h"
 
+#include "database/ChannelOrder.h"
 #include "database/FavouriteGroups.h"
 #include "database/NodeFields.h"
 #include "views/CNavigator.h"
 #include "views/CZanEditorView.h"
+#include "document/SlotOrderMoves.h"
 #include "views/ChannelListModel.h"
 
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTableView>
 #include <QUndoStack>
+
+#include <map>
 
 using namespace GuiTest;
 
@@ -75,11 +79,98 @@ std::vector<std::vector<uint8_t>> Permuted(std::vector<std::vector<uint8_t>> bef
 
 }
 
+// The names (or another field) of the programs in slot order: the order a saved file has.
+QStringList InSlotOrder(const CChannelDb &db, const char *field)
+{
+    QStringList values;
+    for (int slot = 0; slot < db.Count(KindProgram); ++slot)
+        values << QString::fromStdString(GetNodeTextByName(db, KindProgram, slot, field, PositionOrder).value_or("?"));
+    return values;
+}
+
+int ColumnTitled(const ChannelListModel &model, const QString &title)
+{
+    for (int c = 0; c < model.columnCount(); ++c) {
+        if (model.headerData(c, Qt::Horizontal).toString() == title)
+            return c;
+    }
+    return -1;
+}
+
 class ManyRowsTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void exchangesGiveTheWantedOrder()
+    {
+        // places[i] ends up holding the program that was in ordered[i].
+        const std::vector<int32_t> places = {2, 5, 7, 9};
+        for (const std::vector<int32_t> &ordered :
+             {std::vector<int32_t>{9, 7, 5, 2}, {2, 5, 7, 9}, {5, 9, 2, 7}, {7, 2, 9, 5}}) {
+            std::map<int32_t, int32_t> at;  // slot → program
+            for (int32_t slot : places)
+                at[slot] = slot;
+            const std::vector<SlotMove> moves = ExchangesForOrder(places, ordered);
+            QVERIFY(moves.size() < places.size());
+            for (const SlotMove &m : moves) {
+                QCOMPARE(m.type, SlotMove::Type::Exchange);
+                std::swap(at[m.from], at[m.to]);
+            }
+            for (size_t i = 0; i < places.size(); ++i)
+                QCOMPARE(at[places[i]], ordered[i]);
+        }
+        QVERIFY(ExchangesForOrder(places, {2, 5, 7, 9}).empty());
+        QVERIFY(ExchangesForOrder(places, {2, 5, 7}).empty());     // not a permutation
+        QVERIFY(ExchangesForOrder(places, {2, 5, 7, 8}).empty());
+        QVERIFY(ExchangesForOrder({1, 1}, {1, 1}).empty());
+    }
+
+    void headerSortAndApplySortedOrder()
+    {
+        Opened o;
+        QVERIFY(o.model);
+        CChannelDb &db = o.Db();
+        const auto before = Programs(db);
+        const QStringList names = InSlotOrder(db, "Service Name");
+        const int nameColumn = ColumnTitled(*o.model, QStringLiteral("Service Name"));
+        QVERIFY(nameColumn > 0);
+        QVERIFY(!o.list->CommandEnabled(CZanEditorView::IdApplySortedOrder));
+
+        // The header sorts the view only: the file is unchanged, Index keeps the real places.
+        o.list->Table()->sortByColumn(nameColumn, Qt::DescendingOrder);
+        QVERIFY(o.model->Sorted());
+        QCOMPARE(Programs(db), before);
+        QStringList shown;
+        for (int row = 0; row < o.model->RowCount(); ++row) {
+            shown << o.model->data(o.model->index(row, nameColumn)).toString();
+            QCOMPARE(o.model->data(o.model->index(row, 0)).toInt(), o.model->ListRow(row) + 1);
+        }
+        QStringList expected = names;
+        std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return NaturalCompare(a, b) > 0; });
+        QCOMPARE(shown, expected);
+        o.Select({1});
+        QVERIFY(!o.list->CommandEnabled(CZanEditorView::IdMoveUp));
+        QVERIFY(o.list->CommandEnabled(CZanEditorView::IdApplySortedOrder));
+
+        // Apply: the shown order is the saved order, as one step; the view is unsorted again.
+        o.list->ApplySortedOrder();
+        QVERIFY(!o.model->Sorted());
+        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        QCOMPARE(InSlotOrder(db, "Service Name"), expected);
+        o.f.frame->UndoStack().undo();
+        QCOMPARE(Programs(db), before);
+
+        // A common order from the Channel menu, on the real order at once.
+        o.list->Action(CZanEditorView::IdSortByServiceId)->trigger();
+        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        QStringList ids = InSlotOrder(db, "Service ID");
+        QVERIFY(std::is_sorted(ids.begin(), ids.end(), [](const QString &a, const QString &b) { return a.toUInt() < b.toUInt(); }));
+        o.f.frame->UndoStack().undo();
+        QCOMPARE(Programs(db), before);
+        QVERIFY(!o.f.frame->IsModified());
+    }
+
     void moveUpAndDownMoveTheWholeSelection()
     {
         Opened o;
