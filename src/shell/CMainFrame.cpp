@@ -65,6 +65,7 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
     CreatePanes();
     CreateActions();
     CreateMenus();
+    CreateListCommands();
     CreateToolBar();
     CreateTransferCommands();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
@@ -402,6 +403,8 @@ void CMainFrame::UpdateActions()
     Action(FrameCommand::FileSaveAs)->setEnabled(open);
     Action(FrameCommand::FileClose)->setEnabled(open);
     Action(FrameCommand::FileRevert)->setEnabled(open && SessionBackup::HasBak(m_document.Path()));
+    Action(FrameCommand::ToolsFindDuplicates)->setEnabled(open);
+    Action(FrameCommand::ToolsApplyOrder)->setEnabled(open);
 }
 
 NavNode *CMainFrame::SelectedNode()

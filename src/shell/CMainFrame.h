@@ -39,6 +39,8 @@ constexpr int ViewToolBar = 59392;
 constexpr int ViewStatusBar = 59393;
 constexpr int NextPane = 57680;
 constexpr int PrevPane = 57681;
+constexpr int ToolsFindDuplicates = 33100;
+constexpr int ToolsApplyOrder = 33101;
 } // namespace FrameCommand
 
 class CMainFrame : public QMainWindow, public EditorContext, public TransferHost
@@ -111,6 +113,9 @@ public Q_SLOTS:
     // the open file's and counts as modified (saving writes the backup's content back).
     void FileRevertToBackup();
     void AppAbout();
+    // The list tools (CMainFrameLists.cpp).
+    void ToolsFindDuplicates();
+    void ToolsApplyOrder();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -124,6 +129,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateTransferCommands();
+    void CreateListCommands();
     void EnsureProfileGroupNames();
     void UpdateTitle();
     // The window's size, place, tool bar, splitter and list columns as the user left them; the
