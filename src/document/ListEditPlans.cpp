@@ -3,6 +3,8 @@
 
 #include "database/CChannelDb.h"
 
+#include <map>
+
 std::vector<SlotMove> SlotOrderMoves(NodeKind kind, const SlotOrder &order)
 {
     // The same selection as ApplySlotOrder: where[e] is the slot holding the node first in slot e,
@@ -81,5 +83,34 @@ std::optional<DatabaseEdit> ReorderEdit(CChannelDb &db, const std::vector<GroupB
     DatabaseEdit edit;
     edit.changes = std::move(*groups);
     edit.moves = SlotOrderMoves(KindProgram, order);
+    return edit;
+}
+
+std::optional<DatabaseEdit> FieldChangesEdit(CChannelDb &db, const std::vector<FieldChange> &changes)
+{
+    // Every touched program's record before, in slot order; the changes are written, the records
+    // read, and the old bytes put back.
+    std::map<int32_t, std::vector<uint8_t>> before;
+    for (const FieldChange &change : changes) {
+        if (before.count(change.slot))
+            continue;
+        std::vector<uint8_t> record = db.RecordBytes(KindProgram, change.slot);
+        if (record.empty())
+            return std::nullopt;
+        before.emplace(change.slot, std::move(record));
+    }
+    if (!ApplyFieldChanges(db, changes))
+        return std::nullopt;
+    DatabaseEdit edit;
+    for (auto &[slot, record] : before) {
+        NodeChange change;
+        change.kind = KindProgram;
+        change.slot = slot;
+        change.after = db.RecordBytes(KindProgram, slot);
+        db.SetRecordBytes(KindProgram, slot, record);
+        change.before = std::move(record);
+        if (change.after != change.before)
+            edit.changes.push_back(std::move(change));
+    }
     return edit;
 }

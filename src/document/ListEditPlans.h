@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database/DuplicateFinder.h"
+#include "database/FieldChangeImport.h"
 #include "database/ProgramListEdit.h"
 #include "document/DatabaseEdit.h"
 
@@ -30,3 +31,7 @@ std::optional<DatabaseEdit> DuplicateRemovalEdit(CChannelDb &db, const Duplicate
 // when a slot is free or `order` is no slot order of the program table.
 std::optional<DatabaseEdit> ReorderEdit(CChannelDb &db, const std::vector<GroupBitsChange> &groupChanges,
                                         const SlotOrder &order);
+
+// The accepted field changes of an import as records before and after, one per program. Nothing
+// when a change names a free slot or a bad field. The database is as it was on return.
+std::optional<DatabaseEdit> FieldChangesEdit(CChannelDb &db, const std::vector<FieldChange> &changes);

@@ -405,6 +405,10 @@ void CMainFrame::UpdateActions()
     Action(FrameCommand::FileRevert)->setEnabled(open && SessionBackup::HasBak(m_document.Path()));
     Action(FrameCommand::ToolsFindDuplicates)->setEnabled(open);
     Action(FrameCommand::ToolsApplyOrder)->setEnabled(open);
+    for (int id : {FrameCommand::FileExportListCsv, FrameCommand::FileExportListJson, FrameCommand::FileExportDatabaseCsv,
+                   FrameCommand::FileExportDatabaseJson, FrameCommand::FileImportFieldChanges,
+                   FrameCommand::ViewStatistics})
+        Action(id)->setEnabled(open);
 }
 
 NavNode *CMainFrame::SelectedNode()

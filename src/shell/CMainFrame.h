@@ -20,6 +20,8 @@ class CZanEditorView;
 class TransferCommands;
 class MessageBoxPrompt;
 class QAction;
+enum class ExportFormat;
+enum class ExportScope;
 class QSplitter;
 class QToolBar;
 
@@ -41,6 +43,13 @@ constexpr int NextPane = 57680;
 constexpr int PrevPane = 57681;
 constexpr int ToolsFindDuplicates = 33100;
 constexpr int ToolsApplyOrder = 33101;
+constexpr int FileExportListCsv = 33102;
+constexpr int FileExportListJson = 33103;
+constexpr int FileExportDatabaseCsv = 33104;
+constexpr int FileExportDatabaseJson = 33105;
+constexpr int FileImportFieldChanges = 33106;
+constexpr int EditCopy = 33107;
+constexpr int ViewStatistics = 33108;
 } // namespace FrameCommand
 
 class CMainFrame : public QMainWindow, public EditorContext, public TransferHost
@@ -116,6 +125,11 @@ public Q_SLOTS:
     // The list tools (CMainFrameLists.cpp).
     void ToolsFindDuplicates();
     void ToolsApplyOrder();
+    void FileExport(ExportFormat format, ExportScope scope);
+    void FileImportFieldChanges();
+    // The selected rows of the channel list on the clipboard as tab-separated text.
+    void EditCopy();
+    void ViewStatistics();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
