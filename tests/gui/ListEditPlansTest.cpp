@@ -178,6 +178,33 @@ private Q_SLOTS:
         QVERIFY(!ReorderEdit(Db(), {}, identity));
     }
 
+    void fieldChangesBecomeOneRecordPerProgram()
+    {
+        const std::vector<int> live = LiveSlots();
+        const QByteArray csv = "slot,Video Pid,Audio Pid1\r\n" + QByteArray::number(live[0]) + ",1001,1002\r\n"
+                               + QByteArray::number(live[2]) + ",1003,1004\r\n";
+        const FieldImport import = PlanFieldImport(Db(), csv);
+        QVERIFY(import.Ok());
+        QCOMPARE(import.changes.size(), size_t(4));
+        const auto before = Snapshot();
+        std::optional<DatabaseEdit> edit = FieldChangesEdit(Db(), import.changes);
+        QVERIFY(edit);
+        QCOMPARE(Snapshot(), before);
+        QCOMPARE(edit->changes.size(), size_t(2));  // two fields of each of two programs
+        QCOMPARE(edit->changes[0].slot, live[0]);
+        QCOMPARE(edit->changes[1].slot, live[2]);
+        QVERIFY(DatabaseEditCommand::Push(*m_document, QStringLiteral("Import"), std::move(*edit)));
+        QCOMPARE(Int(live[2], "Audio Pid1"), 1004);
+        m_document->UndoStack().undo();
+        QCOMPARE(Snapshot(), before);
+
+        // A change of a program deleted since the plan: no edit, nothing written.
+        Db().DeleteNode(KindProgram, live[2]);
+        const auto afterDelete = Snapshot();
+        QVERIFY(!FieldChangesEdit(Db(), import.changes));
+        QCOMPARE(Snapshot(), afterDelete);
+    }
+
     void reorderTakesGroupBitsByTheOldSlotsThenMoves()
     {
         const std::vector<int> live = LiveSlots();
