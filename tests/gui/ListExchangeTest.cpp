@@ -231,6 +231,15 @@ private Q_SLOTS:
         // The rows in list order, whatever the order of selecting.
         QCOMPARE(lines[1].split(QLatin1Char('\t'))[1], table->model()->index(0, 1).data().toString());
         QCOMPARE(lines[2].split(QLatin1Char('\t'))[1], table->model()->index(2, 1).data().toString());
+
+        // The key itself, where the list has the focus: the same text, not only the current cell.
+        const QString copied = QApplication::clipboard()->text();
+        f.frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
+        table->setFocus();
+        QApplication::clipboard()->clear();
+        QTest::keySequence(table, QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text(), copied);
     }
 
     void statisticsShowTheFiguresBySection()
