@@ -37,7 +37,7 @@ void CMainFrame::CreateListCommands()
                                 QStringLiteral("Give the programs the order of another list"));
     connect(order, &QAction::triggered, this, &CMainFrame::ToolsApplyOrder);
 
-    auto *tools = new QMenu(QStringLiteral("Tools(&T)"), menuBar());
+    auto *tools = new QMenu(QStringLiteral("Tools(&O)"), menuBar());
     tools->setObjectName(QStringLiteral("toolsMenu"));
     tools->addAction(duplicates);
     tools->addAction(order);
@@ -95,7 +95,7 @@ void CMainFrame::CreateListCommands()
         edit->addAction(copy);
     }
 
-    QAction *statistics = MakeAction(FrameCommand::ViewStatistics, QStringLiteral("S&tatistics..."), QKeySequence(),
+    QAction *statistics = MakeAction(FrameCommand::ViewStatistics, QStringLiteral("Stat&istics..."), QKeySequence(),
                                      QStringLiteral("Programs, groups, duplicates and room of the open database"));
     connect(statistics, &QAction::triggered, this, &CMainFrame::ViewStatistics);
     if (auto *view = menuBar()->findChild<QMenu *>(QStringLiteral("viewMenu"))) {

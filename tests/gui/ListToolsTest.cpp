@@ -220,6 +220,16 @@ private Q_SLOTS:
                 keys << key.toString();
             }
         }
+        // Alt and a letter opens one menu only.
+        QStringList mnemonics;
+        for (QAction *menu : f.frame->menuBar()->actions()) {
+            const QString text = menu->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(text));
+            const QString letter = text.mid(amp + 1, 1).toUpper();
+            QVERIFY2(!mnemonics.contains(letter), qPrintable(text));
+            mnemonics << letter;
+        }
         DuplicateFile file;
         QVERIFY(WriteDuplicateFile(f.Data("d.usd"), file));
         QVERIFY(f.frame->OpenDatabaseFile(f.Data("d.usd")));
