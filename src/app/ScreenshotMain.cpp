@@ -1,8 +1,12 @@
-// dravel-screenshot: shows the editor on a database, selects a node and writes the window as PNG.
+// dravel-screenshot: shows the editor on a database, selects a node and writes the window as PNG;
+// or, given a reference list, the Apply Order From window's preview.
+#include "lists/CReferenceOrderDlg.h"
 #include "views/CNavigator.h"
+#include "widgets/CFileExportDialog.h"
 #include "shell/CMainFrame.h"
 #include "shell/CZanEditorApp.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QPixmap>
 #include <QSettings>
@@ -15,8 +19,9 @@ int main(int argc, char **argv)
 {
     CZanEditorApp app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fputs("usage: dravel-screenshot DATABASE OUT.png\n", stderr);
+    const bool referenceOrder = args.size() == 5 && args[3] == QLatin1String("--reference-order");
+    if (args.size() != 3 && !referenceOrder) {
+        std::fputs("usage: dravel-screenshot DATABASE OUT.png [--reference-order REFERENCE]\n", stderr);
         return 2;
     }
     // Its own profile, so the picture shows the default group names whoever runs it.
@@ -35,6 +40,27 @@ int main(int argc, char **argv)
     }
     navigator->setFocus();
     int status = 1;
+    if (referenceOrder) {
+        // The file dialog answers with the reference; the window is drawn instead of shown modally.
+        CFileExportDialog::SetNextAnswer(args[4]);
+        CReferenceOrderDlg::SetTestScript([&](CReferenceOrderDlg &dialog) {
+            dialog.resize(900, 560);
+            dialog.CopyGroupsCheck()->setChecked(true);
+            dialog.show();
+            QTimer::singleShot(300, &dialog, [&] {
+                status = dialog.grab().save(args[2]) ? 0 : 1;
+                dialog.reject();
+            });
+            while (dialog.isVisible())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        });
+        QTimer::singleShot(100, &frame, [&] {
+            frame.ToolsApplyOrder();
+            app.quit();
+        });
+        app.exec();
+        return status;
+    }
     QTimer::singleShot(300, &frame, [&] {
         status = frame.grab().save(args[2]) ? 0 : 1;
         app.quit();

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <unordered_map>
 
-std::vector<SlotMove> ExchangesForOrder(const std::vector<int32_t> &places, const std::vector<int32_t> &ordered)
+std::vector<SlotMove> ExchangesForOrder(NodeKind kind, const std::vector<int32_t> &places,
+                                        const std::vector<int32_t> &ordered)
 {
     std::vector<int32_t> a = places;
     std::vector<int32_t> b = ordered;
@@ -12,8 +13,8 @@ std::vector<SlotMove> ExchangesForOrder(const std::vector<int32_t> &places, cons
     std::sort(b.begin(), b.end());
     if (a != b || std::adjacent_find(a.begin(), a.end()) != a.end())
         return {};
-    // Which program is in a slot, and where a program is, as the exchanges go on (programs are
-    // named by the slot they start in).
+    // Which node is in a slot, and where a node is, as the exchanges go on (nodes are named by the
+    // slot they start in).
     std::unordered_map<int32_t, int32_t> programAt;
     std::unordered_map<int32_t, int32_t> placeOf;
     for (int32_t slot : places) {
@@ -28,7 +29,7 @@ std::vector<SlotMove> ExchangesForOrder(const std::vector<int32_t> &places, cons
         if (from == target)
             continue;
         const int32_t displaced = programAt[target];
-        moves.push_back({SlotMove::Type::Exchange, KindProgram, target, from});
+        moves.push_back({SlotMove::Type::Exchange, kind, target, from});
         programAt[target] = wanted;
         placeOf[wanted] = target;
         programAt[from] = displaced;

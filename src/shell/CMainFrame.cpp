@@ -66,6 +66,7 @@ CMainFrame::CMainFrame(UserPrompt *prompt, QWidget *parent)
     CreatePanes();
     CreateActions();
     CreateMenus();
+    CreateListCommands();
     CreateToolBar();
     CreateTransferCommands();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
@@ -413,6 +414,12 @@ void CMainFrame::UpdateActions()
     Action(FrameCommand::FileSaveAs)->setEnabled(open);
     Action(FrameCommand::FileClose)->setEnabled(open);
     Action(FrameCommand::FileRevert)->setEnabled(open && SessionBackup::HasBak(m_document.Path()));
+    Action(FrameCommand::ToolsFindDuplicates)->setEnabled(open);
+    Action(FrameCommand::ToolsApplyOrder)->setEnabled(open);
+    for (int id : {FrameCommand::FileExportListCsv, FrameCommand::FileExportListJson, FrameCommand::FileExportDatabaseCsv,
+                   FrameCommand::FileExportDatabaseJson, FrameCommand::FileImportFieldChanges,
+                   FrameCommand::ViewStatistics})
+        Action(id)->setEnabled(open);
 }
 
 NavNode *CMainFrame::SelectedNode()

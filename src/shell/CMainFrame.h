@@ -20,6 +20,8 @@ class CZanEditorView;
 class TransferCommands;
 class MessageBoxPrompt;
 class QAction;
+enum class ExportFormat;
+enum class ExportScope;
 class QSplitter;
 class QToolBar;
 
@@ -39,6 +41,15 @@ constexpr int ViewToolBar = 59392;
 constexpr int ViewStatusBar = 59393;
 constexpr int NextPane = 57680;
 constexpr int PrevPane = 57681;
+constexpr int ToolsFindDuplicates = 33100;
+constexpr int ToolsApplyOrder = 33101;
+constexpr int FileExportListCsv = 33102;
+constexpr int FileExportListJson = 33103;
+constexpr int FileExportDatabaseCsv = 33104;
+constexpr int FileExportDatabaseJson = 33105;
+constexpr int FileImportFieldChanges = 33106;
+constexpr int EditCopy = 33107;
+constexpr int ViewStatistics = 33108;
 } // namespace FrameCommand
 
 class CMainFrame : public QMainWindow, public EditorContext, public TransferHost
@@ -111,6 +122,14 @@ public Q_SLOTS:
     // the open file's and counts as modified (saving writes the backup's content back).
     void FileRevertToBackup();
     void AppAbout();
+    // The list tools (CMainFrameLists.cpp).
+    void ToolsFindDuplicates();
+    void ToolsApplyOrder();
+    void FileExport(ExportFormat format, ExportScope scope);
+    void FileImportFieldChanges();
+    // The selected rows of the channel list on the clipboard as tab-separated text.
+    void EditCopy();
+    void ViewStatistics();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -124,6 +143,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateTransferCommands();
+    void CreateListCommands();
     void EnsureProfileGroupNames();
     void UpdateTitle();
     // The window's size, place, tool bar, splitter and list columns as the user left them; the

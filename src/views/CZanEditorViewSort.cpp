@@ -90,7 +90,7 @@ bool CZanEditorView::PushSlotOrder(const std::vector<int32_t> &ordered, const QS
     std::vector<int32_t> places = ordered;
     std::sort(places.begin(), places.end());
     DatabaseEdit edit;
-    edit.moves = ExchangesForOrder(places, ordered);
+    edit.moves = ExchangesForOrder(KindProgram, places, ordered);
     return !edit.Empty() && PushProgramEdit(text, std::move(edit));
 }
 

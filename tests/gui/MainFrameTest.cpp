@@ -102,7 +102,8 @@ private Q_SLOTS:
         QStringList menus;
         for (QAction *menu : frame.menuBar()->actions())
             menus << menu->text();
-        QCOMPARE(menus, QStringList({"File(&F)", "Edit(&E)", "Channel(&C)", "View(&V)", "Transfer(&T)", "Help(&H)"}));
+        QCOMPARE(menus, QStringList({"File(&F)", "Edit(&E)", "Channel(&C)", "View(&V)", "Tools(&O)", "Transfer(&T)",
+                                     "Help(&H)"}));
         for (QMenu *menu : frame.menuBar()->findChildren<QMenu *>()) {
             for (QAction *action : menu->actions())
                 QVERIFY(action->isSeparator() || !action->text().isEmpty());

@@ -111,7 +111,7 @@ private Q_SLOTS:
             std::map<int32_t, int32_t> at;  // slot → program
             for (int32_t slot : places)
                 at[slot] = slot;
-            const std::vector<SlotMove> moves = ExchangesForOrder(places, ordered);
+            const std::vector<SlotMove> moves = ExchangesForOrder(KindProgram, places, ordered);
             QVERIFY(moves.size() < places.size());
             for (const SlotMove &m : moves) {
                 QCOMPARE(m.type, SlotMove::Type::Exchange);
@@ -120,10 +120,10 @@ private Q_SLOTS:
             for (size_t i = 0; i < places.size(); ++i)
                 QCOMPARE(at[places[i]], ordered[i]);
         }
-        QVERIFY(ExchangesForOrder(places, {2, 5, 7, 9}).empty());
-        QVERIFY(ExchangesForOrder(places, {2, 5, 7}).empty());     // not a permutation
-        QVERIFY(ExchangesForOrder(places, {2, 5, 7, 8}).empty());
-        QVERIFY(ExchangesForOrder({1, 1}, {1, 1}).empty());
+        QVERIFY(ExchangesForOrder(KindProgram, places, {2, 5, 7, 9}).empty());
+        QVERIFY(ExchangesForOrder(KindProgram, places, {2, 5, 7}).empty());     // not a permutation
+        QVERIFY(ExchangesForOrder(KindProgram, places, {2, 5, 7, 8}).empty());
+        QVERIFY(ExchangesForOrder(KindProgram, {1, 1}, {1, 1}).empty());
     }
 
     void headerSortAndApplySortedOrder()
