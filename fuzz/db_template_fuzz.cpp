@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (NodeKind kind : kLayoutKinds) {
             volatile int sink = layouts.NodeSize(kind) + layouts.PositionCount(kind) + layouts.DeclarationCount(kind);
             (void)sink;
-            for (FieldOrder order = 0; order < 2; ++order) {
+            for (FieldOrder order : {PositionOrder, DeclarationOrder}) {
                 for (int i = -1; i <= layouts.DeclarationCount(kind) + 1; ++i) {
                     if (const FieldDesc *field = layouts.Field(kind, i, order))
                         (void)layouts.FindField(kind, field->name, order);
