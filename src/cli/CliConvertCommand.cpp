@@ -8,7 +8,6 @@
 #include "core/CoreMessages.h"
 #include "database/CChannelDb.h"
 #include "database/DatabaseWriter.h"
-#include "database/SettingsProfileStore.h"
 #include "database/UdfDatabase.h"
 #include "layout/LayoutSet.h"
 
@@ -59,15 +58,5 @@ int RunConvertCommand(const QStringList &args)
     CliEditedDatabase opened(options);
     if (!opened.Open(options, source))
         return ExitFailed;
-    CChannelDb &db = opened.db;
-
-    SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
-    if (result == SaveResult::Failed)
-        return ExitFailed;
-    if (result == SaveResult::Declined)
-        return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
-
-    PrintWritten(db, out);
-    return ExitOk;
+    return opened.SaveAs(source, out);
 }

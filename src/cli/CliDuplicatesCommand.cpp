@@ -9,7 +9,6 @@
 #include "database/DatabaseWriter.h"
 #include "database/DuplicateFinder.h"
 #include "database/FavouriteGroups.h"
-#include "database/SettingsProfileStore.h"
 #include "layout/LayoutSet.h"
 
 #include <cstdio>
@@ -97,12 +96,5 @@ int RunDuplicatesCommand(const QStringList &args)
 
     if (!ApplyDuplicateRemoval(db, PlanDuplicateRemoval(groups)))
         return Failure(QStringLiteral("The duplicates could not be removed; nothing was written."));
-    SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
-    if (result == SaveResult::Failed)
-        return ExitFailed;
-    if (result == SaveResult::Declined)
-        return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
-    PrintWritten(db, out);
-    return ExitOk;
+    return opened.SaveAs(source, out);
 }

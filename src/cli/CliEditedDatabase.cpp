@@ -3,7 +3,10 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliSave.h"
+#include "cli/CliCommands.h"
 #include "cli/CliSupport.h"
+#include "database/DatabaseWriter.h"
+#include "database/SettingsProfileStore.h"
 
 CliEditedDatabase::CliEditedDatabase(const CliOptions &options)
     : prompt(options.Has(QStringLiteral("--yes")))
@@ -14,6 +17,18 @@ CliEditedDatabase::CliEditedDatabase(const CliOptions &options)
 bool CliEditedDatabase::Open(const CliOptions &options, const QString &source)
 {
     return LoadCliLayouts(options, layouts, prompt) && LoadCliDatabase(db, source, &sourceBytes);
+}
+
+int CliEditedDatabase::SaveAs(const QString &source, const QString &out)
+{
+    SettingsProfileStore profile;
+    const SaveResult result = SaveCliOutput(db, source, sourceBytes, out, profile);
+    if (result == SaveResult::Failed)
+        return ExitFailed;
+    if (result == SaveResult::Declined)
+        return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
+    PrintWritten(db, out);
+    return ExitOk;
 }
 
 QString CheckOutputOption(const CliOptions &options, const QString &source)

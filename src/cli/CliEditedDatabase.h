@@ -22,6 +22,9 @@ public:
 
     // Loads the layouts and then the file; false after the reason was printed.
     bool Open(const CliOptions &options, const QString &source);
+    // Writes the database as OUT (the writer its extension chooses), prints what OUT holds now,
+    // and answers the command's exit code: failed or declined saves write nothing.
+    int SaveAs(const QString &source, const QString &out);
 
     ConsolePrompt prompt;
     LayoutSet layouts;

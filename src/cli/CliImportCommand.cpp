@@ -9,7 +9,6 @@
 #include "database/DatabaseReader.h"
 #include "database/DatabaseWriter.h"
 #include "database/FieldChangeImport.h"
-#include "database/SettingsProfileStore.h"
 #include "layout/LayoutSet.h"
 
 #include <cstdio>
@@ -90,12 +89,5 @@ int RunImportCommand(const QStringList &args)
 
     if (!ApplyFieldChanges(db, import.changes))
         return Failure(QStringLiteral("The changes could not be applied; nothing was written."));
-    SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
-    if (result == SaveResult::Failed)
-        return ExitFailed;
-    if (result == SaveResult::Declined)
-        return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
-    PrintWritten(db, out);
-    return ExitOk;
+    return opened.SaveAs(source, out);
 }

@@ -11,7 +11,6 @@
 #include "database/ProgramListEdit.h"
 #include "database/ReferenceList.h"
 #include "database/ReferenceMatcher.h"
-#include "database/SettingsProfileStore.h"
 #include "layout/LayoutSet.h"
 
 #include <QSaveFile>
@@ -138,12 +137,5 @@ int RunReorderCommand(const QStringList &args)
     const SlotOrder order = SlotOrderOfLiveSequence(db, KindProgram, matching.newSequence);
     if (!ApplySlotOrder(db, KindProgram, order))
         return Failure(QStringLiteral("The new order could not be applied; nothing was written."));
-    SettingsProfileStore profile;
-    const SaveResult result = SaveCliOutput(db, source, opened.sourceBytes, out, profile);
-    if (result == SaveResult::Failed)
-        return ExitFailed;
-    if (result == SaveResult::Declined)
-        return Failure(QStringLiteral("Nothing was written to \"%1\".").arg(out));
-    PrintWritten(db, out);
-    return ExitOk;
+    return opened.SaveAs(source, out);
 }
