@@ -50,9 +50,16 @@ CZanEditorView::CZanEditorView(EditorContext &context, QWidget *parent) : QWidge
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Rows are dragged onto the favourite groups of the tree.
+    // Rows are dragged onto the favourite groups of the tree, or to another place in the list
+    // (a line between the rows shows where they go).
     m_table->setDragEnabled(true);
-    m_table->setDragDropMode(QAbstractItemView::DragOnly);
+    m_table->setDragDropMode(QAbstractItemView::DragDrop);
+    m_table->setDefaultDropAction(Qt::MoveAction);
+    m_table->setDropIndicatorShown(true);
+    m_table->setDragDropOverwriteMode(false);
+    m_model->SetDropHandler([this](const std::vector<int> &listRows, int beforeRow) {
+        return DropListRows(listRows, beforeRow);
+    });
     m_table->setShowGrid(true);
     m_table->setWordWrap(false);
     m_table->setAlternatingRowColors(false);

@@ -152,6 +152,13 @@ public Q_SLOTS:
     void SortChannels(ChannelOrder order);
     // Shows only the channels matching the text; the selection stays on the rows still shown.
     void SetFindText(const QString &text);
+    // The list rows (real positions) move, in their order, before list row `beforeRow` (the row
+    // count: to the end), as one command; what a drop in the list does. Refused while the view
+    // is sorted or filtered by a find. False when nothing moved.
+    bool DropListRows(const std::vector<int> &listRows, int beforeRow);
+    // The list rows move together so that the first of them is at list row `target` (Move
+    // Channel with several rows), as one command; channels elsewhere keep their places.
+    bool MoveListRowsTo(const std::vector<int> &listRows, int target);
 
 Q_SIGNALS:
     // The rows or the find changed: CountText says something new.
@@ -198,6 +205,9 @@ private:
     // The program slots of the rows shown, in the view's order.
     std::vector<int32_t> ShownSlots() const;
     bool PushSlotOrder(const std::vector<int32_t> &ordered, const QString &text);
+    // The list rows in `order` (entry i: the list row that goes to place i) as one command; the
+    // `moved` rows are selected afterwards.
+    bool PushListRowOrder(const std::vector<int> &order, const std::vector<int> &moved, const QString &text);
     bool PushProgramEdit(const QString &text, DatabaseEdit edit);
     bool SwapSlots(int slotA, int slotB, const QString &commandText);
     // The slot a list row (see ChannelListModel) shows, or -1.

@@ -218,6 +218,20 @@ void CZanEditorView::MoveChannel()
     const int selected = FirstSelectedRow();
     if (selected < 0 || selected > RowCount() - 1)
         return;
+    const std::vector<int> selectedRows = SelectedRows();
+    if (selectedRows.size() > 1) {
+        // Several channels go together: the first of them to the typed Index, the others after it
+        // in their order; the typed Index is a real position, also during a find.
+        std::vector<int> listRows;
+        for (int row : selectedRows) {
+            if (Record(row))
+                listRows.push_back(m_model->ListRow(row));
+        }
+        const int target = TargetRowFromPrompt(-1, QString());
+        if (target >= 0)
+            MoveListRowsTo(listRows, target);
+        return;
+    }
     const int target = TargetRowFromPrompt(m_model->ListRow(selected));
     if (target < 0)
         return;

@@ -1,14 +1,17 @@
-// The channel list's sorting: a header click sorts the view only; Apply Sorted Order and the
-// common orders of the Channel menu change the real order, each as one command.
+// The channel list's orders: a header click sorts the view only; Apply Sorted Order, the common
+// orders of the Channel menu, a drop of rows and Move Channel of several rows change the real
+// order, each as one command.
 #include "views/CZanEditorView.h"
 
 #include "database/CChannelDb.h"
+#include "database/ListRowMoves.h"
 #include "document/EditorContext.h"
 #include "document/SlotOrderMoves.h"
 #include "views/ChannelListModel.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QTableView>
 
 #include <algorithm>
@@ -109,4 +112,55 @@ void CZanEditorView::SortChannels(ChannelOrder order)
     std::vector<int32_t> places = ShownSlots();
     std::sort(places.begin(), places.end());
     PushSlotOrder(OrderedSlots(m_context.Database(), places, order), QStringLiteral("Sort Channels"));
+}
+
+bool CZanEditorView::PushListRowOrder(const std::vector<int> &order, const std::vector<int> &moved, const QString &text)
+{
+    std::vector<int32_t> ordered;
+    ordered.reserve(order.size());
+    for (int listRow : order) {
+        const int slot = ListRowSlot(listRow);
+        if (slot < 0)
+            return false;
+        ordered.push_back(slot);
+    }
+    if (!PushSlotOrder(ordered, text))
+        return false;
+    // The moved channels stay selected at their new places.
+    std::vector<bool> isMoved(order.size(), false);
+    for (int row : moved) {
+        if (row >= 0 && size_t(row) < isMoved.size())
+            isMoved[size_t(row)] = true;
+    }
+    QItemSelection rows;
+    int first = -1;
+    for (int place = 0; place < int(order.size()); ++place) {
+        const int viewRow = m_model->ViewRow(place);
+        if (!isMoved[size_t(order[size_t(place)])] || viewRow < 0)
+            continue;
+        rows.select(m_model->index(viewRow, 0), m_model->index(viewRow, 0));
+        if (first < 0)
+            first = viewRow;
+    }
+    if (first >= 0) {
+        QItemSelectionModel *selection = m_table->selectionModel();
+        selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
+        m_table->scrollTo(m_model->index(first, 0), QAbstractItemView::EnsureVisible);
+    }
+    return true;
+}
+
+bool CZanEditorView::DropListRows(const std::vector<int> &listRows, int beforeRow)
+{
+    if (!m_model->DropAllowed())
+        return false;
+    const std::vector<int> order = DropOrder(m_model->AllRowCount(), listRows, beforeRow);
+    return PushListRowOrder(order, listRows, QStringLiteral("Move Channels"));
+}
+
+bool CZanEditorView::MoveListRowsTo(const std::vector<int> &listRows, int target)
+{
+    const std::vector<int> order = MoveToOrder(m_model->AllRowCount(), listRows, target);
+    return PushListRowOrder(order, listRows, QStringLiteral("Move Channel"));
 }

@@ -41,7 +41,67 @@ Qt::ItemFlags ChannelListModel::flags(const QModelIndex &index) const
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (index.isValid() && Record(index.row()))
         flags |= Qt::ItemIsDragEnabled;
+    // Only the list itself takes drops, so the table shows a line between rows, never a row
+    // highlighted as a target.
+    if (!index.isValid() && DropAllowed())
+        flags |= Qt::ItemIsDropEnabled;
     return flags;
+}
+
+Qt::DropActions ChannelListModel::supportedDragActions() const
+{
+    // Copy for the tree's favourite groups, Move within the list.
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+Qt::DropActions ChannelListModel::supportedDropActions() const
+{
+    return Qt::MoveAction;
+}
+
+std::optional<std::vector<int>> ChannelListModel::DroppedRows(const QMimeData *data) const
+{
+    const std::optional<std::vector<int32_t>> slots = ProgramSlotsMime::Decode(data);
+    if (!slots)
+        return std::nullopt;
+    std::vector<int> listRows;
+    listRows.reserve(slots->size());
+    // Rows are in the program table's order; a slot's row is found by its value.
+    std::vector<std::pair<int32_t, int>> rowOfSlot;
+    rowOfSlot.reserve(m_rows.size());
+    for (int row = 0; row < int(m_rows.size()); ++row) {
+        if (m_rows[size_t(row)].record && m_rows[size_t(row)].slot >= 0)
+            rowOfSlot.emplace_back(m_rows[size_t(row)].slot, row);
+    }
+    std::sort(rowOfSlot.begin(), rowOfSlot.end());
+    for (int32_t slot : *slots) {
+        const auto found = std::lower_bound(rowOfSlot.begin(), rowOfSlot.end(), std::make_pair(slot, -1));
+        if (found == rowOfSlot.end() || found->first != slot)
+            return std::nullopt;
+        listRows.push_back(found->second);
+    }
+    std::sort(listRows.begin(), listRows.end());
+    listRows.erase(std::unique(listRows.begin(), listRows.end()), listRows.end());
+    return listRows;
+}
+
+bool ChannelListModel::canDropMimeData(const QMimeData *data, Qt::DropAction action, int, int,
+                                       const QModelIndex &) const
+{
+    return action == Qt::MoveAction && DropAllowed() && m_dropHandler && DroppedRows(data).has_value();
+}
+
+bool ChannelListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int,
+                                    const QModelIndex &parent)
+{
+    if (!canDropMimeData(data, action, row, 0, parent))
+        return false;
+    const std::optional<std::vector<int>> listRows = DroppedRows(data);
+    // Dropped on a row: before it; between rows: at `row`; below the last row: at the end.
+    int before = parent.isValid() ? parent.row() : row;
+    if (before < 0 || before > int(m_rows.size()))
+        before = int(m_rows.size());
+    return m_dropHandler(*listRows, before);
 }
 
 QStringList ChannelListModel::mimeTypes() const

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,20 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QStringList mimeTypes() const override;
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    // Rows dropped between rows of this list move there: the drop handler does the move. A drop is
+    // taken only while the rows are shown in the list's own order (no sort, no find) and only
+    // when every dragged slot is a row of this list.
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+    bool canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                         const QModelIndex &parent) const override;
+    bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                      const QModelIndex &parent) override;
+    // The dragged list rows (ascending) and the list row they go before (the row count: the end).
+    using DropHandler = std::function<bool(const std::vector<int> &listRows, int beforeRow)>;
+    void SetDropHandler(DropHandler handler) { m_dropHandler = std::move(handler); }
+    // Whether rows may be dropped into the list now.
+    bool DropAllowed() const { return !Sorted() && !Finding(); }
 
     // Replaces the columns and the fields they show; the rows go with them.
     void SetColumns(std::vector<ListColumn> columns, std::vector<ListFieldColumn> fields);
@@ -94,6 +109,8 @@ public:
     int NextNameStart(const QString &text, int after) const;
 
 private:
+    // The list rows of the dragged slots, ascending; nothing when one is no row of this list.
+    std::optional<std::vector<int>> DroppedRows(const QMimeData *data) const;
     const std::vector<std::string> *RowCells(int row) const;
     // The row's find key with what the query needs read.
     const FindKey &Key(int listRow, const FindQuery &query) const;
@@ -119,4 +136,5 @@ private:
     // The cells of the row read last: a row's columns are asked for one after another.
     mutable int m_cachedRow = -1;
     mutable std::vector<std::string> m_cachedCells;
+    DropHandler m_dropHandler;
 };
