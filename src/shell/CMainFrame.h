@@ -50,6 +50,8 @@ constexpr int FileExportDatabaseJson = 33105;
 constexpr int FileImportFieldChanges = 33106;
 constexpr int EditCopy = 33107;
 constexpr int ViewStatistics = 33108;
+constexpr int ViewSatelliteColumn = 33109;
+constexpr int ViewTransponderColumn = 33110;
 } // namespace FrameCommand
 
 class CMainFrame : public QMainWindow, public EditorContext, public TransferHost
@@ -144,6 +146,7 @@ private:
     void CreateToolBar();
     void CreateTransferCommands();
     void CreateListCommands();
+    void CreatePlaceColumnToggles();
     void EnsureProfileGroupNames();
     void UpdateTitle();
     // The window's size, place, tool bar, splitter and list columns as the user left them; the

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -102,6 +103,46 @@ void CMainFrame::CreateListCommands()
         view->addAction(statistics);
         view->addSeparator();
     }
+    CreatePlaceColumnToggles();
+}
+
+void CMainFrame::CreatePlaceColumnToggles()
+{
+    // Channels with one name on several transponders are told apart by these; they are the
+    // list's own columns, not fields of the layout, and the choice is kept for the next start.
+    struct Toggle
+    {
+        int id;
+        PlaceColumn place;
+        const char *text;
+        const char *key;
+        const char *tip;
+    };
+    const Toggle toggles[] = {
+        {FrameCommand::ViewSatelliteColumn, PlaceColumn::Satellite, "S&atellite Column", "List/SatelliteColumn",
+         "Show or hide the satellite of each channel in the list"},
+        {FrameCommand::ViewTransponderColumn, PlaceColumn::Transponder, "T&ransponder Column", "List/TransponderColumn",
+         "Show or hide the transponder of each channel in the list"},
+    };
+    QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("viewMenu"));
+    for (const Toggle &toggle : toggles) {
+        QAction *action = MakeAction(toggle.id, QString::fromLatin1(toggle.text), QKeySequence(),
+                                     QString::fromLatin1(toggle.tip));
+        action->setCheckable(true);
+        const QString key = QString::fromLatin1(toggle.key);
+        const PlaceColumn place = toggle.place;
+        const bool shown = QSettings().value(key, false).toBool();
+        action->setChecked(shown);
+        m_list->SetPlaceColumnShown(place, shown);
+        connect(action, &QAction::toggled, this, [this, key, place](bool on) {
+            m_list->SetPlaceColumnShown(place, on);
+            QSettings().setValue(key, on);
+        });
+        if (view)
+            view->addAction(action);
+    }
+    if (view)
+        view->addSeparator();
 }
 
 void CMainFrame::ToolsFindDuplicates()
@@ -162,7 +203,13 @@ void CMainFrame::EditCopy()
     if (!model || selected.isEmpty())
         return;
     QStringList header;
-    for (int c = 0; c < model->columnCount(); ++c)
+    // The columns as the list shows them: a hidden column is left out.
+    std::vector<int> columns;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (!m_list->Table()->isColumnHidden(c))
+            columns.push_back(c);
+    }
+    for (const int c : columns)
         header << model->headerData(c, Qt::Horizontal).toString();
     std::vector<int> rows;
     for (const QModelIndex &index : selected)
@@ -172,7 +219,7 @@ void CMainFrame::EditCopy()
     cells.reserve(rows.size());
     for (const int row : rows) {
         QStringList line;
-        for (int c = 0; c < model->columnCount(); ++c)
+        for (const int c : columns)
             line << model->index(row, c).data().toString();
         cells.push_back(line);
     }

@@ -121,6 +121,8 @@ void CZanEditorView::ConnectDocument()
     auto programs = [this](NodeKind kind) {
         if (kind == KindProgram)
             m_programsChanged = true;
+        else
+            m_placesChanged = true;
     };
     connect(&document, &ChannelDocument::NodesChanged, this, programs);
     connect(&document, &ChannelDocument::NodesInserted, this, programs);
@@ -129,11 +131,15 @@ void CZanEditorView::ConnectDocument()
     connect(&document, &ChannelDocument::GroupNamesChanged, this, &CZanEditorView::RebuildFavouriteNames);
     connect(&document, &ChannelDocument::Changed, this, &CZanEditorView::OnDocumentChanged);
     connect(&document, &ChannelDocument::FileClosed, this, &CZanEditorView::ClearChannelList);
+    // Another file: other satellites under the same ids.
+    connect(&document, &ChannelDocument::FileOpened, m_model, &ChannelListModel::PlacesChanged);
     connect(&document, &ChannelDocument::LayoutsReplaced, this, [this] { SetupListColumns(); });
 }
 
 void CZanEditorView::OnDocumentChanged()
 {
+    if (std::exchange(m_placesChanged, false))
+        m_model->PlacesChanged();
     if (std::exchange(m_programsChanged, false))
         Refill();
 }
@@ -187,6 +193,7 @@ void CZanEditorView::SetupListColumns(NodeKind kind)
     m_fields = DeriveColumnFields(m_context.Layouts(), kind);
     m_model->SetColumns(DeriveListColumns(m_context.Layouts(), kind), m_fields);
     ApplyColumnWidths();
+    ApplyPlaceColumns();
     m_columnKind = kind;
 }
 
@@ -194,14 +201,14 @@ std::vector<int> CZanEditorView::ColumnWidths() const
 {
     std::vector<int> widths;
     const QHeaderView *header = m_table->horizontalHeader();
-    for (int i = 0; i < m_model->columnCount(); ++i)
+    for (int i = 0; i < int(m_model->Columns().size()); ++i)
         widths.push_back(header->sectionSize(i));
     return widths;
 }
 
 void CZanEditorView::SetColumnWidths(const QList<int> &widths)
 {
-    if (widths.size() != m_model->columnCount())
+    if (widths.size() != int(m_model->Columns().size()))
         return;
     for (int i = 0; i < widths.size(); ++i)
         m_table->horizontalHeader()->resizeSection(i, std::max(widths[i], 8));
@@ -212,6 +219,35 @@ void CZanEditorView::ApplyColumnWidths()
     const std::vector<ListColumn> &columns = m_model->Columns();
     for (size_t i = 0; i < columns.size(); ++i)
         m_table->horizontalHeader()->resizeSection(int(i), columns[i].width);
+    // Wide enough for most satellite names and "TP_11778_V_27500".
+    for (const auto &[place, width] : {std::pair(PlaceColumn::Satellite, 130), std::pair(PlaceColumn::Transponder, 150)}) {
+        if (const int column = m_model->ColumnOf(place); column >= 0)
+            m_table->horizontalHeader()->resizeSection(column, width);
+    }
+}
+
+void CZanEditorView::ApplyPlaceColumns()
+{
+    for (PlaceColumn place : {PlaceColumn::Satellite, PlaceColumn::Transponder}) {
+        const int column = m_model->ColumnOf(place);
+        if (column < 0)
+            continue;
+        m_table->setColumnHidden(column, !m_placeShown[size_t(place)]);
+    }
+}
+
+void CZanEditorView::SetPlaceColumnShown(PlaceColumn place, bool shown)
+{
+    m_placeShown[size_t(place)] = shown;
+    // A hidden column's order is no order the user can see.
+    if (!shown && m_model->SortColumn() >= 0 && m_model->SortColumn() == m_model->ColumnOf(place))
+        m_table->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    ApplyPlaceColumns();
+}
+
+bool CZanEditorView::PlaceColumnShown(PlaceColumn place) const
+{
+    return m_placeShown[size_t(place)];
 }
 
 void CZanEditorView::ClearChannelList()

@@ -14,11 +14,14 @@
 #include <QSet>
 #include <QWidget>
 
+#include <array>
+
 #include <functional>
 #include <optional>
 #include <vector>
 
 class ChannelListModel;
+enum class PlaceColumn;
 struct ChannelRow;
 class EditorContext;
 class QAction;
@@ -70,9 +73,13 @@ public:
     // --- the list ---
     // Rebuilds the columns from the program layout (the only kind the list shows).
     void SetupListColumns(NodeKind kind = KindProgram);
-    // The columns' widths as shown, and setting them (a list of another length is ignored).
+    // The layout's columns' widths as shown, and setting them (a list of another length is
+    // ignored); the place columns keep widths of their own.
     std::vector<int> ColumnWidths() const;
     void SetColumnWidths(const QList<int> &widths);
+    // The satellite and transponder columns after the layout's: hidden unless shown here.
+    void SetPlaceColumnShown(PlaceColumn place, bool shown);
+    bool PlaceColumnShown(PlaceColumn place) const;
     // Shows the programs of a copy of `node` (null: none). The list keeps its own copy, so no
     // edit of the tree can leave it with a freed node.
     void FillChannelList(const NavNode *node);
@@ -224,6 +231,7 @@ private:
     // False for a key that is no part of a name typed (a blank starting a word).
     bool TypeAhead(const QString &text);
     void ApplyColumnWidths();
+    void ApplyPlaceColumns();
 
     EditorContext &m_context;
     QTableView *m_table = nullptr;
@@ -238,6 +246,8 @@ private:
     std::vector<ProgramKey> m_notedKeys;
     int m_notedRow = -1;
     bool m_programsChanged = false;
+    bool m_placesChanged = false;  // satellites or transponders changed under the list
+    std::array<bool, 2> m_placeShown {};  // by PlaceColumn
     ChannelCounts m_counts;
     // The letters typed into the list so far, and when the last one came.
     QString m_typedText;

@@ -16,9 +16,53 @@ int ChannelListModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_shown.size());
 }
 
+namespace {
+
+constexpr int kPlaceColumnCount = 2;
+
+}
+
 int ChannelListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_columns.size());
+    return parent.isValid() || m_columns.empty() ? 0 : int(m_columns.size()) + kPlaceColumnCount;
+}
+
+int ChannelListModel::ColumnOf(PlaceColumn place) const
+{
+    return m_columns.empty() ? -1 : int(m_columns.size()) + int(place);
+}
+
+std::optional<PlaceColumn> ChannelListModel::PlaceOfColumn(int column) const
+{
+    const int place = column - int(m_columns.size());
+    if (m_columns.empty() || place < 0 || place >= kPlaceColumnCount)
+        return std::nullopt;
+    return PlaceColumn(place);
+}
+
+std::string ChannelListModel::PlaceText(PlaceColumn place, int listRow) const
+{
+    if (listRow < 0 || listRow >= int(m_rows.size()) || !m_rows[size_t(listRow)].record)
+        return {};
+    if (!m_places)
+        m_places = std::make_unique<ProgramPlaces>(m_db);
+    const int slot = m_rows[size_t(listRow)].slot;
+    return place == PlaceColumn::Satellite ? m_places->SatelliteOf(slot) : m_places->TransponderOf(slot);
+}
+
+void ChannelListModel::PlacesChanged()
+{
+    m_places.reset();
+    if (PlaceOfColumn(m_sortColumn)) {
+        std::vector<int> shown = ShownRows();
+        if (shown != m_shown) {
+            SetShown(std::move(shown));
+            return;
+        }
+    }
+    if (!m_shown.empty() && !m_columns.empty())
+        Q_EMIT dataChanged(index(0, ColumnOf(PlaceColumn::Satellite)),
+                           index(int(m_shown.size()) - 1, ColumnOf(PlaceColumn::Transponder)), {Qt::DisplayRole});
 }
 
 const std::vector<std::string> *ChannelListModel::RowCells(int row) const
@@ -128,7 +172,7 @@ QMimeData *ChannelListModel::mimeData(const QModelIndexList &indexes) const
 
 QVariant ChannelListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_shown.size()) || index.column() >= int(m_columns.size()))
+    if (!index.isValid() || index.row() >= int(m_shown.size()) || index.column() >= columnCount())
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
@@ -136,6 +180,8 @@ QVariant ChannelListModel::data(const QModelIndex &index, int role) const
         return {};
     if (index.column() == 0)
         return QString::fromStdString(IndexCellText(ListRow(index.row()) + 1));
+    if (const std::optional<PlaceColumn> place = PlaceOfColumn(index.column()))
+        return QString::fromStdString(PlaceText(*place, ListRow(index.row())));
     const std::vector<std::string> *cells = RowCells(index.row());
     const size_t cell = size_t(index.column() - 1);
     if (!cells || cell >= cells->size())
@@ -150,10 +196,13 @@ QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, 
             return ListRow(section) + 1;
         return {};
     }
-    if (section < 0 || section >= int(m_columns.size()))
+    if (section < 0 || section >= columnCount())
         return {};
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole) {
+        if (const std::optional<PlaceColumn> place = PlaceOfColumn(section))
+            return *place == PlaceColumn::Satellite ? QStringLiteral("Satellite") : QStringLiteral("Transponder");
         return m_columns[size_t(section)].header;
+    }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     return {};
@@ -169,6 +218,7 @@ void ChannelListModel::SetColumns(std::vector<ListColumn> columns, std::vector<L
     m_columns = std::move(columns);
     m_fields = std::move(fields);
     m_cachedRow = -1;
+    m_places.reset();
     endResetModel();
 }
 
@@ -213,7 +263,7 @@ void ChannelListModel::CellsChanged()
         }
     }
     if (!m_shown.empty() && !m_columns.empty())
-        Q_EMIT dataChanged(index(0, 0), index(int(m_shown.size()) - 1, int(m_columns.size()) - 1), {Qt::DisplayRole});
+        Q_EMIT dataChanged(index(0, 0), index(int(m_shown.size()) - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
 const ChannelRow *ChannelListModel::Row(int row) const
@@ -283,6 +333,23 @@ void ChannelListModel::SortRows(std::vector<int> &listRows) const
             std::reverse(listRows.begin(), listRows.end());
         return;
     }
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    auto sortKeyed = [&listRows, descending](std::vector<std::pair<QString, int>> &keyed) {
+        std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
+            const int c = CompareCellTexts(a.first, b.first);
+            return descending ? c > 0 : c < 0;
+        });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            listRows[i] = keyed[i].second;
+    };
+    if (const std::optional<PlaceColumn> place = PlaceOfColumn(m_sortColumn)) {
+        std::vector<std::pair<QString, int>> keyed;
+        keyed.reserve(listRows.size());
+        for (int listRow : listRows)
+            keyed.emplace_back(QString::fromStdString(PlaceText(*place, listRow)), listRow);
+        sortKeyed(keyed);
+        return;
+    }
     const size_t field = size_t(m_sortColumn - 1);
     if (field >= m_fields.size())
         return;
@@ -299,18 +366,12 @@ void ChannelListModel::SortRows(std::vector<int> &listRows) const
             text = cells.front();
         keyed.emplace_back(QString::fromUtf8(text.data(), qsizetype(text.size())), listRow);
     }
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
-    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
-        const int c = CompareCellTexts(a.first, b.first);
-        return descending ? c > 0 : c < 0;
-    });
-    for (size_t i = 0; i < keyed.size(); ++i)
-        listRows[i] = keyed[i].second;
+    sortKeyed(keyed);
 }
 
 void ChannelListModel::sort(int column, Qt::SortOrder order)
 {
-    const int wanted = column >= 0 && column < int(m_columns.size()) ? column : -1;
+    const int wanted = column >= 0 && column < columnCount() ? column : -1;
     // Index ascending is the list's own order: no sort at all.
     m_sortColumn = wanted == 0 && order == Qt::AscendingOrder ? -1 : wanted;
     m_sortOrder = order;

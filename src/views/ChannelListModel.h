@@ -2,11 +2,13 @@
 #pragma once
 
 #include "database/ChannelFind.h"
+#include "database/ProgramPlaces.h"
 #include "layout/ListColumns.h"
 
 #include <QAbstractTableModel>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +38,10 @@ struct ChannelRow
 // A find shows some of the rows: "view rows" are the rows the table shows, "list rows" all rows
 // of the node (after the TV/Radio switch), whose numbers the Index column shows and the commands
 // that take a position use. Without a find both are the same.
+// After the layout's columns come two of the list's own (hidden unless the user shows them): the
+// satellite and the transponder each program is under.
+enum class PlaceColumn { Satellite, Transponder };
+
 class ChannelListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -70,6 +76,10 @@ public:
     void SetColumns(std::vector<ListColumn> columns, std::vector<ListFieldColumn> fields);
     const std::vector<ListColumn> &Columns() const { return m_columns; }
     const std::vector<ListFieldColumn> &Fields() const { return m_fields; }
+    // The model column of a place column (none before the columns are set).
+    int ColumnOf(PlaceColumn place) const;
+    // The satellites or transponders changed: their names are read again.
+    void PlacesChanged();
 
     // Deletes every row and its record.
     void Clear();
@@ -112,6 +122,9 @@ private:
     // The list rows of the dragged slots, ascending; nothing when one is no row of this list.
     std::optional<std::vector<int>> DroppedRows(const QMimeData *data) const;
     const std::vector<std::string> *RowCells(int row) const;
+    // A place column's text for a list row; the names are read at the first use.
+    std::string PlaceText(PlaceColumn place, int listRow) const;
+    std::optional<PlaceColumn> PlaceOfColumn(int column) const;
     // The row's find key with what the query needs read.
     const FindKey &Key(int listRow, const FindQuery &query) const;
     // The list rows the find shows; every one without a find.
@@ -137,4 +150,5 @@ private:
     mutable int m_cachedRow = -1;
     mutable std::vector<std::string> m_cachedCells;
     DropHandler m_dropHandler;
+    mutable std::unique_ptr<ProgramPlaces> m_places;
 };
