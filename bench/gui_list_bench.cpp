@@ -1,6 +1,7 @@
 // The channel list on the largest generated database: fill "All Services", switch the TV/Radio
 // filter, Move Up in a list of every program (the rows stay, the table draws them again), a
-// dialog's edit applied through the document, and keystrokes in the find field.
+// dialog's edit applied through the document, keystrokes in the find field, a header sort, Apply
+// Sorted Order and a drop of 1000 rows.
 #include "GuiBenchContext.h"
 
 #include "database/CChannelDb.h"
@@ -14,6 +15,9 @@
 #include "views/ChannelListModel.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
+#include <QUndoStack>
 
 #include <benchmark/benchmark.h>
 
@@ -196,6 +200,81 @@ void BM_FindNumber(benchmark::State &state)
     view.SetFindText(QString());
 }
 
+int NameColumn(const ChannelListModel &model)
+{
+    for (int c = 0; c < model.columnCount(); ++c) {
+        if (model.headerData(c, Qt::Horizontal).toString() == QStringLiteral("Service Name"))
+            return c;
+    }
+    return -1;
+}
+
+// A click on the name column's header: every name read and the rows put in natural order, the
+// table drawn again. Ascending and descending in turn.
+void BM_HeaderSort(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    view.FillChannelList(&g_setup->all);
+    QApplication::processEvents();
+    const int column = NameColumn(*view.Model());
+    bool ascending = true;
+    for (auto _ : state) {
+        view.Table()->sortByColumn(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        ascending = !ascending;
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = view.RowCount();
+    view.Table()->sortByColumn(0, Qt::AscendingOrder);
+}
+
+// Apply Sorted Order on the list of every program sorted by name: the exchanges planned, applied
+// through the document as one command, and the list following it. The undo is not timed.
+void BM_ApplySortedOrder(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    QUndoStack &stack = g_setup->context.stack;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    view.FillChannelList(&g_setup->all);
+    const int column = NameColumn(*view.Model());
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.Table()->sortByColumn(column, Qt::AscendingOrder);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        view.ApplySortedOrder();
+        QApplication::processEvents();
+        state.PauseTiming();
+        stack.undo();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = view.RowCount();
+}
+
+// 1000 rows spread over the list of every program dropped at its top, as a drop in the table
+// does it; the undo is not timed.
+void BM_DropThousandRows(benchmark::State &state)
+{
+    CZanEditorView &view = *g_setup->view;
+    QUndoStack &stack = g_setup->context.stack;
+    view.SetServiceFilter(ServiceFilter::TvAndRadio);
+    view.FillChannelList(&g_setup->all);
+    const int rows = view.RowCount();
+    std::vector<int> dragged;
+    for (int row = 1; row < rows && dragged.size() < 1000; row += rows / 1000)
+        dragged.push_back(row);
+    for (auto _ : state) {
+        view.DropListRows(dragged, 0);
+        QApplication::processEvents();
+        state.PauseTiming();
+        stack.undo();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["dragged"] = double(dragged.size());
+}
+
 BENCHMARK(BM_FillAllServices)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DialogEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SwitchServiceFilter)->Unit(benchmark::kMillisecond);
@@ -204,6 +283,9 @@ BENCHMARK(BM_FindKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindFirstKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindFirstKeystrokeModel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindNumber)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HeaderSort)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplySortedOrder)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DropThousandRows)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

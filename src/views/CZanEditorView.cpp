@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 bool CZanEditorView::IsCommandKey(int key)
 {
@@ -164,25 +165,41 @@ void CZanEditorView::RestoreSelection()
     if (m_notedKeys.empty())
         return;
     const ProgramKeyReader keys(m_context.Database());
-    int first = -1;
-    QItemSelection rows;
-    // A program that moved one place is found at once; others by a walk over the rows.
-    size_t found = 0;
-    for (int row = 0; row < m_model->RowCount() && found < m_notedKeys.size(); ++row) {
+    // Sorted once, so a thousand selected programs cost a search each, not a walk over the notes.
+    auto before = [](const ProgramKey &a, const ProgramKey &b) {
+        return std::tie(a.satId, a.tpId, a.progId) < std::tie(b.satId, b.tpId, b.progId);
+    };
+    std::vector<ProgramKey> noted = m_notedKeys;
+    std::sort(noted.begin(), noted.end(), before);
+    std::vector<int> found;
+    for (int row = 0; row < m_model->RowCount() && found.size() < noted.size(); ++row) {
         const ChannelRow *entry = m_model->Row(row);
         const std::optional<ProgramKey> key = entry->record ? keys.Read(entry->slot) : std::nullopt;
-        if (!key || std::find(m_notedKeys.begin(), m_notedKeys.end(), *key) == m_notedKeys.end())
-            continue;
-        ++found;
-        rows.select(m_model->index(row, 0), m_model->index(row, 0));
-        if (first < 0)
-            first = row;
+        if (key && std::binary_search(noted.begin(), noted.end(), *key, before))
+            found.push_back(row);
     }
-    if (first < 0)
+    if (found.empty())
         return;
+    const int first = found.front();
+    const QItemSelection rows = RowSelection(found);
     selection->select(rows, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     selection->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
     m_table->scrollTo(m_model->index(first, 0), QAbstractItemView::EnsureVisible);
+}
+
+QItemSelection CZanEditorView::RowSelection(const std::vector<int> &rows) const
+{
+    // One range per run of neighbouring rows: a selection of a thousand single ranges makes every
+    // repaint of the header slow.
+    QItemSelection selection;
+    for (size_t i = 0; i < rows.size();) {
+        size_t last = i;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        selection.select(m_model->index(rows[i], 0), m_model->index(rows[last], 0));
+        i = last + 1;
+    }
+    return selection;
 }
 
 // --- the list ---

@@ -25,6 +25,7 @@ enum class PlaceColumn;
 struct ChannelRow;
 class EditorContext;
 class QAction;
+class QItemSelection;
 class QLineEdit;
 class QMenu;
 class QTableView;
@@ -193,6 +194,8 @@ private:
     // Before and after a change of the database: the selection by program ids.
     void NoteSelection();
     void RestoreSelection();
+    // The view rows (ascending) as a selection of rows.
+    QItemSelection RowSelection(const std::vector<int> &rows) const;
     // RefillCurrentNode with the selection noted before.
     void Refill();
     // The rows that show the node's programs as the database has them now.

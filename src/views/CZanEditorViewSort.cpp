@@ -132,19 +132,17 @@ bool CZanEditorView::PushListRowOrder(const std::vector<int> &order, const std::
         if (row >= 0 && size_t(row) < isMoved.size())
             isMoved[size_t(row)] = true;
     }
-    QItemSelection rows;
-    int first = -1;
+    std::vector<int> movedRows;
     for (int place = 0; place < int(order.size()); ++place) {
         const int viewRow = m_model->ViewRow(place);
-        if (!isMoved[size_t(order[size_t(place)])] || viewRow < 0)
-            continue;
-        rows.select(m_model->index(viewRow, 0), m_model->index(viewRow, 0));
-        if (first < 0)
-            first = viewRow;
+        if (isMoved[size_t(order[size_t(place)])] && viewRow >= 0)
+            movedRows.push_back(viewRow);
     }
+    std::sort(movedRows.begin(), movedRows.end());
+    const int first = movedRows.empty() ? -1 : movedRows.front();
     if (first >= 0) {
         QItemSelectionModel *selection = m_table->selectionModel();
-        selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selection->select(RowSelection(movedRows), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         selection->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
         m_table->scrollTo(m_model->index(first, 0), QAbstractItemView::EnsureVisible);
     }
