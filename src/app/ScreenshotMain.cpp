@@ -1,13 +1,17 @@
 // dravel-screenshot: shows the editor on a database, selects a node and writes the window as PNG;
-// or, given a reference list, the Apply Order From window's preview.
+// or the list of every channel found by a text (with the satellite and transponder columns); or,
+// given a reference list, the Apply Order From window's preview.
 #include "lists/CReferenceOrderDlg.h"
 #include "views/CNavigator.h"
+#include "views/CZanEditorView.h"
+#include "views/ChannelListModel.h"
 #include "widgets/CFileExportDialog.h"
 #include "shell/CMainFrame.h"
 #include "shell/CZanEditorApp.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QSettings>
 #include <QTimer>
@@ -20,8 +24,9 @@ int main(int argc, char **argv)
     CZanEditorApp app(argc, argv);
     const QStringList args = app.arguments();
     const bool referenceOrder = args.size() == 5 && args[3] == QLatin1String("--reference-order");
-    if (args.size() != 3 && !referenceOrder) {
-        std::fputs("usage: dravel-screenshot DATABASE OUT.png [--reference-order REFERENCE]\n", stderr);
+    const bool find = args.size() == 5 && args[3] == QLatin1String("--find");
+    if (args.size() != 3 && !referenceOrder && !find) {
+        std::fputs("usage: dravel-screenshot DATABASE OUT.png [--reference-order REFERENCE | --find TEXT]\n", stderr);
         return 2;
     }
     // Its own profile, so the picture shows the default group names whoever runs it.
@@ -39,6 +44,14 @@ int main(int argc, char **argv)
         navigator->setCurrentItem(satellite);
     }
     navigator->setFocus();
+    if (find) {
+        CZanEditorView *list = frame.GetChannelList();
+        navigator->setCurrentItem(navigator->AllServicesItem());
+        list->SetPlaceColumnShown(PlaceColumn::Satellite, true);
+        list->SetPlaceColumnShown(PlaceColumn::Transponder, true);
+        list->FindField()->setText(args[4]);
+        list->FindField()->setFocus();
+    }
     int status = 1;
     if (referenceOrder) {
         // The file dialog answers with the reference; the window is drawn instead of shown modally.

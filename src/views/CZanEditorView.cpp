@@ -250,6 +250,11 @@ void CZanEditorView::ApplyPlaceColumns()
         if (column < 0)
             continue;
         m_table->setColumnHidden(column, !m_placeShown[size_t(place)]);
+        // Shown beside the name they tell apart, not after a dozen PID columns.
+        QHeaderView *header = m_table->horizontalHeader();
+        const int wanted = std::min(2 + int(place), header->count() - 1);
+        if (header->visualIndex(column) != wanted)
+            header->moveSection(header->visualIndex(column), wanted);
     }
 }
 

@@ -103,6 +103,9 @@ private Q_SLOTS:
         QVERIFY(!o.list->Table()->isColumnHidden(transponder));
         QCOMPARE(o.model->headerData(satellite, Qt::Horizontal).toString(), QStringLiteral("Satellite"));
         QCOMPARE(o.model->headerData(transponder, Qt::Horizontal).toString(), QStringLiteral("Transponder"));
+        // Shown beside the first field (the name), whatever their place in the model.
+        QCOMPARE(o.list->Table()->horizontalHeader()->visualIndex(satellite), 2);
+        QCOMPARE(o.list->Table()->horizontalHeader()->visualIndex(transponder), 3);
 
         const auto fromTree = PlacesFromTree(o);
         QCOMPARE(int(fromTree.size()), 60);
