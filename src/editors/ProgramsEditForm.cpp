@@ -84,9 +84,13 @@ void ProgramsEditForm::Load()
         const auto members = std::count_if(m_programs.begin(), m_programs.end(), [&](int32_t slot) {
             return (uint32_t(Read(slot, m_fields.groups).value_or(0)) & value) != 0;
         });
-        m_shared.groups[size_t(item)] = members == 0                           ? GroupShare::NoneIn
-                                        : members == std::ssize(m_programs) ? GroupShare::AllIn
-                                                                             : GroupShare::SomeIn;
+        GroupShare &share = m_shared.groups[size_t(item)];
+        if (members == 0)
+            share = GroupShare::NoneIn;
+        else if (members == std::ssize(m_programs))
+            share = GroupShare::AllIn;
+        else
+            share = GroupShare::SomeIn;
     }
 }
 
