@@ -54,14 +54,12 @@ bool InRange(int32_t value, int32_t low, int32_t high)
     return value >= low && value <= high;
 }
 
-template <size_t N>
-int RowOfValue(const std::array<ProgramListRow, N> &table, int32_t value)
+std::optional<int32_t> ReadProgramNumber(const CChannelDb &db, int slot, const char *name)
 {
-    for (size_t i = 0; i < N; ++i) {
-        if (table[i].value == value)
-            return int(i);
-    }
-    return -1;
+    const std::optional<std::string> text = GetNodeTextByName(db, KindProgram, slot, name, PositionOrder);
+    if (!text)
+        return std::nullopt;
+    return ParseTemplateNumber(*text);
 }
 
 } // namespace
@@ -96,9 +94,14 @@ int ProgramInfoForm::ProgramSlot() const
 
 uint32_t ProgramInfoForm::GroupValue(int item) const
 {
+    return GroupValueIn(m_groupNames, item);
+}
+
+uint32_t ProgramInfoForm::GroupValueIn(const FavouriteNameTable &groupNames, int item)
+{
     if (item < 0 || item >= kGroupItemCount)
         return 0;
-    return DecimalBits(m_groupNames[size_t(item)].key);
+    return DecimalBits(groupNames[size_t(item)].key);
 }
 
 uint32_t ProgramInfoForm::TickedGroups(const ProgramValues &values) const
@@ -167,10 +170,7 @@ void ProgramInfoForm::PrepareNewProgram()
 
 std::optional<int32_t> ProgramInfoForm::ReadNumber(int slot, const char *name) const
 {
-    const std::optional<std::string> text = GetNodeTextByName(m_db, KindProgram, slot, name, PositionOrder);
-    if (!text)
-        return std::nullopt;
-    return ParseTemplateNumber(*text);
+    return ReadProgramNumber(m_db, slot, name);
 }
 
 void ProgramInfoForm::LoadProgram()
@@ -232,14 +232,19 @@ bool ProgramInfoForm::PidsEnabledForServiceIdText(const QString &text)
 
 ChannelTypeEffect ProgramInfoForm::ChannelTypeSelected(int row) const
 {
+    // In insert mode the slot is the program the new one will precede.
+    return ChannelTypeEffectOn(m_db, ProgramSlot(), row);
+}
+
+ChannelTypeEffect ProgramInfoForm::ChannelTypeEffectOn(const CChannelDb &db, int slot, int row)
+{
     ChannelTypeEffect effect;
     if (row != 0) {
         effect.videoPid = kNullPid;
         effect.videoPidEnabled = false;
         return effect;
     }
-    // In insert mode this is the program the new one will precede.
-    effect.videoPid = ReadNumber(ProgramSlot(), "Video Pid");
+    effect.videoPid = ReadProgramNumber(db, slot, "Video Pid");
     effect.videoPidEnabled = true;
     return effect;
 }

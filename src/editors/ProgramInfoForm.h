@@ -28,6 +28,17 @@ inline constexpr std::array<ProgramListRow, 2> ServiceTypeTable {{{"TV", 1}, {"R
 // Scramble and Factory items.
 inline constexpr std::array<ProgramListRow, 2> NoYesTable {{{"No", 0}, {"Yes", 1}}};
 
+// The row of `table` that shows the stored `value`, or -1 when none does.
+template <size_t N>
+constexpr int RowOfValue(const std::array<ProgramListRow, N> &table, int32_t value)
+{
+    for (size_t i = 0; i < N; ++i) {
+        if (table[i].value == value)
+            return int(i);
+    }
+    return -1;
+}
+
 // Every new program record starts as these bytes (as many as the record holds, zeros beyond).
 extern const std::array<uint8_t, 256> NewProgramImage;
 
@@ -125,6 +136,7 @@ public:
     const FavouriteNameTable &GroupNames() const { return m_groupNames; }
     // Item i's value: its key taken as a decimal integer (1 << i).
     uint32_t GroupValue(int item) const;
+    static uint32_t GroupValueIn(const FavouriteNameTable &groupNames, int item);
     // The bitwise OR of the values of the ticked items.
     uint32_t TickedGroups(const ProgramValues &values) const;
 
@@ -137,6 +149,9 @@ public:
     static bool PidsEnabledForServiceIdText(const QString &text);
     // Channel Type selection change to `row`.
     ChannelTypeEffect ChannelTypeSelected(int row) const;
+    // The same rule for the program in `slot` of the program table (-1: none to read): radio takes
+    // the null video PID, TV the program's stored one.
+    static ChannelTypeEffect ChannelTypeEffectOn(const CChannelDb &db, int slot, int row);
 
     // Data exchange: a signed decimal (blanks around allowed), an unsigned decimal.
     static bool ParseSignedEntry(const QString &text, int32_t &out);
