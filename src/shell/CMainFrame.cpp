@@ -5,6 +5,7 @@
 #include "editors/CFavoriteGroupEditDlg.h"
 #include "views/CNavigator.h"
 #include "editors/CProgramInfoDlg.h"
+#include "editors/CProgramsEditDlg.h"
 #include "transfer/TransferCommands.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CRightPane.h"
@@ -174,6 +175,9 @@ void CMainFrame::WireNodeDialogs()
     m_list->SetEditChannelHook([this](NavNode &node, int index) {
         return CProgramInfoDlg::Run(*this, node, ProgramEditMode, index, m_list->CurrentServiceFilter(),
                                     m_list->FavouriteNames(), this);
+    });
+    m_list->SetEditChannelsHook([this](const std::vector<int32_t> &slots) {
+        return CProgramsEditDlg::Run(*this, slots, m_list->FavouriteNames(), this);
     });
     m_list->SetInsertChannelHook([this](NavNode &node, int index) {
         return CProgramInfoDlg::Run(*this, node, ProgramInsertMode, index, m_list->CurrentServiceFilter(),

@@ -65,6 +65,8 @@ public:
     // The dialogs behind Edit Channel (node, slot-list index), Insert Channel (node, insertion
     // index) and Edit Group (node, group number). True when the dialog ended with OK.
     using NodeDialogHook = std::function<bool(NavNode &node, int index)>;
+    // The dialog behind Edit Channel on several rows: the selected programs' slots, in list order.
+    using ProgramsDialogHook = std::function<bool(const std::vector<int32_t> &slots)>;
 
     explicit CZanEditorView(EditorContext &context, QWidget *parent = nullptr);
     ~CZanEditorView() override;
@@ -132,6 +134,7 @@ public:
     bool KeyAllowed(int key, Qt::KeyboardModifiers modifiers) const;
 
     void SetEditChannelHook(NodeDialogHook hook) { m_editChannelHook = std::move(hook); }
+    void SetEditChannelsHook(ProgramsDialogHook hook) { m_editChannelsHook = std::move(hook); }
     void SetInsertChannelHook(NodeDialogHook hook) { m_insertChannelHook = std::move(hook); }
     void SetEditGroupHook(NodeDialogHook hook) { m_editGroupHook = std::move(hook); }
 
@@ -265,6 +268,7 @@ private:
     QList<QAction *> m_listActions;
 
     NodeDialogHook m_editChannelHook;
+    ProgramsDialogHook m_editChannelsHook;
     NodeDialogHook m_insertChannelHook;
     NodeDialogHook m_editGroupHook;
 };

@@ -146,6 +146,17 @@ QList<QAction *> CZanEditorView::ListActions() const
 
 void CZanEditorView::EditChannel()
 {
+    // Several rows: what they share is edited at once.
+    std::vector<int32_t> slots;
+    for (int row : SelectedRows()) {
+        if (Record(row) && m_model->Row(row)->slot >= 0)
+            slots.push_back(m_model->Row(row)->slot);
+    }
+    if (slots.size() > 1) {
+        if (m_editChannelsHook)
+            m_editChannelsHook(slots);
+        return;
+    }
     const int selected = FirstSelectedRow();
     const RowRecord *record = Record(selected);
     if (!record || !record->node || !m_editChannelHook)

@@ -1,16 +1,19 @@
 // Several selected channels at once: Move Up / Move Down move the whole selection by one place (a
-// block at the edge stays), and Add to Group puts them all into a favourite group; each is one
-// undoable step.
+// block at the edge stays), Add to Group puts them all into a favourite group, and Edit Channel
+// edits what they share; each is one undoable step.
 #include "gui/GuiTestSupport.h"
 
 #include "database/ChannelOrder.h"
 #include "database/FavouriteGroups.h"
 #include "database/NodeFields.h"
+#include "editors/CProgramInfoDlg.h"
+#include "editors/CProgramsEditDlg.h"
 #include "views/CNavigator.h"
 #include "views/CZanEditorView.h"
 #include "document/SlotOrderMoves.h"
 #include "views/ChannelListModel.h"
 
+#include <QComboBox>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTableView>
@@ -237,6 +240,46 @@ private Q_SLOTS:
         }
         o.f.frame->UndoStack().undo();
         QCOMPARE(Programs(o.Db()), before);
+    }
+
+    void editChannelOnSeveralRowsEditsThemTogether()
+    {
+        Opened o;
+        QVERIFY(o.model);
+        auto scrambleOf = [&o](int row) {
+            return GetNodeIntByName(o.Db(), KindProgram, o.model->Row(row)->slot, "Scramble", DeclarationOrder).value_or(-1);
+        };
+        const auto before = Programs(o.Db());
+        bool singleOpened = false;
+        CProgramInfoDlg::SetTestScript([&](CProgramInfoDlg &d) { singleOpened = true; d.reject(); });
+        int seen = 0;
+        CProgramsEditDlg::SetTestScript([&](CProgramsEditDlg &d) {
+            seen = int(d.Form().ProgramCount());
+            auto *scramble = d.findChild<QComboBox *>(QStringLiteral("scrambleCombo"));
+            scramble->setCurrentIndex(scramble->findText(QStringLiteral("Yes")));
+            d.accept();
+        });
+        // Enter in the list, as a user edits.
+        o.Select({1, 4, 7});
+        o.list->Action(CZanEditorView::IdEditChannel)->trigger();
+        CProgramsEditDlg::SetTestScript({});
+        QVERIFY(!singleOpened);
+        QCOMPARE(seen, 3);
+        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        for (int row = 0; row < 12; ++row) {
+            if (row == 1 || row == 4 || row == 7)
+                QCOMPARE(scrambleOf(row), 1);
+            else
+                QCOMPARE(o.Db().RecordBytes(KindProgram, o.model->Row(row)->slot), before[size_t(o.model->Row(row)->slot)]);
+        }
+        o.f.frame->UndoStack().undo();
+        QCOMPARE(Programs(o.Db()), before);
+
+        // One row: the one-channel dialog, as before.
+        o.Select({4});
+        o.list->EditChannel();
+        CProgramInfoDlg::SetTestScript({});
+        QVERIFY(singleOpened);
     }
 };
 
