@@ -68,7 +68,12 @@ struct TreePlaces
 
 }
 
-int NaturalCompare(QStringView a, QStringView b)
+namespace {
+
+// The natural comparison of two texts, their letters folded here (kFold) or already folded by the
+// caller; 0 when they are equal as read.
+template <bool kFold>
+int NaturalWalk(QStringView a, QStringView b)
 {
     qsizetype i = 0;
     qsizetype j = 0;
@@ -86,8 +91,8 @@ int NaturalCompare(QStringView a, QStringView b)
             j = endB;
             continue;
         }
-        const QChar x = a[i].toCaseFolded();
-        const QChar y = b[j].toCaseFolded();
+        const QChar x = kFold ? a[i].toCaseFolded() : a[i];
+        const QChar y = kFold ? b[j].toCaseFolded() : b[j];
         if (x != y)
             return x < y ? -1 : 1;
         ++i;
@@ -95,6 +100,15 @@ int NaturalCompare(QStringView a, QStringView b)
     }
     if (i < a.size() || j < b.size())
         return i < a.size() ? 1 : -1;
+    return 0;
+}
+
+}
+
+int NaturalCompare(QStringView a, QStringView b)
+{
+    if (const int c = NaturalWalk<true>(a, b))
+        return c;
     // Equal as read ("Rai 07" and "rai 7"): the exact texts decide, so the order is total.
     return a.compare(b);
 }
@@ -108,6 +122,27 @@ int CompareCellTexts(QStringView a, QStringView b)
     if (numberA && numberB)
         return x < y ? -1 : x > y ? 1 : 0;
     return NaturalCompare(a, b);
+}
+
+CellSortKey MakeCellSortKey(QString text)
+{
+    CellSortKey key;
+    key.number = QStringView(text).toLongLong(&key.isNumber);
+    // Folded letter by letter, as NaturalCompare folds them (digits fold to themselves).
+    key.folded.resize(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        key.folded[i] = text[i].toCaseFolded();
+    key.text = std::move(text);
+    return key;
+}
+
+int CompareCellKeys(const CellSortKey &a, const CellSortKey &b)
+{
+    if (a.isNumber && b.isNumber)
+        return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
+    if (const int c = NaturalWalk<false>(a.folded, b.folded))
+        return c;
+    return QStringView(a.text).compare(QStringView(b.text));
 }
 
 SlotList OrderedSlots(const CChannelDb &db, const SlotList &slots, ChannelOrder order)

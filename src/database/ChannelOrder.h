@@ -3,6 +3,7 @@
 
 #include "database/SlotLists.h"
 
+#include <QString>
 #include <QStringView>
 
 class CChannelDb;
@@ -22,6 +23,18 @@ int NaturalCompare(QStringView a, QStringView b);
 // Compares two cells of a list column: numbers by value when both are whole decimal numbers,
 // any other texts in natural order.
 int CompareCellTexts(QStringView a, QStringView b);
+
+// A cell read once for sorting many: CompareCellKeys(MakeCellSortKey(a), MakeCellSortKey(b)) is
+// CompareCellTexts(a, b), without parsing and folding the texts again at every comparison.
+struct CellSortKey
+{
+    QString text;
+    QString folded;
+    bool isNumber = false;
+    qlonglong number = 0;
+};
+CellSortKey MakeCellSortKey(QString text);
+int CompareCellKeys(const CellSortKey &a, const CellSortKey &b);
 
 // The given program slots in the chosen order. Stable: programs that compare equal keep their order
 // in `slots`, and a slot that is not a live program stays where its neighbours put it (last).

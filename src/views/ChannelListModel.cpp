@@ -5,6 +5,7 @@
 #include "database/ChannelOrder.h"
 #include "views/ProgramSlotsMime.h"
 
+#include <QHash>
 #include <QMimeData>
 
 #include <algorithm>
@@ -334,20 +335,47 @@ void ChannelListModel::SortRows(std::vector<int> &listRows) const
         return;
     }
     const bool descending = m_sortOrder == Qt::DescendingOrder;
-    auto sortKeyed = [&listRows, descending](std::vector<std::pair<QString, int>> &keyed) {
-        std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
-            const int c = CompareCellTexts(a.first, b.first);
+    // Lists repeat their texts ("Rai 1" on many transponders, "TV", "No"): each distinct text is
+    // prepared and ranked once, and the rows are then put in the order of their texts' ranks,
+    // keeping their list order among equal ones.
+    QHash<QString, int> distinct;
+    std::vector<int> textOfRow;
+    textOfRow.reserve(listRows.size());
+    std::vector<CellSortKey> keys;
+    auto add = [&](QString text) {
+        auto found = distinct.constFind(text);
+        if (found == distinct.constEnd()) {
+            found = distinct.insert(text, int(keys.size()));
+            keys.push_back(MakeCellSortKey(std::move(text)));
+        }
+        textOfRow.push_back(found.value());
+    };
+    auto sortKeyed = [&listRows, &keys, &textOfRow, descending] {
+        std::vector<int> byText(keys.size());
+        for (size_t i = 0; i < byText.size(); ++i)
+            byText[i] = int(i);
+        std::sort(byText.begin(), byText.end(), [&keys, descending](int a, int b) {
+            const int c = CompareCellKeys(keys[size_t(a)], keys[size_t(b)]);
             return descending ? c > 0 : c < 0;
         });
-        for (size_t i = 0; i < keyed.size(); ++i)
-            listRows[i] = keyed[i].second;
+        std::vector<int> rank(keys.size());
+        for (size_t i = 0; i < byText.size(); ++i)
+            rank[size_t(byText[i])] = int(i);
+        // A counting sort by rank: stable, and linear in the rows.
+        std::vector<int> start(keys.size() + 1, 0);
+        for (int text : textOfRow)
+            ++start[size_t(rank[size_t(text)]) + 1];
+        for (size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        std::vector<int> sorted(listRows.size());
+        for (size_t i = 0; i < listRows.size(); ++i)
+            sorted[size_t(start[size_t(rank[size_t(textOfRow[i])])]++)] = listRows[i];
+        listRows = std::move(sorted);
     };
     if (const std::optional<PlaceColumn> place = PlaceOfColumn(m_sortColumn)) {
-        std::vector<std::pair<QString, int>> keyed;
-        keyed.reserve(listRows.size());
         for (int listRow : listRows)
-            keyed.emplace_back(QString::fromStdString(PlaceText(*place, listRow)), listRow);
-        sortKeyed(keyed);
+            add(QString::fromStdString(PlaceText(*place, listRow)));
+        sortKeyed();
         return;
     }
     const size_t field = size_t(m_sortColumn - 1);
@@ -355,8 +383,6 @@ void ChannelListModel::SortRows(std::vector<int> &listRows) const
         return;
     // One column read per row; rows without a program keep their cells, sorted like any other.
     const std::vector<ListFieldColumn> column = {m_fields[field]};
-    std::vector<std::pair<QString, int>> keyed;
-    keyed.reserve(listRows.size());
     for (int listRow : listRows) {
         const ChannelRow &row = m_rows[size_t(listRow)];
         std::string text;
@@ -364,9 +390,9 @@ void ChannelListModel::SortRows(std::vector<int> &listRows) const
             text = field < row.fixedCells->size() ? (*row.fixedCells)[field] : std::string();
         else if (const std::vector<std::string> cells = ReadChannelCells(m_db, column, row.slot).cells; !cells.empty())
             text = cells.front();
-        keyed.emplace_back(QString::fromUtf8(text.data(), qsizetype(text.size())), listRow);
+        add(QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
-    sortKeyed(keyed);
+    sortKeyed();
 }
 
 void ChannelListModel::sort(int column, Qt::SortOrder order)

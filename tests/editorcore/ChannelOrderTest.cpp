@@ -61,6 +61,25 @@ TEST(NaturalOrder, NumbersByValueLettersWithoutCase)
     EXPECT_EQ(names, (std::vector<QString>{"arte", "Rai 1", "rai 1", "Rai 2", "Rai 10", "ZDF"}));
 }
 
+// The prepared keys a header sort compares give the order the texts themselves give, for every
+// pair: numbers, names with digits, case, accents, letters that fold specially and empty cells.
+TEST(NaturalOrder, PreparedCellKeysCompareAsTheirTexts)
+{
+    const std::vector<QString> texts = {
+        "", "0", "7", "007", "-3", "12", "99999999999999999999", "Rai 2", "rai 2", "Rai 10", "RAI 07", "Télé 5",
+        "tele 5", "TÉLÉ 5", "Straße", "STRASSE", "ΣΟΦΙΑ", "σοφια", "ς", "A2B", "a10a", "9live", "10 TV", " 12", "12 ",
+    };
+    auto sign = [](int c) { return c < 0 ? -1 : c > 0 ? 1 : 0; };
+    for (const QString &a : texts) {
+        const CellSortKey keyA = MakeCellSortKey(a);
+        EXPECT_EQ(keyA.text, a);
+        for (const QString &b : texts) {
+            EXPECT_EQ(sign(CompareCellKeys(keyA, MakeCellSortKey(b))), sign(CompareCellTexts(a, b)))
+                << a.toStdString() << " / " << b.toStdString();
+        }
+    }
+}
+
 TEST_F(ChannelOrderTest, EachOrderIsStableAndKeepsTheSlots)
 {
     Add(KindSatellite, {{"sat_id", "2"}, {"satname", "B"}});
