@@ -323,6 +323,11 @@ void CMainFrame::CreateMenus()
         }
     };
     addEntries(m_list->ChannelActions());
+    QMenu *addToGroup = channel->addMenu(QStringLiteral("Add to &Group"));
+    addToGroup->setObjectName(QStringLiteral("addToGroupEntry"));
+    addToGroup->menuAction()->setProperty("commandId", int(CZanEditorView::IdAddToGroup));
+    addToGroup->menuAction()->setStatusTip(QStringLiteral("Put the selected channels into a favourite group"));
+    connect(addToGroup, &QMenu::aboutToShow, this, [this, addToGroup] { m_list->FillAddToGroupMenu(addToGroup); });
     channel->addSeparator();
     addEntries(m_list->GroupActions());
     channel->addSeparator();

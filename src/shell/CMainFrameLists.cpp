@@ -116,19 +116,21 @@ void CMainFrame::CreatePlaceColumnToggles()
         PlaceColumn place;
         const char *text;
         const char *key;
+        QKeyCombination shortcut;
         const char *tip;
     };
     const Toggle toggles[] = {
         {FrameCommand::ViewSatelliteColumn, PlaceColumn::Satellite, "S&atellite Column", "List/SatelliteColumn",
-         "Show or hide the satellite of each channel in the list"},
+         Qt::CTRL | Qt::ALT | Qt::Key_S, "Show or hide the satellite of each channel in the list"},
         {FrameCommand::ViewTransponderColumn, PlaceColumn::Transponder, "T&ransponder Column", "List/TransponderColumn",
-         "Show or hide the transponder of each channel in the list"},
+         Qt::CTRL | Qt::ALT | Qt::Key_X, "Show or hide the transponder of each channel in the list"},
     };
     QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("viewMenu"));
     for (const Toggle &toggle : toggles) {
-        QAction *action = MakeAction(toggle.id, QString::fromLatin1(toggle.text), QKeySequence(),
+        QAction *action = MakeAction(toggle.id, QString::fromLatin1(toggle.text), QKeySequence(toggle.shortcut),
                                      QString::fromLatin1(toggle.tip));
         action->setCheckable(true);
+        addAction(action);  // the key works wherever the focus is in the window
         const QString key = QString::fromLatin1(toggle.key);
         const PlaceColumn place = toggle.place;
         const bool shown = QSettings().value(key, false).toBool();

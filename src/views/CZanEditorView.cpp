@@ -565,6 +565,9 @@ CZanEditorView::MenuRules CZanEditorView::CommandRules(bool onRow) const
 
 bool CZanEditorView::CommandEnabled(int commandId) const
 {
+    // Joining a group needs selected channels, as Edit Channel does.
+    if (commandId == IdAddToGroup)
+        commandId = IdEditChannel;
     const MenuRules rules = CommandRules(FirstSelectedRow() != -1);
     // Find and Go to work on any list of channels, the program lists' and the groups' alike.
     if (commandId == IdFind || commandId == IdGoTo)

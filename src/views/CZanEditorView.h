@@ -60,6 +60,8 @@ public:
         IdSortTvBeforeRadio = 32815,
         IdSortBySatellite = 32816,
         IdReverseOrder = 32817,
+        // The "Add to Group" submenu (no action of its own: one entry per group).
+        IdAddToGroup = 32818,
     };
 
     // The dialogs behind Edit Channel (node, slot-list index), Insert Channel (node, insertion
@@ -124,6 +126,9 @@ public:
     QList<QAction *> GroupActions() const;    // menu 156
     QList<QAction *> ListActions() const;     // Find and Go to
     QAction *Action(int commandId) const;
+    // Fills a menu with the favourite groups by name; each entry adds the selected channels to
+    // its group. The pop-up's "Add to Group" and the frame's use it.
+    void FillAddToGroupMenu(QMenu *menu);
     // Sets the enable states of the pop-up for a right click at `pos` (viewport coordinates) and
     // returns the menu to show, or null when no menu belongs there. ShowPopupMenu runs it.
     QMenu *PreparePopupMenu(const QPoint &pos);
@@ -211,7 +216,6 @@ private:
     // Pushes an edit of the program table as one command; false when it could not be applied.
     // Moves every selected row by one place (step -1 up, +1 down) as one command.
     bool MoveSelectedRows(int step, const QString &commandText);
-    void FillAddToGroupMenu();
     void CreateSortActions();
     // The move commands' status tips say why they are off while the view is sorted.
     void OnSortChanged();

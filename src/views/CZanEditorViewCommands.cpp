@@ -55,7 +55,7 @@ void CZanEditorView::CreateActions()
     m_addToGroupMenu = m_programMenu->addMenu(QStringLiteral("Add to &Group"));
     m_addToGroupMenu->setObjectName(QStringLiteral("addToGroupMenu"));
     m_addToGroupMenu->menuAction()->setStatusTip(QStringLiteral("Put the selected channels into a favourite group"));
-    connect(m_addToGroupMenu, &QMenu::aboutToShow, this, &CZanEditorView::FillAddToGroupMenu);
+    connect(m_addToGroupMenu, &QMenu::aboutToShow, this, [this] { FillAddToGroupMenu(m_addToGroupMenu); });
     // Not in the pop-up menu: the frame's Channel menu and the keys run them, from any pane.
     for (QAction *action : {AddAction(IdFind, QStringLiteral("Find...             Ctrl+F"),
                                       {QKeySequence(Qt::CTRL | Qt::Key_F)}, &CZanEditorView::Find),
@@ -77,16 +77,16 @@ void CZanEditorView::CreateActions()
     m_groupMenu->addActions(m_groupActions);
 }
 
-void CZanEditorView::FillAddToGroupMenu()
+void CZanEditorView::FillAddToGroupMenu(QMenu *menu)
 {
-    m_addToGroupMenu->clear();
+    menu->clear();
     const FavouriteRecord *favourites = m_context.Database().Favourites();
     if (!favourites)
         return;
     const int count = std::min<int>(favourites->count, int(favourites->names.size()));
     for (int group = 1; group <= count; ++group) {
         const std::string &name = favourites->names[size_t(group - 1)];
-        QAction *action = m_addToGroupMenu->addAction(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        QAction *action = menu->addAction(QString::fromUtf8(name.data(), qsizetype(name.size())));
         connect(action, &QAction::triggered, this, [this, group] { AddSelectedToGroup(group); });
     }
 }

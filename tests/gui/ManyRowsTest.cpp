@@ -240,6 +240,25 @@ private Q_SLOTS:
         }
         o.f.frame->UndoStack().undo();
         QCOMPARE(Programs(o.Db()), before);
+
+        // The same from the menu bar: Channel → Add to Group, off without a selection.
+        auto *channelMenu = o.f.frame->findChild<QMenu *>(QStringLiteral("channelMenu"));
+        auto *entry = o.f.frame->findChild<QMenu *>(QStringLiteral("addToGroupEntry"));
+        QVERIFY(channelMenu && entry);
+        o.list->Table()->clearSelection();
+        Q_EMIT channelMenu->aboutToShow();
+        QVERIFY(!entry->menuAction()->isEnabled());
+        o.Select({3, 8});
+        Q_EMIT channelMenu->aboutToShow();
+        QVERIFY(entry->menuAction()->isEnabled());
+        Q_EMIT entry->aboutToShow();
+        QCOMPARE(entry->actions().size(), FavouriteGroups::kCount);
+        entry->actions().at(6)->trigger();  // group 7
+        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        for (int row = 0; row < 12; ++row) {
+            const bool selected = row == 3 || row == 8;
+            QCOMPARE(groupsOf(row), selected ? groupsBefore[size_t(row)] | FavouriteGroups::Bit(7) : groupsBefore[size_t(row)]);
+        }
     }
 
     void editChannelOnSeveralRowsEditsThemTogether()

@@ -96,6 +96,8 @@ private Q_SLOTS:
         QAction *transponderToggle = o.f.frame->Action(FrameCommand::ViewTransponderColumn);
         QVERIFY(satelliteToggle && transponderToggle);
         QVERIFY(!satelliteToggle->isChecked());
+        QCOMPARE(satelliteToggle->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+        QCOMPARE(transponderToggle->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_X));
 
         satelliteToggle->trigger();
         transponderToggle->trigger();
