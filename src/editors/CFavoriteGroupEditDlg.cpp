@@ -6,6 +6,7 @@
 #include "document/DatabaseEditCommand.h"
 #include "document/RecordedEdit.h"
 #include "document/EditorContext.h"
+#include "widgets/ScriptedModal.h"
 
 #include "ui_CFavoriteGroupEditDlg.h"
 
@@ -85,10 +86,7 @@ bool CFavoriteGroupEditDlg::Run(EditorContext &context, NavNode &node, QWidget *
     if (node.kind != NavFavouriteGroup || !FavoriteGroupEditForm::IsGroupNumber(node.index))
         return false;
     CFavoriteGroupEditDlg dialog(context, node, parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (dialog.result() != QDialog::Accepted)
         return false;
 

@@ -9,6 +9,7 @@
 #include "database/SlotLists.h"
 #include "document/RecordedEdit.h"
 #include "document/EditorContext.h"
+#include "widgets/ScriptedModal.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -285,10 +286,7 @@ bool CProgramInfoDlg::Run(EditorContext &context, NavNode &node, ProgramDialogMo
         }
     }
     CProgramInfoDlg dialog(form, context.Prompt(), parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (dialog.EndFlag() != EndedOk)
         return false;
 

@@ -7,6 +7,7 @@
 #include "database/FavouriteGroups.h"
 #include "document/DatabaseEditCommand.h"
 #include "document/EditorContext.h"
+#include "widgets/ScriptedModal.h"
 
 #include <utility>
 
@@ -149,10 +150,7 @@ bool CProgramsEditDlg::Run(EditorContext &context, const std::vector<int32_t> &s
     if (form.ProgramCount() == 0)
         return false;
     CProgramsEditDlg dialog(form, context.Prompt(), parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (dialog.EndFlag() != EndedOk)
         return false;
     std::optional<DatabaseEdit> edit = form.Edit(dialog.AcceptedValues());

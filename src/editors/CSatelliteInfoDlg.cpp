@@ -7,6 +7,7 @@
 #include "layout/FieldDesc.h"
 #include "document/RecordedEdit.h"
 #include "document/EditorContext.h"
+#include "widgets/ScriptedModal.h"
 
 #include "ui_CSatelliteInfoDlg.h"
 
@@ -193,10 +194,7 @@ bool CSatelliteInfoDlg::Run(EditorContext &context, NavNode &node, SatelliteInfo
         }
     }
     CSatelliteInfoDlg dialog(context, node, mode, parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (!dialog.EndedWithOk())
         return false;
     return dialog.WriteSatellite();

@@ -7,6 +7,7 @@
 #include "layout/FieldDesc.h"
 #include "document/RecordedEdit.h"
 #include "document/EditorContext.h"
+#include "widgets/ScriptedModal.h"
 
 #include "ui_CTpInfoDlg.h"
 
@@ -144,10 +145,7 @@ bool CTpInfoDlg::Run(EditorContext &context, NavNode &node, TpInfoMode mode, int
     }
 
     CTpInfoDlg dialog(context, node, mode, ordinal, parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (!dialog.EndedWithOk())
         return false;
 

@@ -7,6 +7,7 @@
 #include "document/EditorContext.h"
 #include "document/ListEditPlans.h"
 #include "lists/DuplicateRows.h"
+#include "widgets/ScriptedModal.h"
 
 #include "ui_CDuplicatesDlg.h"
 
@@ -152,10 +153,7 @@ void CDuplicatesDlg::OnItemChanged(QTreeWidgetItem *item, int column)
 bool CDuplicatesDlg::Run(EditorContext &context, QWidget *parent)
 {
     CDuplicatesDlg dialog(context.Database(), parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (dialog.result() != QDialog::Accepted || dialog.Groups().empty())
         return false;
     const DuplicateRemoval removal = PlanDuplicateRemoval(dialog.Groups());

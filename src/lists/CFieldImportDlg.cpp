@@ -8,6 +8,7 @@
 #include "document/ListEditPlans.h"
 #include "lists/FieldImportRows.h"
 #include "widgets/CFileDlg.h"
+#include "widgets/ScriptedModal.h"
 
 #include "ui_CFieldImportDlg.h"
 
@@ -81,10 +82,7 @@ bool CFieldImportDlg::Run(EditorContext &context, QWidget *parent)
     }
 
     CFieldImportDlg dialog(context.Database(), path, std::move(import), parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (dialog.result() != QDialog::Accepted || dialog.Import().changes.empty())
         return false;
     std::optional<DatabaseEdit> edit = FieldChangesEdit(context.Database(), dialog.Import().changes);

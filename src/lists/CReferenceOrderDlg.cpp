@@ -9,6 +9,7 @@
 #include "document/ListEditPlans.h"
 #include "lists/ReferenceOrderRows.h"
 #include "widgets/CFileDlg.h"
+#include "widgets/ScriptedModal.h"
 
 #include "ui_CReferenceOrderDlg.h"
 
@@ -90,10 +91,7 @@ bool CReferenceOrderDlg::Run(EditorContext &context, QWidget *parent)
     }
 
     CReferenceOrderDlg dialog(context.Database(), path, std::move(reference.programs), parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
     if (dialog.result() != QDialog::Accepted)
         return false;
 

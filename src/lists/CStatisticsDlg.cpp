@@ -2,6 +2,7 @@
 #include "lists/CStatisticsDlg.h"
 
 #include "lists/StatisticsRows.h"
+#include "widgets/ScriptedModal.h"
 
 #include "ui_CStatisticsDlg.h"
 
@@ -38,8 +39,5 @@ void CStatisticsDlg::SetTestScript(std::function<void(CStatisticsDlg &)> script)
 void CStatisticsDlg::Run(const CChannelDb &db, QWidget *parent)
 {
     CStatisticsDlg dialog(db, parent);
-    if (g_testScript)
-        g_testScript(dialog);
-    else
-        dialog.exec();
+    ExecOrScript(dialog, g_testScript);
 }

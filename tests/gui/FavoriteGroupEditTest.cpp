@@ -14,16 +14,6 @@ using namespace GuiTest;
 
 namespace {
 
-// The database every test starts from.
-GeneratorOptions DialogDatabase()
-{
-    GeneratorOptions options;
-    options.satellites = 2;
-    options.transponders = 6;
-    options.programs = 30;
-    return options;
-}
-
 std::vector<std::vector<uint8_t>> ProgramTable(const CChannelDb &db)
 {
     std::vector<std::vector<uint8_t>> table;
@@ -75,7 +65,7 @@ private Q_SLOTS:
 
     void controlsAndRowsOfDialog155()
     {
-        TestEditorContext context(DialogDatabase());
+        TestEditorContext context(SmallDatabase(2, 6, 30));
         QVERIFY(context.generated);
         CChannelDb &db = context.Database();
         db.DeleteNode(KindProgram, 2);
@@ -126,7 +116,7 @@ private Q_SLOTS:
 
     void addThenRemoveThenCancelLeavesTheDatabase()
     {
-        TestEditorContext context(DialogDatabase());
+        TestEditorContext context(SmallDatabase(2, 6, 30));
         CChannelDb &db = context.Database();
         const auto table = ProgramTable(db);
         int &refreshes = context.changes;
@@ -151,7 +141,7 @@ private Q_SLOTS:
 
     void okWritesTheGroupBitsAsOneUndoableCommand()
     {
-        TestEditorContext context(DialogDatabase());
+        TestEditorContext context(SmallDatabase(2, 6, 30));
         CChannelDb &db = context.Database();
         // Known starting bits: slot 0 in groups 1 and 3, slot 1 in group 3, slot 2 in none.
         SetGroups(db, 0, 0b101);
@@ -194,7 +184,7 @@ private Q_SLOTS:
 
     void group32AndTheTopBit()
     {
-        TestEditorContext context(DialogDatabase());
+        TestEditorContext context(SmallDatabase(2, 6, 30));
         CChannelDb &db = context.Database();
         SetGroups(db, 0, 1);
         ScriptGuard<CFavoriteGroupEditDlg> guard;
@@ -211,7 +201,7 @@ private Q_SLOTS:
 
     void okWithoutChangesMarksTheFileModified()
     {
-        TestEditorContext context(DialogDatabase());
+        TestEditorContext context(SmallDatabase(2, 6, 30));
         CChannelDb &db = context.Database();
         const auto table = ProgramTable(db);
         ScriptGuard<CFavoriteGroupEditDlg> guard;
@@ -228,7 +218,7 @@ private Q_SLOTS:
 
     void onlyAGroupNodeOpensTheDialog()
     {
-        TestEditorContext context(DialogDatabase());
+        TestEditorContext context(SmallDatabase(2, 6, 30));
         bool opened = false;
         ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([&](CFavoriteGroupEditDlg &dialog) {

@@ -22,14 +22,6 @@ uint32_t Groups(const CChannelDb &db, int slot)
     return uint32_t(GetNodeIntByName(db, KindProgram, slot, FavouriteGroups::kFieldName, DeclarationOrder).value_or(0));
 }
 
-std::vector<std::vector<uint8_t>> Programs(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> records;
-    for (int i = 0; i < db.Count(KindProgram); ++i)
-        records.push_back(db.RecordBytes(KindProgram, i));
-    return records;
-}
-
 // Drops `data` on `item` as a drop there would: the tree's target under the item's centre takes it.
 bool Drop(CNavigator *nav, QTreeWidgetItem *item, const QMimeData &data)
 {
@@ -90,7 +82,7 @@ private Q_SLOTS:
         QTreeWidgetItem *root = nav->FavouriteRootItem();
         QVERIFY(root && root->childCount() == FavouriteGroups::kCount);
         root->setExpanded(true);
-        const auto before = Programs(db);
+        const auto before = ProgramRecords(db);
         const int steps = f.frame->UndoStack().count();
 
         // Group 3 (bit 2): both join, one step; the others keep their groups.
@@ -128,7 +120,7 @@ private Q_SLOTS:
 
         f.frame->UndoStack().undo();
         f.frame->UndoStack().undo();
-        QCOMPARE(Programs(db), before);
+        QCOMPARE(ProgramRecords(db), before);
         QVERIFY(!f.frame->IsModified());
     }
 };

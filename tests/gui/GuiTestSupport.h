@@ -3,6 +3,7 @@
 
 #include "database/CChannelDb.h"
 #include "database/DatabaseGenerator.h"
+#include "database/NodeFields.h"
 #include "database/SettingsProfileStore.h"
 #include "document/NavNode.h"
 #include "layout/LayoutCache.h"
@@ -24,6 +25,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 // Whether a copy of a navigator node (the channel list keeps its own) stands for the same node.
 inline bool SameNode(const NavNode *copy, const NavNode &node)
@@ -125,6 +128,36 @@ inline QStringList TreeText(QTreeWidget *tree)
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         walk(tree->topLevelItem(i), 0);
     return lines;
+}
+
+// Every program record in slot order, free slots as empty ones: what a byte-identical check compares.
+inline std::vector<std::vector<uint8_t>> ProgramRecords(const CChannelDb &db)
+{
+    std::vector<std::vector<uint8_t>> records;
+    for (int slot = 0; slot < db.Count(KindProgram); ++slot)
+        records.push_back(db.RecordBytes(KindProgram, slot));
+    return records;
+}
+
+// A program field's text by its name (declaration order); "<none>" when it cannot be read.
+inline std::string ProgramField(const CChannelDb &db, int slot, const char *name)
+{
+    return GetNodeTextByName(db, KindProgram, slot, name, DeclarationOrder).value_or("<none>");
+}
+
+inline void SetProgramField(CChannelDb &db, int slot, const char *name, const std::string &text)
+{
+    QVERIFY(SetNodeTextByName(db, KindProgram, slot, name, text, DeclarationOrder));
+}
+
+// A small generated database: a few satellites and transponders and this many programs.
+inline GeneratorOptions SmallDatabase(int satellites, int transponders, int programs)
+{
+    GeneratorOptions options;
+    options.satellites = satellites;
+    options.transponders = transponders;
+    options.programs = programs;
+    return options;
 }
 
 } // namespace GuiTest

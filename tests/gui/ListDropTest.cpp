@@ -1,7 +1,7 @@
 // Rows dragged to another place of the channel list, and Move Channel with several rows: the rows
 // move together as one undoable step, channels outside the list keep their places, and undo gives
 // back a byte-identical file.
-#include "gui/GuiTestSupport.h"
+#include "gui/OpenedListFixture.h"
 
 #include "database/NodeFields.h"
 #include "views/CAnotherIndexDlg.h"
@@ -20,59 +20,20 @@ using namespace GuiTest;
 
 namespace {
 
-std::vector<std::vector<uint8_t>> Programs(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> records;
-    for (int i = 0; i < db.Count(KindProgram); ++i)
-        records.push_back(db.RecordBytes(KindProgram, i));
-    return records;
-}
-
 QByteArray FileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-struct Opened
+// What a drag of the selected rows carries, dropped before view row `row` (-1: below the last).
+bool DropSelectionAt(OpenedList &o, int row)
 {
-    FrameFixture f;
-    QString path;
-    CZanEditorView *list = nullptr;
-    ChannelListModel *model = nullptr;
-
-    explicit Opened(int programs = 12)
-    {
-        path = f.Data(QStringLiteral("db.usd"));
-        GeneratorOptions options;
-        options.programs = programs;
-        if (!GenerateDatabase(path, options) || !f.frame->OpenDatabaseFile(path))
-            return;
-        f.frame->show();
-        CNavigator *nav = f.frame->GetNavigator();
-        nav->setCurrentItem(nav->AllServicesItem());
-        list = f.frame->GetChannelList();
-        model = list->Model();
-    }
-    CChannelDb &Db() { return f.frame->Database(); }
-    QUndoStack &Undo() { return f.frame->UndoStack(); }
-    void Select(const std::vector<int> &rows)
-    {
-        QItemSelectionModel *selection = list->Table()->selectionModel();
-        selection->clearSelection();
-        for (int row : rows)
-            selection->select(model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    std::vector<int> SelectedRows() const { return list->SelectedRows(); }
-    // What a drag of the selected rows carries, dropped before view row `row` (-1: below the last).
-    bool DropSelectionAt(int row)
-    {
-        const std::unique_ptr<QMimeData> data(model->mimeData(list->Table()->selectionModel()->selectedIndexes()));
-        if (!data || !model->canDropMimeData(data.get(), Qt::MoveAction, row, 0, QModelIndex()))
-            return false;
-        return model->dropMimeData(data.get(), Qt::MoveAction, row, 0, QModelIndex());
-    }
-};
+    const std::unique_ptr<QMimeData> data(o.model->mimeData(o.list->Table()->selectionModel()->selectedIndexes()));
+    if (!data || !o.model->canDropMimeData(data.get(), Qt::MoveAction, row, 0, QModelIndex()))
+        return false;
+    return o.model->dropMimeData(data.get(), Qt::MoveAction, row, 0, QModelIndex());
+}
 
 // The records after taking the programs of `moved` (slots, in order) out and putting them before
 // slot `before` of the slot order `places` (a list's slots, ascending); other slots stay.
@@ -113,45 +74,45 @@ private Q_SLOTS:
 
     void droppedRowsMoveTogetherAsOneStep()
     {
-        Opened o;
+        OpenedList o;
         QVERIFY(o.model && o.model->RowCount() == 12);
         QVERIFY(o.model->flags(QModelIndex()).testFlag(Qt::ItemIsDropEnabled));
         QVERIFY(!o.model->flags(o.model->index(3, 1)).testFlag(Qt::ItemIsDropEnabled));
-        const auto before = Programs(o.Db());
+        const auto before = ProgramRecords(o.Db());
         const std::vector<int> all = Slots(*o.model);
         const QByteArray original = FileBytes(o.path);
 
         // One row down the list: it lands before the row it was dropped on.
         o.Select({2});
-        QVERIFY(o.DropSelectionAt(6));
+        QVERIFY(DropSelectionAt(o, 6));
         QCOMPARE(o.Undo().count(), 1);
-        QCOMPARE(Programs(o.Db()), Expected(before, all, {2}, 6));
+        QCOMPARE(ProgramRecords(o.Db()), Expected(before, all, {2}, 6));
         QCOMPARE(o.SelectedRows(), (std::vector<int>{5}));
 
         // Several rows, not next to each other, to the top: they keep their order.
-        const auto second = Programs(o.Db());
+        const auto second = ProgramRecords(o.Db());
         o.Select({4, 9, 11});
-        QVERIFY(o.DropSelectionAt(0));
+        QVERIFY(DropSelectionAt(o, 0));
         QCOMPARE(o.Undo().count(), 2);
-        QCOMPARE(Programs(o.Db()), Expected(second, all, {4, 9, 11}, 0));
+        QCOMPARE(ProgramRecords(o.Db()), Expected(second, all, {4, 9, 11}, 0));
         QCOMPARE(o.SelectedRows(), (std::vector<int>{0, 1, 2}));
 
         // Below the last row: to the end.
-        const auto third = Programs(o.Db());
+        const auto third = ProgramRecords(o.Db());
         o.Select({0, 1});
-        QVERIFY(o.DropSelectionAt(-1));
-        QCOMPARE(Programs(o.Db()), Expected(third, all, {0, 1}, -1));
+        QVERIFY(DropSelectionAt(o, -1));
+        QCOMPARE(ProgramRecords(o.Db()), Expected(third, all, {0, 1}, -1));
         QCOMPARE(o.SelectedRows(), (std::vector<int>{10, 11}));
 
         // Dropped where they are: nothing to do, no step.
         o.Select({3, 4});
-        QVERIFY(!o.DropSelectionAt(4));
+        QVERIFY(!DropSelectionAt(o, 4));
         QCOMPARE(o.Undo().count(), 3);
 
         // Undo all: the saved file is the one opened, byte for byte.
         while (o.Undo().canUndo())
             o.Undo().undo();
-        QCOMPARE(Programs(o.Db()), before);
+        QCOMPARE(ProgramRecords(o.Db()), before);
         // (The writer writes over the file it read: save where it came from.)
         QVERIFY(o.f.frame->SaveDatabaseFile(o.path));
         QCOMPARE(FileBytes(o.path), original);
@@ -159,9 +120,9 @@ private Q_SLOTS:
 
     void dropIsOffWhileSortedOrFilteredAndForForeignSlots()
     {
-        Opened o;
+        OpenedList o;
         QVERIFY(o.model);
-        const auto before = Programs(o.Db());
+        const auto before = ProgramRecords(o.Db());
         o.Select({1, 2});
         const std::unique_ptr<QMimeData> data(o.model->mimeData(o.list->Table()->selectionModel()->selectedIndexes()));
         QVERIFY(data);
@@ -183,7 +144,7 @@ private Q_SLOTS:
         QVERIFY(!o.model->canDropMimeData(&foreign, Qt::MoveAction, 0, 0, QModelIndex()));
         QVERIFY(!o.model->dropMimeData(&foreign, Qt::MoveAction, 0, 0, QModelIndex()));
         QVERIFY(!o.model->dropMimeData(data.get(), Qt::CopyAction, 0, 0, QModelIndex()));
-        QCOMPARE(Programs(o.Db()), before);
+        QCOMPARE(ProgramRecords(o.Db()), before);
         QCOMPARE(o.Undo().count(), 0);
 
         // Unsorted and unfiltered again, the same drag is taken.
@@ -193,27 +154,27 @@ private Q_SLOTS:
 
     void dropUnderTheSwitchLeavesTheOtherChannelsInPlace()
     {
-        Opened o(40);
+        OpenedList o(40);
         QVERIFY(o.model);
         o.list->SetServiceFilter(ServiceFilter::TvOnly);
         const std::vector<int> tvSlots = Slots(*o.model);
         QVERIFY(tvSlots.size() >= 4 && tvSlots.size() < 40);
-        const auto before = Programs(o.Db());
+        const auto before = ProgramRecords(o.Db());
         o.Select({0, 1});
-        QVERIFY(o.DropSelectionAt(int(tvSlots.size()) - 1));
+        QVERIFY(DropSelectionAt(o, int(tvSlots.size()) - 1));
         // Only the TV channels' slots changed hands; every radio channel is where it was.
-        QCOMPARE(Programs(o.Db()), Expected(before, tvSlots, {tvSlots[0], tvSlots[1]}, tvSlots.back()));
+        QCOMPARE(ProgramRecords(o.Db()), Expected(before, tvSlots, {tvSlots[0], tvSlots[1]}, tvSlots.back()));
         for (int slot = 0; slot < 40; ++slot) {
             if (std::find(tvSlots.begin(), tvSlots.end(), slot) == tvSlots.end())
-                QCOMPARE(Programs(o.Db())[size_t(slot)], before[size_t(slot)]);
+                QCOMPARE(ProgramRecords(o.Db())[size_t(slot)], before[size_t(slot)]);
         }
     }
 
     void moveChannelTakesSeveralRowsToTheTypedIndex()
     {
-        Opened o;
+        OpenedList o;
         QVERIFY(o.model);
-        const auto before = Programs(o.Db());
+        const auto before = ProgramRecords(o.Db());
         const std::vector<int> all = Slots(*o.model);
 
         // Rows 1, 5 and 6 to Index 9: the first of them is at row 8 afterwards, the others after it.
@@ -222,7 +183,7 @@ private Q_SLOTS:
         o.list->MoveChannel();
         QCOMPARE(o.Undo().count(), 1);
         QCOMPARE(o.SelectedRows(), (std::vector<int>{8, 9, 10}));
-        QCOMPARE(Programs(o.Db()), Expected(before, all, {1, 5, 6}, 11));
+        QCOMPARE(ProgramRecords(o.Db()), Expected(before, all, {1, 5, 6}, 11));
 
         // The last Index puts the block at the end; a block can go no further.
         o.Undo().undo();
@@ -230,7 +191,7 @@ private Q_SLOTS:
         CAnotherIndexDlg::SetNextAnswer(12);
         o.list->MoveChannel();
         QCOMPARE(o.SelectedRows(), (std::vector<int>{9, 10, 11}));
-        QCOMPARE(Programs(o.Db()), Expected(before, all, {1, 5, 6}, -1));
+        QCOMPARE(ProgramRecords(o.Db()), Expected(before, all, {1, 5, 6}, -1));
 
         // Out of range: said, and nothing moves.
         o.Undo().undo();
@@ -240,7 +201,7 @@ private Q_SLOTS:
         o.list->MoveChannel();
         QCOMPARE(o.f.prompt.messages.size(), messages + 1);
         QVERIFY(o.f.prompt.messages.back().contains(QStringLiteral("out of range")));
-        QCOMPARE(Programs(o.Db()), before);
+        QCOMPARE(ProgramRecords(o.Db()), before);
         QCOMPARE(o.Undo().index(), 0);
     }
 };

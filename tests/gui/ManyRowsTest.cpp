@@ -1,7 +1,7 @@
 // Several selected channels at once: Move Up / Move Down move the whole selection by one place (a
 // block at the edge stays), Add to Group puts them all into a favourite group, and Edit Channel
 // edits what they share; each is one undoable step.
-#include "gui/GuiTestSupport.h"
+#include "gui/OpenedListFixture.h"
 
 #include "database/ChannelOrder.h"
 #include "database/FavouriteGroups.h"
@@ -25,50 +25,6 @@ using namespace GuiTest;
 
 namespace {
 
-std::vector<std::vector<uint8_t>> Programs(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> records;
-    for (int i = 0; i < db.Count(KindProgram); ++i)
-        records.push_back(db.RecordBytes(KindProgram, i));
-    return records;
-}
-
-struct Opened
-{
-    FrameFixture f;
-    CZanEditorView *list = nullptr;
-    ChannelListModel *model = nullptr;
-
-    Opened()
-    {
-        const QString path = f.Data(QStringLiteral("db.usd"));
-        GeneratorOptions options;
-        options.programs = 12;
-        if (!GenerateDatabase(path, options) || !f.frame->OpenDatabaseFile(path))
-            return;
-        f.frame->show();
-        CNavigator *nav = f.frame->GetNavigator();
-        nav->setCurrentItem(nav->AllServicesItem());
-        list = f.frame->GetChannelList();
-        model = qobject_cast<ChannelListModel *>(list->Table()->model());
-    }
-    CChannelDb &Db() { return f.frame->Database(); }
-    void Select(std::initializer_list<int> rows)
-    {
-        QItemSelectionModel *selection = list->Table()->selectionModel();
-        selection->clearSelection();
-        for (int row : rows)
-            selection->select(model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    std::vector<int> SelectedRows() const
-    {
-        std::vector<int> rows;
-        for (const QModelIndex &index : list->Table()->selectionModel()->selectedRows())
-            rows.push_back(index.row());
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
-};
 
 // The program records in slot order after moving the records of `before` so that place i holds
 // before[order[i]] for the first order.size() places.
@@ -131,10 +87,10 @@ private Q_SLOTS:
 
     void headerSortAndApplySortedOrder()
     {
-        Opened o;
+        OpenedList o;
         QVERIFY(o.model);
         CChannelDb &db = o.Db();
-        const auto before = Programs(db);
+        const auto before = ProgramRecords(db);
         const QStringList names = InSlotOrder(db, "Service Name");
         const int nameColumn = ColumnTitled(*o.model, QStringLiteral("Service Name"));
         QVERIFY(nameColumn > 0);
@@ -143,7 +99,7 @@ private Q_SLOTS:
         // The header sorts the view only: the file is unchanged, Index keeps the real places.
         o.list->Table()->sortByColumn(nameColumn, Qt::DescendingOrder);
         QVERIFY(o.model->Sorted());
-        QCOMPARE(Programs(db), before);
+        QCOMPARE(ProgramRecords(db), before);
         QStringList shown;
         for (int row = 0; row < o.model->RowCount(); ++row) {
             shown << o.model->data(o.model->index(row, nameColumn)).toString();
@@ -159,60 +115,60 @@ private Q_SLOTS:
         // Apply: the shown order is the saved order, as one step; the view is unsorted again.
         o.list->ApplySortedOrder();
         QVERIFY(!o.model->Sorted());
-        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        QCOMPARE(o.Undo().count(), 1);
         QCOMPARE(InSlotOrder(db, "Service Name"), expected);
-        o.f.frame->UndoStack().undo();
-        QCOMPARE(Programs(db), before);
+        o.Undo().undo();
+        QCOMPARE(ProgramRecords(db), before);
 
         // A common order from the Channel menu, on the real order at once.
         o.list->Action(CZanEditorView::IdSortByServiceId)->trigger();
-        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        QCOMPARE(o.Undo().count(), 1);
         QStringList ids = InSlotOrder(db, "Service ID");
         QVERIFY(std::is_sorted(ids.begin(), ids.end(), [](const QString &a, const QString &b) { return a.toUInt() < b.toUInt(); }));
-        o.f.frame->UndoStack().undo();
-        QCOMPARE(Programs(db), before);
+        o.Undo().undo();
+        QCOMPARE(ProgramRecords(db), before);
         QVERIFY(!o.f.frame->IsModified());
     }
 
     void moveUpAndDownMoveTheWholeSelection()
     {
-        Opened o;
+        OpenedList o;
         QVERIFY(o.model && o.model->RowCount() == 12);
         // In "All Services" row i shows slot i of a freshly generated file.
         for (int row = 0; row < 12; ++row)
             QCOMPARE(o.model->Row(row)->slot, row);
-        const auto before = Programs(o.Db());
-        const int steps = o.f.frame->UndoStack().count();
+        const auto before = ProgramRecords(o.Db());
+        const int steps = o.Undo().count();
 
         // Rows 0 and 1 are a block at the top: they stay; row 3 moves up to 2.
         o.Select({0, 1, 3});
         QVERIFY(o.list->CommandEnabled(CZanEditorView::IdMoveUp));
         o.list->MoveUp();
-        QCOMPARE(o.f.frame->UndoStack().count(), steps + 1);
-        QCOMPARE(Programs(o.Db()), Permuted(before, {0, 1, 3, 2}));
+        QCOMPARE(o.Undo().count(), steps + 1);
+        QCOMPARE(ProgramRecords(o.Db()), Permuted(before, {0, 1, 3, 2}));
         QCOMPARE(o.SelectedRows(), (std::vector<int>{0, 1, 2}));
         // Now the whole selection is a block at the top: Move Up is off and does nothing.
         QVERIFY(!o.list->CommandEnabled(CZanEditorView::IdMoveUp));
         o.list->MoveUp();
-        QCOMPARE(o.f.frame->UndoStack().count(), steps + 1);
+        QCOMPARE(o.Undo().count(), steps + 1);
 
         // Down: rows 10 and 11 block the bottom, row 7 moves to 8.
         o.Select({7, 10, 11});
         o.list->MoveDown();
-        QCOMPARE(Programs(o.Db()), Permuted(before, {0, 1, 3, 2, 4, 5, 6, 8, 7, 9, 10, 11}));
+        QCOMPARE(ProgramRecords(o.Db()), Permuted(before, {0, 1, 3, 2, 4, 5, 6, 8, 7, 9, 10, 11}));
         QCOMPARE(o.SelectedRows(), (std::vector<int>{8, 10, 11}));
         o.Select({11});
         QVERIFY(!o.list->CommandEnabled(CZanEditorView::IdMoveDown));
 
-        o.f.frame->UndoStack().undo();
-        o.f.frame->UndoStack().undo();
-        QCOMPARE(Programs(o.Db()), before);
+        o.Undo().undo();
+        o.Undo().undo();
+        QCOMPARE(ProgramRecords(o.Db()), before);
         QVERIFY(!o.f.frame->IsModified());
     }
 
     void addToGroupTakesEverySelectedChannel()
     {
-        Opened o;
+        OpenedList o;
         QVERIFY(o.model);
         auto *menu = o.list->findChild<QMenu *>(QStringLiteral("addToGroupMenu"));
         QVERIFY(menu);
@@ -229,17 +185,17 @@ private Q_SLOTS:
         std::vector<uint32_t> groupsBefore;
         for (int row = 0; row < 12; ++row)
             groupsBefore.push_back(groupsOf(row));
-        const auto before = Programs(o.Db());
+        const auto before = ProgramRecords(o.Db());
         o.Select({2, 5, 6});
         menu->actions().at(4)->trigger();  // group 5
-        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        QCOMPARE(o.Undo().count(), 1);
         for (int row = 0; row < 12; ++row) {
             const bool selected = row == 2 || row == 5 || row == 6;
             const uint32_t expected = selected ? groupsBefore[size_t(row)] | FavouriteGroups::Bit(5) : groupsBefore[size_t(row)];
             QCOMPARE(groupsOf(row), expected);
         }
-        o.f.frame->UndoStack().undo();
-        QCOMPARE(Programs(o.Db()), before);
+        o.Undo().undo();
+        QCOMPARE(ProgramRecords(o.Db()), before);
 
         // The same from the menu bar: Channel → Add to Group, off without a selection.
         auto *channelMenu = o.f.frame->findChild<QMenu *>(QStringLiteral("channelMenu"));
@@ -254,7 +210,7 @@ private Q_SLOTS:
         Q_EMIT entry->aboutToShow();
         QCOMPARE(entry->actions().size(), FavouriteGroups::kCount);
         entry->actions().at(6)->trigger();  // group 7
-        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        QCOMPARE(o.Undo().count(), 1);
         for (int row = 0; row < 12; ++row) {
             const bool selected = row == 3 || row == 8;
             QCOMPARE(groupsOf(row), selected ? groupsBefore[size_t(row)] | FavouriteGroups::Bit(7) : groupsBefore[size_t(row)]);
@@ -263,12 +219,12 @@ private Q_SLOTS:
 
     void editChannelOnSeveralRowsEditsThemTogether()
     {
-        Opened o;
+        OpenedList o;
         QVERIFY(o.model);
         auto scrambleOf = [&o](int row) {
             return GetNodeIntByName(o.Db(), KindProgram, o.model->Row(row)->slot, "Scramble", DeclarationOrder).value_or(-1);
         };
-        const auto before = Programs(o.Db());
+        const auto before = ProgramRecords(o.Db());
         bool singleOpened = false;
         CProgramInfoDlg::SetTestScript([&](CProgramInfoDlg &d) { singleOpened = true; d.reject(); });
         int seen = 0;
@@ -284,15 +240,15 @@ private Q_SLOTS:
         CProgramsEditDlg::SetTestScript({});
         QVERIFY(!singleOpened);
         QCOMPARE(seen, 3);
-        QCOMPARE(o.f.frame->UndoStack().count(), 1);
+        QCOMPARE(o.Undo().count(), 1);
         for (int row = 0; row < 12; ++row) {
             if (row == 1 || row == 4 || row == 7)
                 QCOMPARE(scrambleOf(row), 1);
             else
                 QCOMPARE(o.Db().RecordBytes(KindProgram, o.model->Row(row)->slot), before[size_t(o.model->Row(row)->slot)]);
         }
-        o.f.frame->UndoStack().undo();
-        QCOMPARE(Programs(o.Db()), before);
+        o.Undo().undo();
+        QCOMPARE(ProgramRecords(o.Db()), before);
 
         // One row: the one-channel dialog, as before.
         o.Select({4});

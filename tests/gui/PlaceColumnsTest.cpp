@@ -1,7 +1,7 @@
 // The list's satellite and transponder columns: off by default, named as the tree names the
 // program's satellite and transponder, following edits of those, sortable, kept for the next start
 // and left out of a copy while hidden.
-#include "gui/GuiTestSupport.h"
+#include "gui/OpenedListFixture.h"
 
 #include "database/ChannelOrder.h"
 #include "database/NodeFields.h"
@@ -28,35 +28,14 @@ using namespace GuiTest;
 
 namespace {
 
-struct Opened
+QString Cell(const OpenedList &o, int row, PlaceColumn place)
 {
-    FrameFixture f;
-    CZanEditorView *list = nullptr;
-    ChannelListModel *model = nullptr;
-
-    explicit Opened(int programs = 60)
-    {
-        const QString path = f.Data(QStringLiteral("db.usd"));
-        GeneratorOptions options;
-        options.programs = programs;
-        if (!GenerateDatabase(path, options) || !f.frame->OpenDatabaseFile(path))
-            return;
-        f.frame->show();
-        CNavigator *nav = f.frame->GetNavigator();
-        nav->setCurrentItem(nav->AllServicesItem());
-        list = f.frame->GetChannelList();
-        model = list->Model();
-    }
-    CChannelDb &Db() { return f.frame->Database(); }
-    QString Cell(int row, PlaceColumn place) const
-    {
-        return model->data(model->index(row, model->ColumnOf(place))).toString();
-    }
-};
+    return o.model->data(o.model->index(row, o.model->ColumnOf(place))).toString();
+}
 
 // slot → (satellite item text, transponder item text without its ordinal), read from the tree
 // by selecting every transponder item: the names the columns must show.
-std::map<int, std::pair<QString, QString>> PlacesFromTree(Opened &o)
+std::map<int, std::pair<QString, QString>> PlacesFromTree(OpenedList &o)
 {
     std::map<int, std::pair<QString, QString>> places;
     CNavigator *nav = o.f.frame->GetNavigator();
@@ -83,7 +62,7 @@ class PlaceColumnsTest : public QObject
 private Q_SLOTS:
     void columnsNameWhatTheTreeShows()
     {
-        Opened o;
+        OpenedList o(60);
         QVERIFY(o.model && o.model->RowCount() == 60);
         // Off by default: the columns exist after the layout's, hidden.
         const int satellite = o.model->ColumnOf(PlaceColumn::Satellite);
@@ -113,8 +92,8 @@ private Q_SLOTS:
         QCOMPARE(int(fromTree.size()), 60);
         for (int row = 0; row < o.model->RowCount(); ++row) {
             const auto &expected = fromTree.at(o.model->Row(row)->slot);
-            QCOMPARE(o.Cell(row, PlaceColumn::Satellite), expected.first);
-            QCOMPARE(o.Cell(row, PlaceColumn::Transponder), expected.second);
+            QCOMPARE(Cell(o, row, PlaceColumn::Satellite), expected.first);
+            QCOMPARE(Cell(o, row, PlaceColumn::Transponder), expected.second);
             QVERIFY(expected.second.startsWith(QStringLiteral("TP_")));
         }
 
@@ -132,12 +111,12 @@ private Q_SLOTS:
 
     void transponderEditRenamesAndUndoRestores()
     {
-        Opened o;
+        OpenedList o(60);
         QVERIFY(o.model);
         o.list->SetPlaceColumnShown(PlaceColumn::Transponder, true);
         CChannelDb &db = o.Db();
         const int slot = o.model->Row(0)->slot;
-        const QString before = o.Cell(0, PlaceColumn::Transponder);
+        const QString before = Cell(o, 0, PlaceColumn::Transponder);
         // The program's transponder, found by its ids.
         const int32_t satId = GetNodeIntOrZero(db, KindProgram, slot, "sat_id", PositionOrder);
         const int32_t tpId = GetNodeIntOrZero(db, KindProgram, slot, "tp_id", PositionOrder);
@@ -156,15 +135,15 @@ private Q_SLOTS:
         edit.changes.push_back({KindTransponder, tpNode, record, changed});
         QVERIFY(DatabaseEditCommand::Push(o.f.frame->Document(), QStringLiteral("Edit Transponder"), std::move(edit)));
 
-        QVERIFY(o.Cell(0, PlaceColumn::Transponder).startsWith(QStringLiteral("TP_12999_")));
-        QVERIFY(o.Cell(0, PlaceColumn::Transponder) != before);
+        QVERIFY(Cell(o, 0, PlaceColumn::Transponder).startsWith(QStringLiteral("TP_12999_")));
+        QVERIFY(Cell(o, 0, PlaceColumn::Transponder) != before);
         o.f.frame->UndoStack().undo();
-        QCOMPARE(o.Cell(0, PlaceColumn::Transponder), before);
+        QCOMPARE(Cell(o, 0, PlaceColumn::Transponder), before);
     }
 
     void placeColumnSortsAndHiddenColumnsStayOutOfACopy()
     {
-        Opened o;
+        OpenedList o(60);
         QVERIFY(o.model);
         o.list->SetPlaceColumnShown(PlaceColumn::Satellite, true);
         const int satellite = o.model->ColumnOf(PlaceColumn::Satellite);
@@ -173,14 +152,14 @@ private Q_SLOTS:
         for (Qt::SortOrder order : {Qt::DescendingOrder, Qt::AscendingOrder}) {
             o.list->Table()->sortByColumn(satellite, order);
             for (int row = 1; row < o.model->RowCount(); ++row) {
-                const int c = CompareCellTexts(o.Cell(row - 1, PlaceColumn::Satellite), o.Cell(row, PlaceColumn::Satellite));
+                const int c = CompareCellTexts(Cell(o, row - 1, PlaceColumn::Satellite), Cell(o, row, PlaceColumn::Satellite));
                 QVERIFY(order == Qt::AscendingOrder ? c <= 0 : c >= 0);
                 // Channels of one satellite keep their real order, either way.
                 if (c == 0)
                     QVERIFY(o.model->ListRow(row - 1) < o.model->ListRow(row));
             }
         }
-        QVERIFY(o.Cell(0, PlaceColumn::Satellite) != o.Cell(o.model->RowCount() - 1, PlaceColumn::Satellite));
+        QVERIFY(Cell(o, 0, PlaceColumn::Satellite) != Cell(o, o.model->RowCount() - 1, PlaceColumn::Satellite));
         // Hiding the column the view is sorted by shows the real order again.
         o.list->SetPlaceColumnShown(PlaceColumn::Satellite, false);
         QVERIFY(!o.model->Sorted());
@@ -200,7 +179,7 @@ private Q_SLOTS:
 
     void programsOutsideTheTablesHaveNoPlace()
     {
-        Opened o(5);
+        OpenedList o(5);
         QVERIFY(o.model);
         CChannelDb &db = o.Db();
         const ProgramPlaces places(db);

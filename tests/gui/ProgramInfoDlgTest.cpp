@@ -18,16 +18,6 @@ using namespace GuiTest;
 
 namespace {
 
-// The frame's part that the dialog reaches, over a generated database.
-GeneratorOptions DialogDatabase()
-{
-    GeneratorOptions options;
-    options.satellites = 2;
-    options.transponders = 6;
-    options.programs = 60;
-    return options;
-}
-
 // The first transponder with at least three programs, as the navigator makes its node.
 NavNode Transponder(const CChannelDb &db)
 {
@@ -46,25 +36,6 @@ NavNode Transponder(const CChannelDb &db)
 }
 
 FavouriteNameTable Groups(TestEditorContext &c) { return BuildFavouriteNameTable(c.db, c.profile); }
-
-std::string Field(const CChannelDb &db, int slot, const char *name)
-{
-    return GetNodeTextByName(db, KindProgram, slot, name, DeclarationOrder).value_or("<none>");
-}
-
-void Set(CChannelDb &db, int slot, const char *name, const std::string &text)
-{
-    QVERIFY(SetNodeTextByName(db, KindProgram, slot, name, text, DeclarationOrder));
-}
-
-// Every program record, free slots as empty ones.
-std::vector<std::vector<uint8_t>> Programs(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> all;
-    for (int slot = 0; slot < db.Count(KindProgram); ++slot)
-        all.push_back(db.RecordBytes(KindProgram, slot));
-    return all;
-}
 
 // The dialog's controls, found by their object names as an assistive tool would see them.
 struct Controls
@@ -126,7 +97,7 @@ private Q_SLOTS:
 
     void controlsIdsLabelsAndTabOrder()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
         ProgramInfoForm form(c.db, &node, ProgramEditMode, 0, ServiceFilter::TvAndRadio, Groups(c));
         CProgramInfoDlg d(form, c.prompt);
@@ -170,16 +141,16 @@ private Q_SLOTS:
 
     void editShowsStoredValuesAndWritesOneUndoableEdit()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
         const int slot = node.slots[1];
-        Set(c.db, slot, "Service Name", "Stored");
-        Set(c.db, slot, "Service Type", "1");
-        Set(c.db, slot, "Video Pid", "600");
-        Set(c.db, slot, "Service ID", "0");
-        Set(c.db, slot, "Favorite Group", "2");
-        Set(c.db, slot, "Scramble", "0");
-        const auto before = Programs(c.db);
+        SetProgramField(c.db, slot, "Service Name", "Stored");
+        SetProgramField(c.db, slot, "Service Type", "1");
+        SetProgramField(c.db, slot, "Video Pid", "600");
+        SetProgramField(c.db, slot, "Service ID", "0");
+        SetProgramField(c.db, slot, "Favorite Group", "2");
+        SetProgramField(c.db, slot, "Scramble", "0");
+        const auto before = ProgramRecords(c.db);
         int &refreshed = c.changes;
         refreshed = 0;
         const bool changed = RunDialog(c, node, ProgramEditMode, 1, [&](CProgramInfoDlg &d) {
@@ -204,32 +175,32 @@ private Q_SLOTS:
         }, ServiceFilter::TvAndRadio, &refreshed);
         QVERIFY(changed);
         QVERIFY(c.prompt.messages.isEmpty());
-        QCOMPARE(Field(c.db, slot, "Service Name"), std::string("Hello"));
-        QCOMPARE(Field(c.db, slot, "name_len"), std::string("10"));
-        QCOMPARE(Field(c.db, slot, "Video Pid"), std::string("700"));
-        QCOMPARE(Field(c.db, slot, "Audio Pid1"), std::string("701"));
-        QCOMPARE(Field(c.db, slot, "PCR Pid"), std::string("702"));
-        QCOMPARE(Field(c.db, slot, "Favorite Group"), std::string("5"));
-        QCOMPARE(Field(c.db, slot, "Scramble"), std::string("1"));
+        QCOMPARE(ProgramField(c.db, slot, "Service Name"), std::string("Hello"));
+        QCOMPARE(ProgramField(c.db, slot, "name_len"), std::string("10"));
+        QCOMPARE(ProgramField(c.db, slot, "Video Pid"), std::string("700"));
+        QCOMPARE(ProgramField(c.db, slot, "Audio Pid1"), std::string("701"));
+        QCOMPARE(ProgramField(c.db, slot, "PCR Pid"), std::string("702"));
+        QCOMPARE(ProgramField(c.db, slot, "Favorite Group"), std::string("5"));
+        QCOMPARE(ProgramField(c.db, slot, "Scramble"), std::string("1"));
         QCOMPARE(c.stack.count(), 1);
         QCOMPARE(c.stack.undoText(), QStringLiteral("Edit Channel"));
         QCOMPARE(refreshed, 1);
-        const auto after = Programs(c.db);
+        const auto after = ProgramRecords(c.db);
         QVERIFY(after != before);
 
         c.stack.undo();
-        QCOMPARE(Programs(c.db), before);
+        QCOMPARE(ProgramRecords(c.db), before);
         QCOMPARE(refreshed, 2);
         c.stack.redo();
-        QCOMPARE(Programs(c.db), after);
+        QCOMPARE(ProgramRecords(c.db), after);
     }
 
     void groupThirtyTwoAndKeyboardChoosingDoesNotTick()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
         const int slot = node.slots[0];
-        Set(c.db, slot, "Favorite Group", "0");
+        SetProgramField(c.db, slot, "Favorite Group", "0");
         QVERIFY(RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
             QComboBox *combo = Controls(d).groupCombo;
             combo->setCurrentIndex(4);      // chosen, not ticked
@@ -250,9 +221,9 @@ private Q_SLOTS:
 
     void validationMessagesKeepTheDialogOpen()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
-        const auto before = Programs(c.db);
+        const auto before = ProgramRecords(c.db);
         struct Step {
             std::vector<std::pair<int, const char *>> texts;  // entered on top of valid values
             int focused;
@@ -296,13 +267,13 @@ private Q_SLOTS:
             }
             d.reject();
         }));
-        QCOMPARE(Programs(c.db), before);  // Cancel writes nothing
+        QCOMPARE(ProgramRecords(c.db), before);  // Cancel writes nothing
         QCOMPARE(c.stack.count(), 0);
     }
 
     void serviceIdRuleAndItsAcceptance()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
         const int slot = node.slots[0];
         QVERIFY(RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
@@ -319,23 +290,23 @@ private Q_SLOTS:
             d.accept();
             QCOMPARE(ui.videoPidEdit->text(), QStringLiteral("8191"));  // shown before the dialog ends
         }));
-        QCOMPARE(Field(c.db, slot, "Video Pid"), std::string("8191"));
-        QCOMPARE(Field(c.db, slot, "Audio Pid1"), std::string("8191"));
-        QCOMPARE(Field(c.db, slot, "PCR Pid"), std::string("8191"));
-        QCOMPARE(Field(c.db, slot, "Audio Pid2"), std::string("0"));
-        QCOMPARE(Field(c.db, slot, "Audio Pid3"), std::string("0"));
-        QCOMPARE(Field(c.db, slot, "Service ID"), std::string("1"));
+        QCOMPARE(ProgramField(c.db, slot, "Video Pid"), std::string("8191"));
+        QCOMPARE(ProgramField(c.db, slot, "Audio Pid1"), std::string("8191"));
+        QCOMPARE(ProgramField(c.db, slot, "PCR Pid"), std::string("8191"));
+        QCOMPARE(ProgramField(c.db, slot, "Audio Pid2"), std::string("0"));
+        QCOMPARE(ProgramField(c.db, slot, "Audio Pid3"), std::string("0"));
+        QCOMPARE(ProgramField(c.db, slot, "Service ID"), std::string("1"));
     }
 
     void channelTypeAndFiltersAndReset()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
         const int slot = node.slots[0];
-        Set(c.db, slot, "Service Type", "1");
-        Set(c.db, slot, "Video Pid", "555");
-        Set(c.db, slot, "Service ID", "0");
-        Set(c.db, slot, "Service Name", "Keep");
+        SetProgramField(c.db, slot, "Service Type", "1");
+        SetProgramField(c.db, slot, "Video Pid", "555");
+        SetProgramField(c.db, slot, "Service ID", "0");
+        SetProgramField(c.db, slot, "Service Name", "Keep");
         QVERIFY(!RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
             const Controls ui(d);
             QVERIFY(ui.channelTypeCombo->isEnabled());
@@ -371,7 +342,7 @@ private Q_SLOTS:
 
     void theClickThatOpensTheGroupListTicksNothing()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
         bool ran = false;
         RunDialog(c, node, ProgramEditMode, 0, [&](CProgramInfoDlg &d) {
@@ -394,13 +365,13 @@ private Q_SLOTS:
 
     void insertCancelOkUndoRedo()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
-        const auto before = Programs(c.db);
+        const auto before = ProgramRecords(c.db);
         const int live = c.db.LiveCount(KindProgram);
         const SlotList slots = node.slots;
         QVERIFY(!RunDialog(c, node, ProgramInsertMode, 1, [](CProgramInfoDlg &d) { d.reject(); }));
-        QCOMPARE(Programs(c.db), before);
+        QCOMPARE(ProgramRecords(c.db), before);
         QCOMPARE(node.slots, slots);
 
         const int expectedId = c.db.FindFreeId(KindProgram, node.satId, node.tpId);
@@ -422,10 +393,10 @@ private Q_SLOTS:
         const int created = after[1];
         QCOMPARE(c.db.RecordBytes(KindProgram, after[0]), before[size_t(slots[0])]);
         QCOMPARE(c.db.RecordBytes(KindProgram, after[2]), before[size_t(slots[1])]);
-        QCOMPARE(Field(c.db, created, "Service Name"), std::string("Brand New"));
-        QCOMPARE(Field(c.db, created, "sat_id"), std::to_string(node.satId));
-        QCOMPARE(Field(c.db, created, "tp_id"), std::to_string(node.tpId));
-        QCOMPARE(Field(c.db, created, "prog_id"), std::to_string(expectedId));
+        QCOMPARE(ProgramField(c.db, created, "Service Name"), std::string("Brand New"));
+        QCOMPARE(ProgramField(c.db, created, "sat_id"), std::to_string(node.satId));
+        QCOMPARE(ProgramField(c.db, created, "tp_id"), std::to_string(node.tpId));
+        QCOMPARE(ProgramField(c.db, created, "prog_id"), std::to_string(expectedId));
         QCOMPARE(c.stack.undoText(), QStringLiteral("Insert Channel"));
         QCOMPARE(refreshed, 1);
         const std::vector<uint8_t> record = c.db.RecordBytes(KindProgram, created);
@@ -440,18 +411,18 @@ private Q_SLOTS:
 
     void fullTransponderRefusesANewProgram()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 60));
         NavNode node = Transponder(c.db);
         for (int id = 1; id <= 1023; ++id) {
             if (c.db.FindFreeId(KindProgram, node.satId, node.tpId) == 0)
                 break;
             const int slot = c.db.AllocateNode(KindProgram);
-            Set(c.db, slot, "sat_id", std::to_string(node.satId));
-            Set(c.db, slot, "tp_id", std::to_string(node.tpId));
-            Set(c.db, slot, "prog_id", std::to_string(c.db.FindFreeId(KindProgram, node.satId, node.tpId)));
+            SetProgramField(c.db, slot, "sat_id", std::to_string(node.satId));
+            SetProgramField(c.db, slot, "tp_id", std::to_string(node.tpId));
+            SetProgramField(c.db, slot, "prog_id", std::to_string(c.db.FindFreeId(KindProgram, node.satId, node.tpId)));
         }
         QCOMPARE(c.db.FindFreeId(KindProgram, node.satId, node.tpId), 0);
-        const auto before = Programs(c.db);
+        const auto before = ProgramRecords(c.db);
         bool shown = false;
         QVERIFY(!RunDialog(c, node, ProgramInsertMode, 0, [&](CProgramInfoDlg &d) {
             shown = true;
@@ -460,7 +431,7 @@ private Q_SLOTS:
         QVERIFY(!shown);
         QCOMPARE(c.prompt.messages.size(), 1);
         QVERIFY(c.prompt.messages[0].contains(QStringLiteral("1023")));
-        QCOMPARE(Programs(c.db), before);
+        QCOMPARE(ProgramRecords(c.db), before);
         QCOMPARE(c.stack.count(), 0);
     }
 };

@@ -16,38 +16,11 @@ using namespace GuiTest;
 
 namespace {
 
-GeneratorOptions DialogDatabase()
-{
-    GeneratorOptions options;
-    options.satellites = 2;
-    options.transponders = 6;
-    options.programs = 40;
-    return options;
-}
-
 FavouriteNameTable Groups(TestEditorContext &c) { return BuildFavouriteNameTable(c.db, c.profile); }
-
-std::string Field(const CChannelDb &db, int slot, const char *name)
-{
-    return GetNodeTextByName(db, KindProgram, slot, name, DeclarationOrder).value_or("<none>");
-}
-
-void Set(CChannelDb &db, int slot, const char *name, const std::string &text)
-{
-    QVERIFY(SetNodeTextByName(db, KindProgram, slot, name, text, DeclarationOrder));
-}
 
 uint32_t GroupBits(const CChannelDb &db, int slot)
 {
     return uint32_t(GetNodeIntByName(db, KindProgram, slot, "Favorite Group", DeclarationOrder).value_or(0));
-}
-
-std::vector<std::vector<uint8_t>> Programs(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> all;
-    for (int slot = 0; slot < db.Count(KindProgram); ++slot)
-        all.push_back(db.RecordBytes(KindProgram, slot));
-    return all;
 }
 
 // The first three live programs, made TV with a usable video PID, Scramble mixed, Factory No,
@@ -60,11 +33,11 @@ std::vector<int32_t> PreparedPrograms(CChannelDb &db)
             slots.push_back(slot);
     }
     for (size_t i = 0; i < slots.size(); ++i) {
-        Set(db, slots[i], "Service Type", "1");
-        Set(db, slots[i], "Video Pid", std::to_string(600 + i));
-        Set(db, slots[i], "Scramble", i == 1 ? "1" : "0");
-        Set(db, slots[i], "Factory", "0");
-        Set(db, slots[i], "Favorite Group", i == 0 ? "5" : "1");
+        SetProgramField(db, slots[i], "Service Type", "1");
+        SetProgramField(db, slots[i], "Video Pid", std::to_string(600 + i));
+        SetProgramField(db, slots[i], "Scramble", i == 1 ? "1" : "0");
+        SetProgramField(db, slots[i], "Factory", "0");
+        SetProgramField(db, slots[i], "Favorite Group", i == 0 ? "5" : "1");
     }
     return slots;
 }
@@ -112,7 +85,7 @@ private Q_SLOTS:
 
     void controlsShowWhatTheProgramsShare()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 40));
         QVERIFY(c.generated);
         const std::vector<int32_t> slots = PreparedPrograms(c.db);
         QCOMPARE(slots.size(), size_t(3));
@@ -168,9 +141,9 @@ private Q_SLOTS:
 
     void okPushesOneCommandThatUndoesAndRedoes()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 40));
         const std::vector<int32_t> slots = PreparedPrograms(c.db);
-        const auto before = Programs(c.db);
+        const auto before = ProgramRecords(c.db);
         c.changes = 0;
         QVERIFY(RunDialog(c, slots, [&](CProgramsEditDlg &d) {
             const Controls ui(d);
@@ -185,33 +158,33 @@ private Q_SLOTS:
         QCOMPARE(c.changes, 1);
         for (size_t i = 0; i < slots.size(); ++i) {
             const int slot = slots[i];
-            QCOMPARE(Field(c.db, slot, "Scramble"), std::string("1"));
+            QCOMPARE(ProgramField(c.db, slot, "Scramble"), std::string("1"));
             QCOMPARE(GroupBits(c.db, slot), i == 0 ? 0xCu : 0x8u);  // group 3 stays where it was
-            QCOMPARE(Field(c.db, slot, "Service Type"), std::string("1"));
-            QCOMPARE(Field(c.db, slot, "Video Pid"), std::to_string(600 + i));
+            QCOMPARE(ProgramField(c.db, slot, "Service Type"), std::string("1"));
+            QCOMPARE(ProgramField(c.db, slot, "Video Pid"), std::to_string(600 + i));
         }
-        const auto after = Programs(c.db);
+        const auto after = ProgramRecords(c.db);
         for (size_t slot = 0; slot < before.size(); ++slot) {
             if (std::find(slots.begin(), slots.end(), int32_t(slot)) == slots.end())
                 QCOMPARE(after[slot], before[slot]);  // no program outside the selection changes
         }
 
         c.stack.undo();
-        QCOMPARE(Programs(c.db), before);
+        QCOMPARE(ProgramRecords(c.db), before);
         c.stack.redo();
-        QCOMPARE(Programs(c.db), after);
+        QCOMPARE(ProgramRecords(c.db), after);
         c.stack.undo();
-        QCOMPARE(Programs(c.db), before);
+        QCOMPARE(ProgramRecords(c.db), before);
     }
 
     void typeChangeRefusalKeepsTheDialogOpen()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 40));
         const std::vector<int32_t> slots = PreparedPrograms(c.db);
-        Set(c.db, slots[1], "Service Type", "0");
-        Set(c.db, slots[1], "Video Pid", "8191");
-        Set(c.db, slots[1], "Service ID", "0");
-        const auto before = Programs(c.db);
+        SetProgramField(c.db, slots[1], "Service Type", "0");
+        SetProgramField(c.db, slots[1], "Video Pid", "8191");
+        SetProgramField(c.db, slots[1], "Service ID", "0");
+        const auto before = ProgramRecords(c.db);
         QVERIFY(RunDialog(c, slots, [&](CProgramsEditDlg &d) {
             d.show();
             const Controls ui(d);
@@ -229,19 +202,19 @@ private Q_SLOTS:
         }));
         QCOMPARE(c.prompt.messages.size(), 1);
         for (const int slot : slots) {
-            QCOMPARE(Field(c.db, slot, "Service Type"), std::string("0"));
-            QCOMPARE(Field(c.db, slot, "Video Pid"), std::string("8191"));
+            QCOMPARE(ProgramField(c.db, slot, "Service Type"), std::string("0"));
+            QCOMPARE(ProgramField(c.db, slot, "Video Pid"), std::string("8191"));
         }
         QCOMPARE(c.db.RecordBytes(KindProgram, slots[1]), before[size_t(slots[1])]);  // was radio already
         c.stack.undo();
-        QCOMPARE(Programs(c.db), before);
+        QCOMPARE(ProgramRecords(c.db), before);
     }
 
     void cancelCloseAndNoChangePushNothing()
     {
-        TestEditorContext c(DialogDatabase());
+        TestEditorContext c(SmallDatabase(2, 6, 40));
         const std::vector<int32_t> slots = PreparedPrograms(c.db);
-        const auto before = Programs(c.db);
+        const auto before = ProgramRecords(c.db);
         const auto changeEverything = [](CProgramsEditDlg &d) {
             const Controls ui(d);
             ui.channelTypeCombo->setCurrentIndex(2);
@@ -265,7 +238,7 @@ private Q_SLOTS:
             d.accept();
             QCOMPARE(d.EndFlag(), int(CNodeDialog::EndedOk));
         }));
-        QCOMPARE(Programs(c.db), before);
+        QCOMPARE(ProgramRecords(c.db), before);
         QCOMPARE(c.stack.count(), 0);
         QVERIFY(c.prompt.messages.isEmpty());
 
