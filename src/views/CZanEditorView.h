@@ -15,7 +15,6 @@
 #include <QWidget>
 
 #include <array>
-
 #include <functional>
 #include <optional>
 #include <vector>
