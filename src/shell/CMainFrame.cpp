@@ -310,34 +310,51 @@ void CMainFrame::CreateMenus()
     // The menu's entries run the list's commands; they follow the rules of the list's pop-up
     // menus for the current selection, and show each key once (the list's texts name their keys
     // after blanks, as the pop-up shows them; here the key goes where a menu puts it).
-    auto addEntries = [this, channel](const QList<QAction *> &commands) {
+    auto addEntries = [this](QMenu *menu, const QList<QAction *> &commands) {
         for (QAction *command : commands) {
-            auto *entry = new QAction(MenuBarText(command->text()), channel);
+            auto *entry = new QAction(MenuBarText(command->text()), menu);
             entry->setObjectName(command->objectName() + QStringLiteral("Entry"));
             entry->setProperty("commandId", command->data());
             entry->setStatusTip(command->statusTip());
             connect(entry, &QAction::triggered, command, &QAction::trigger);
             // A command's status tip may change (the reason it is off): the entry follows.
             connect(command, &QAction::changed, entry, [entry, command] { entry->setStatusTip(command->statusTip()); });
-            channel->addAction(entry);
+            menu->addAction(entry);
         }
     };
-    addEntries(m_list->ChannelActions());
+    // Every entry of a menu (the submenus' own entries among them) follows the list's rules.
+    auto followRules = [this](QMenu *menu) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            for (QAction *entry : menu->actions()) {
+                if (!entry->isSeparator())
+                    entry->setEnabled(m_list->CommandEnabled(entry->property("commandId").toInt()));
+            }
+        });
+    };
+    addEntries(channel, m_list->ChannelActions());
     QMenu *addToGroup = channel->addMenu(QStringLiteral("Add to &Group"));
     addToGroup->setObjectName(QStringLiteral("addToGroupEntry"));
     addToGroup->menuAction()->setProperty("commandId", int(CZanEditorView::IdAddToGroup));
     addToGroup->menuAction()->setStatusTip(QStringLiteral("Put the selected channels into a favourite group"));
     connect(addToGroup, &QMenu::aboutToShow, this, [this, addToGroup] { m_list->FillAddToGroupMenu(addToGroup); });
     channel->addSeparator();
-    addEntries(m_list->GroupActions());
+    addEntries(channel, m_list->GroupActions());
     channel->addSeparator();
-    addEntries(m_list->ListActions());
-    connect(channel, &QMenu::aboutToShow, this, [this, channel] {
-        for (QAction *entry : channel->actions()) {
-            if (!entry->isSeparator())
-                entry->setEnabled(m_list->CommandEnabled(entry->property("commandId").toInt()));
-        }
-    });
+    // Find, Go to and Apply Sorted Order, then the common orders in Channel → Sort.
+    QList<QAction *> orders;
+    QList<QAction *> others;
+    for (QAction *command : m_list->ListActions()) {
+        const int id = command->data().toInt();
+        (id >= CZanEditorView::IdSortByName && id <= CZanEditorView::IdReverseOrder ? orders : others) << command;
+    }
+    addEntries(channel, others);
+    QMenu *sort = channel->addMenu(QStringLiteral("&Sort"));
+    sort->setObjectName(QStringLiteral("sortEntry"));
+    sort->menuAction()->setProperty("commandId", int(CZanEditorView::IdSortByName));
+    sort->menuAction()->setStatusTip(QStringLiteral("Put the channels shown into a common order"));
+    addEntries(sort, orders);
+    followRules(channel);
+    followRules(sort);
 
     // The view menu's two entries are made here; the tool bar's entry needs the tool bar.
     QMenu *view = menuBar()->addMenu(QStringLiteral("View(&V)"));

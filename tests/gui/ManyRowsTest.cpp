@@ -120,8 +120,21 @@ private Q_SLOTS:
         o.Undo().undo();
         QCOMPARE(ProgramRecords(db), before);
 
-        // A common order from the Channel menu, on the real order at once.
-        o.list->Action(CZanEditorView::IdSortByServiceId)->trigger();
+        // A common order from Channel → Sort in the menu bar, on the real order at once.
+        auto *channelMenu = o.f.frame->findChild<QMenu *>(QStringLiteral("channelMenu"));
+        auto *sortMenu = o.f.frame->findChild<QMenu *>(QStringLiteral("sortEntry"));
+        QVERIFY(channelMenu && sortMenu);
+        Q_EMIT channelMenu->aboutToShow();
+        QVERIFY(sortMenu->menuAction()->isEnabled());
+        Q_EMIT sortMenu->aboutToShow();
+        QStringList orders;
+        for (QAction *entry : sortMenu->actions())
+            orders << entry->text();
+        QCOMPARE(orders, (QStringList {QStringLiteral("Sort by Name\tCtrl+Alt+1"), QStringLiteral("Sort by Service ID\tCtrl+Alt+2"),
+                                      QStringLiteral("Sort TV before Radio\tCtrl+Alt+3"),
+                                      QStringLiteral("Sort by Satellite and Transponder\tCtrl+Alt+4"),
+                                      QStringLiteral("Reverse Order\tCtrl+Alt+5")}));
+        sortMenu->actions().at(1)->trigger();
         QCOMPARE(o.Undo().count(), 1);
         QStringList ids = InSlotOrder(db, "Service ID");
         QVERIFY(std::is_sorted(ids.begin(), ids.end(), [](const QString &a, const QString &b) { return a.toUInt() < b.toUInt(); }));
