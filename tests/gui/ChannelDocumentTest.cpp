@@ -8,6 +8,7 @@
 #include "document/RecordedEdit.h"
 #include "document/RenameGroupCommand.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TableRecords.h"
 #include "support/TempDir.h"
 
 #include <QSignalSpy>
@@ -25,17 +26,6 @@ private:
     std::unique_ptr<ChannelDocument> m_document;
 
     CChannelDb &Db() { return m_document->Database(); }
-
-    // Every record of every table, in slot order.
-    std::vector<std::vector<uint8_t>> Snapshot()
-    {
-        std::vector<std::vector<uint8_t>> all;
-        for (NodeKind kind : kTableKinds) {
-            for (int slot = 0; slot < Db().Count(kind); ++slot)
-                all.push_back(Db().RecordBytes(kind, slot));
-        }
-        return all;
-    }
 
     static QList<int> Slots(const QSignalSpy &spy, int call)
     {
@@ -57,7 +47,7 @@ private Q_SLOTS:
 
     void recordedWritesBecomeOneCommandThatAnnouncesItself()
     {
-        const auto original = Snapshot();
+        const auto original = TestRecords::AllRecords(Db());
         QSignalSpy changed(m_document.get(), &ChannelDocument::NodesChanged);
         QSignalSpy inserted(m_document.get(), &ChannelDocument::NodesInserted);
         QSignalSpy removed(m_document.get(), &ChannelDocument::NodesRemoved);
@@ -82,21 +72,21 @@ private Q_SLOTS:
         QCOMPARE(Slots(changed, 0), QList<int>({3}));
         QCOMPARE(inserted.count(), 1);
         QCOMPARE(Slots(inserted, 0), QList<int>({created}));
-        const auto edited = Snapshot();
+        const auto edited = TestRecords::AllRecords(Db());
 
         m_document->UndoStack().undo();
-        QCOMPARE(Snapshot(), original);
+        QCOMPARE(TestRecords::AllRecords(Db()), original);
         QVERIFY(!Db().IsUsed(KindProgram, created));
         QCOMPARE(removed.count(), 1);
         QCOMPARE(Slots(removed, 0), QList<int>({created}));
         m_document->UndoStack().redo();
-        QCOMPARE(Snapshot(), edited);
+        QCOMPARE(TestRecords::AllRecords(Db()), edited);
         QCOMPARE(done.count(), 3);
     }
 
     void deletionsExchangesAndRotationsUndoInReverse()
     {
-        const auto original = Snapshot();
+        const auto original = TestRecords::AllRecords(Db());
         const std::vector<uint8_t> firstSatellite = Db().RecordBytes(KindSatellite, 0);
         const std::vector<uint8_t> program2 = Db().RecordBytes(KindProgram, 2);
         const std::vector<uint8_t> program9 = Db().RecordBytes(KindProgram, 9);
@@ -119,7 +109,7 @@ private Q_SLOTS:
         QCOMPARE(order.at(1).at(2).toInt(), 9);
 
         m_document->UndoStack().undo();
-        QCOMPARE(Snapshot(), original);
+        QCOMPARE(TestRecords::AllRecords(Db()), original);
     }
 
     void aChangeThatCannotBeMadeIsReportedAndNothingStays()
@@ -138,12 +128,12 @@ private Q_SLOTS:
         QVERIFY(!exchange.Applied());
 
         // A recorded edit whose redo fails is taken back whole and leaves no command behind.
-        const auto before = Snapshot();
+        const auto before = TestRecords::AllRecords(Db());
         QVERIFY(!PushRecordedEdit(*m_document, QStringLiteral("Nothing"), {}));
         std::vector<SlotMove> outside {{SlotMove::Type::Exchange, KindProgram, 0, 1 << 20}};
         QVERIFY(!PushRecordedEdit(*m_document, QStringLiteral("Bad"),
                                   {{KindProgram, 4, false, Db().RecordBytes(KindProgram, 4)}}, outside));
-        QCOMPARE(Snapshot(), before);
+        QCOMPARE(TestRecords::AllRecords(Db()), before);
         QCOMPARE(m_document->UndoStack().count(), 0);
     }
 

@@ -14,14 +14,6 @@ using namespace GuiTest;
 
 namespace {
 
-std::vector<std::vector<uint8_t>> ProgramTable(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> table;
-    for (int slot = 0; slot < db.Count(KindProgram); ++slot)
-        table.push_back(db.RecordBytes(KindProgram, slot));
-    return table;
-}
-
 uint32_t Groups(const CChannelDb &db, int slot)
 {
     return uint32_t(GetNodeIntByName(db, KindProgram, slot, "Favorite Group", DeclarationOrder).value_or(0));
@@ -118,7 +110,7 @@ private Q_SLOTS:
     {
         TestEditorContext context(SmallDatabase(2, 6, 30));
         CChannelDb &db = context.Database();
-        const auto table = ProgramTable(db);
+        const auto table = ProgramRecords(db);
         int &refreshes = context.changes;
         refreshes = 0;
         ScriptGuard<CFavoriteGroupEditDlg> guard;
@@ -134,7 +126,7 @@ private Q_SLOTS:
         });
         NavNode node = GroupNode(4);
         QVERIFY(!CFavoriteGroupEditDlg::Run(context, node, nullptr));
-        QVERIFY(ProgramTable(db) == table);
+        QVERIFY(ProgramRecords(db) == table);
         QCOMPARE(context.UndoStack().count(), 0);
         QCOMPARE(refreshes, 0);
     }
@@ -147,7 +139,7 @@ private Q_SLOTS:
         SetGroups(db, 0, 0b101);
         SetGroups(db, 1, 0b100);
         SetGroups(db, 2, 0);
-        const auto before = ProgramTable(db);
+        const auto before = ProgramRecords(db);
         int &refreshes = context.changes;
         refreshes = 0;
         ScriptGuard<CFavoriteGroupEditDlg> guard;
@@ -167,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(context.UndoStack().count(), 1);
         QVERIFY(!context.UndoStack().isClean());
         QCOMPARE(refreshes, 1);
-        const auto after = ProgramTable(db);
+        const auto after = ProgramRecords(db);
         // Only the two edited records differ.
         int differing = 0;
         for (size_t slot = 0; slot < before.size(); ++slot)
@@ -175,10 +167,10 @@ private Q_SLOTS:
         QCOMPARE(differing, 2);
 
         context.UndoStack().undo();
-        QVERIFY(ProgramTable(db) == before);
+        QVERIFY(ProgramRecords(db) == before);
         QCOMPARE(refreshes, 2);
         context.UndoStack().redo();
-        QVERIFY(ProgramTable(db) == after);
+        QVERIFY(ProgramRecords(db) == after);
         QCOMPARE(refreshes, 3);
     }
 
@@ -203,17 +195,17 @@ private Q_SLOTS:
     {
         TestEditorContext context(SmallDatabase(2, 6, 30));
         CChannelDb &db = context.Database();
-        const auto table = ProgramTable(db);
+        const auto table = ProgramRecords(db);
         ScriptGuard<CFavoriteGroupEditDlg> guard;
         CFavoriteGroupEditDlg::SetTestScript([](CFavoriteGroupEditDlg &dialog) { dialog.accept(); });
         NavNode node = GroupNode(1);
         QVERIFY(CFavoriteGroupEditDlg::Run(context, node, nullptr));
-        QVERIFY(ProgramTable(db) == table);
+        QVERIFY(ProgramRecords(db) == table);
         QCOMPARE(context.UndoStack().count(), 1);
         QVERIFY(!context.UndoStack().isClean());
         context.UndoStack().undo();
         QVERIFY(context.UndoStack().isClean());
-        QVERIFY(ProgramTable(db) == table);
+        QVERIFY(ProgramRecords(db) == table);
     }
 
     void onlyAGroupNodeOpensTheDialog()

@@ -12,6 +12,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CZanEditorApp.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TableRecords.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
@@ -130,14 +131,10 @@ inline QStringList TreeText(QTreeWidget *tree)
     return lines;
 }
 
-// Every program record in slot order, free slots as empty ones: what a byte-identical check compares.
-inline std::vector<std::vector<uint8_t>> ProgramRecords(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> records;
-    for (int slot = 0; slot < db.Count(KindProgram); ++slot)
-        records.push_back(db.RecordBytes(KindProgram, slot));
-    return records;
-}
+// Records as bytes, for the byte-identical checks.
+using TestRecords::AllRecords;
+using TestRecords::ProgramRecords;
+using TestRecords::TableRecords;
 
 // A program field's text by its name (declaration order); "<none>" when it cannot be read.
 inline std::string ProgramField(const CChannelDb &db, int slot, const char *name)

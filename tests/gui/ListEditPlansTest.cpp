@@ -8,6 +8,7 @@
 #include "document/DatabaseEditCommand.h"
 #include "document/ListEditPlans.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TableRecords.h"
 #include "support/TempDir.h"
 
 #include <QTemporaryDir>
@@ -27,16 +28,6 @@ private:
     std::unique_ptr<ChannelDocument> m_document;
 
     CChannelDb &Db() { return m_document->Database(); }
-
-    std::vector<std::vector<uint8_t>> Snapshot()
-    {
-        std::vector<std::vector<uint8_t>> all;
-        for (NodeKind kind : kTableKinds) {
-            for (int slot = 0; slot < Db().Count(kind); ++slot)
-                all.push_back(Db().RecordBytes(kind, slot));
-        }
-        return all;
-    }
 
     QByteArray SavedBytes()
     {
@@ -101,7 +92,7 @@ private Q_SLOTS:
         SlotOrder order = SlotOrder(size_t(count));
         std::iota(order.begin(), order.end(), 0);
         std::rotate(order.begin() + 2, order.begin() + 5, order.end());
-        const std::vector<std::vector<uint8_t>> before = Snapshot();
+        const std::vector<std::vector<uint8_t>> before = TestRecords::AllRecords(Db());
         std::vector<std::vector<uint8_t>> programs;
         for (int slot = 0; slot < count; ++slot)
             programs.push_back(Db().RecordBytes(KindProgram, slot));
@@ -116,7 +107,7 @@ private Q_SLOTS:
             QCOMPARE(Db().RecordBytes(KindProgram, slot), programs[size_t(order[size_t(slot)])]);
         for (auto move = moves.rbegin(); move != moves.rend(); ++move)
             QVERIFY(Db().SwapSlots(KindProgram, move->to, move->from));
-        QCOMPARE(Snapshot(), before);
+        QCOMPARE(TestRecords::AllRecords(Db()), before);
 
         // The order that is already there needs no exchange.
         std::iota(order.begin(), order.end(), 0);
@@ -132,7 +123,7 @@ private Q_SLOTS:
         const int copyA = AddCopy(original, FavouriteGroups::Bit(3));
         const int copyB = AddCopy(original, FavouriteGroups::Bit(3) | FavouriteGroups::Bit(7));
         QVERIFY(copyA >= 0 && copyB >= 0);
-        const auto before = Snapshot();
+        const auto before = TestRecords::AllRecords(Db());
         const QByteArray savedBefore = SavedBytes();
         QVERIFY(!savedBefore.isEmpty());
 
@@ -141,7 +132,7 @@ private Q_SLOTS:
         QVERIFY(std::find(removal.deleteSlots.begin(), removal.deleteSlots.end(), copyA) != removal.deleteSlots.end());
         std::optional<DatabaseEdit> edit = DuplicateRemovalEdit(Db(), removal);
         QVERIFY(edit);
-        QCOMPARE(Snapshot(), before);  // planning leaves the database alone
+        QCOMPARE(TestRecords::AllRecords(Db()), before);  // planning leaves the database alone
         QVERIFY(edit->moves.empty());
 
         QVERIFY(DatabaseEditCommand::Push(*m_document, QStringLiteral("Delete Duplicates"), std::move(*edit)));
@@ -155,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(savedEdited != savedBefore);
 
         m_document->UndoStack().undo();
-        QCOMPARE(Snapshot(), before);
+        QCOMPARE(TestRecords::AllRecords(Db()), before);
         QCOMPARE(SavedBytes(), savedBefore);
         m_document->UndoStack().redo();
         QCOMPARE(SavedBytes(), savedEdited);
@@ -186,23 +177,23 @@ private Q_SLOTS:
         const FieldImport import = PlanFieldImport(Db(), csv);
         QVERIFY(import.Ok());
         QCOMPARE(import.changes.size(), size_t(4));
-        const auto before = Snapshot();
+        const auto before = TestRecords::AllRecords(Db());
         std::optional<DatabaseEdit> edit = FieldChangesEdit(Db(), import.changes);
         QVERIFY(edit);
-        QCOMPARE(Snapshot(), before);
+        QCOMPARE(TestRecords::AllRecords(Db()), before);
         QCOMPARE(edit->changes.size(), size_t(2));  // two fields of each of two programs
         QCOMPARE(edit->changes[0].slot, live[0]);
         QCOMPARE(edit->changes[1].slot, live[2]);
         QVERIFY(DatabaseEditCommand::Push(*m_document, QStringLiteral("Import"), std::move(*edit)));
         QCOMPARE(Int(live[2], "Audio Pid1"), 1004);
         m_document->UndoStack().undo();
-        QCOMPARE(Snapshot(), before);
+        QCOMPARE(TestRecords::AllRecords(Db()), before);
 
         // A change of a program deleted since the plan: no edit, nothing written.
         Db().DeleteNode(KindProgram, live[2]);
-        const auto afterDelete = Snapshot();
+        const auto afterDelete = TestRecords::AllRecords(Db());
         QVERIFY(!FieldChangesEdit(Db(), import.changes));
-        QCOMPARE(Snapshot(), afterDelete);
+        QCOMPARE(TestRecords::AllRecords(Db()), afterDelete);
     }
 
     void reorderTakesGroupBitsByTheOldSlotsThenMoves()
@@ -214,7 +205,7 @@ private Q_SLOTS:
             reversed[size_t(i)] = count - 1 - i;
         const int first = live.front();
         const uint32_t bits = uint32_t(Int(first, FavouriteGroups::kFieldName));
-        const auto before = Snapshot();
+        const auto before = TestRecords::AllRecords(Db());
         const QByteArray savedBefore = SavedBytes();
         const std::vector<uint8_t> firstRecord = Db().RecordBytes(KindProgram, first);
         const int32_t firstKey[] = {Int(first, "sat_id"), Int(first, "tp_id"), Int(first, "prog_id")};
@@ -234,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(Int(moved, "tp_id"), firstKey[1]);
         QCOMPARE(Int(moved, "prog_id"), firstKey[2]);
         m_document->UndoStack().undo();
-        QCOMPARE(Snapshot(), before);
+        QCOMPARE(TestRecords::AllRecords(Db()), before);
         QCOMPARE(SavedBytes(), savedBefore);
     }
 };

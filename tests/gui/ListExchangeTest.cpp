@@ -26,16 +26,6 @@ using namespace GuiTest;
 
 namespace {
 
-std::vector<std::vector<uint8_t>> Snapshot(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> all;
-    for (NodeKind kind : kTableKinds) {
-        for (int slot = 0; slot < db.Count(kind); ++slot)
-            all.push_back(db.RecordBytes(kind, slot));
-    }
-    return all;
-}
-
 std::vector<int> LiveSlots(const CChannelDb &db)
 {
     std::vector<int> slots;
@@ -155,7 +145,7 @@ private Q_SLOTS:
         ChannelDocument &document = f.frame->Document();
         const CChannelDb &db = document.Database();
         const std::vector<int> live = LiveSlots(db);
-        const auto original = Snapshot(db);
+        const auto original = AllRecords(db);
         const std::string oldName = Name(db, live[0]);
         const QByteArray csv = "slot,Service Name,Video Pid\r\n" + QByteArray::number(live[0]) + ",Renamed,1000\r\n"
                                + QByteArray::number(live[1]) + ",Other,99999\r\n";
@@ -189,7 +179,7 @@ private Q_SLOTS:
         QCOMPARE(Name(db, live[0]), std::string("Renamed"));
         QVERIFY(Name(db, live[1]) != std::string("Other"));  // the refused line changed nothing
         document.UndoStack().undo();
-        QCOMPARE(Snapshot(db), original);
+        QCOMPARE(AllRecords(db), original);
     }
 
     void anImportThatCannotBeReadChangesNothing()

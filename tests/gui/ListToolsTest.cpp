@@ -83,16 +83,6 @@ bool WriteDuplicateFile(const QString &path, DuplicateFile &out)
     return DatabaseGenerator::WriteFile(db, path, profile);
 }
 
-std::vector<std::vector<uint8_t>> Snapshot(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> all;
-    for (NodeKind kind : kTableKinds) {
-        for (int slot = 0; slot < db.Count(kind); ++slot)
-            all.push_back(db.RecordBytes(kind, slot));
-    }
-    return all;
-}
-
 // The group of the dialog whose members include `slot`, or null.
 QTreeWidgetItem *GroupOf(CDuplicatesDlg &dialog, int slot)
 {
@@ -244,7 +234,7 @@ private Q_SLOTS:
         QVERIFY(WriteDuplicateFile(f.Data("d.usd"), file));
         QVERIFY(f.frame->OpenDatabaseFile(f.Data("d.usd")));
         ChannelDocument &document = f.frame->Document();
-        const auto original = Snapshot(document.Database());
+        const auto original = AllRecords(document.Database());
 
         bool ran = false;
         CDuplicatesDlg::SetTestScript([&](CDuplicatesDlg &dialog) {
@@ -295,7 +285,7 @@ private Q_SLOTS:
                  FavouriteGroups::Bit(1) | FavouriteGroups::Bit(2) | FavouriteGroups::Bit(5));
 
         document.UndoStack().undo();
-        QCOMPARE(Snapshot(db), original);
+        QCOMPARE(AllRecords(db), original);
         QVERIFY(!f.frame->IsModified());
     }
 
@@ -352,7 +342,7 @@ private Q_SLOTS:
         QVERIFY(WriteReferenceFiles(f.Data("ours.usd"), f.Data("ref.json"), files));
         QVERIFY(f.frame->OpenDatabaseFile(f.Data("ours.usd")));
         ChannelDocument &document = f.frame->Document();
-        const auto original = Snapshot(document.Database());
+        const auto original = AllRecords(document.Database());
         const size_t n = files.ours.size();
         QVERIFY(n > 3);
 
@@ -397,7 +387,7 @@ private Q_SLOTS:
         QCOMPARE(uint32_t(Int(db, firstLive, FavouriteGroups::kFieldName)), FavouriteGroups::Bit(9));
 
         document.UndoStack().undo();
-        QCOMPARE(Snapshot(db), original);
+        QCOMPARE(AllRecords(db), original);
         QVERIFY(!f.frame->IsModified());
     }
 

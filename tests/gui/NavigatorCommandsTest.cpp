@@ -90,15 +90,6 @@ QStringList ChildTexts(QTreeWidgetItem *item)
     return texts;
 }
 
-// Every record of a kind by slot (empty for a free slot).
-std::vector<std::vector<uint8_t>> Records(const CChannelDb &db, NodeKind kind)
-{
-    std::vector<std::vector<uint8_t>> records;
-    for (int i = 0; i < db.Count(kind); ++i)
-        records.push_back(db.RecordBytes(kind, i));
-    return records;
-}
-
 int32_t IntOf(const CChannelDb &db, NodeKind kind, int node, const char *name)
 {
     return GetNodeIntByName(db, kind, node, name, kPosition).value_or(-1);
@@ -264,8 +255,8 @@ private Q_SLOTS:
         QTreeWidgetItem *satellite = o.Satellite(0);
         QVERIFY(satellite->childCount() >= 3);
         const QStringList before = TreeText(o.nav);
-        const auto tpBefore = Records(db, KindTransponder);
-        const auto programsBefore = Records(db, KindProgram);
+        const auto tpBefore = TableRecords(db, KindTransponder);
+        const auto programsBefore = TableRecords(db, KindProgram);
         QStringList tails;
         for (int i = 1; i < satellite->childCount(); ++i)
             tails << satellite->child(i)->text(0).mid(satellite->child(i)->text(0).indexOf("TP"));
@@ -314,8 +305,8 @@ private Q_SLOTS:
         o.Satellite(1)->child(0)->setData(0, mark, 2);
 
         o.f.frame->UndoStack().undo();
-        QCOMPARE(Records(db, KindTransponder), tpBefore);
-        QCOMPARE(Records(db, KindProgram), programsBefore);
+        QCOMPARE(TableRecords(db, KindTransponder), tpBefore);
+        QCOMPARE(TableRecords(db, KindProgram), programsBefore);
         QCOMPARE(TreeText(o.nav), before);
         QCOMPARE(o.Satellite(1)->child(0)->data(0, mark).toInt(), 2);
         QVERIFY(!o.f.frame->IsModified());
@@ -341,9 +332,9 @@ private Q_SLOTS:
         QVERIFY(o.nav);
         CChannelDb &db = o.Db();
         const QStringList before = TreeText(o.nav);
-        const auto satBefore = Records(db, KindSatellite);
-        const auto tpBefore = Records(db, KindTransponder);
-        const auto programsBefore = Records(db, KindProgram);
+        const auto satBefore = TableRecords(db, KindSatellite);
+        const auto tpBefore = TableRecords(db, KindTransponder);
+        const auto programsBefore = TableRecords(db, KindProgram);
         QTreeWidgetItem *satellite = o.Satellite(1);
         const int32_t satId = CNavigator::NodeOf(satellite)->satId;
         int ownTransponders = 0;
@@ -368,9 +359,9 @@ private Q_SLOTS:
         QCOMPARE(o.nav->currentItem(), o.Satellite(1));  // the next satellite
 
         o.f.frame->UndoStack().undo();
-        QCOMPARE(Records(db, KindSatellite), satBefore);
-        QCOMPARE(Records(db, KindTransponder), tpBefore);
-        QCOMPARE(Records(db, KindProgram), programsBefore);
+        QCOMPARE(TableRecords(db, KindSatellite), satBefore);
+        QCOMPARE(TableRecords(db, KindTransponder), tpBefore);
+        QCOMPARE(TableRecords(db, KindProgram), programsBefore);
         QCOMPARE(TreeText(o.nav), before);
         o.f.frame->UndoStack().redo();
         QCOMPARE(db.LiveCount(KindProgram), int(programsBefore.size()) - ownPrograms);

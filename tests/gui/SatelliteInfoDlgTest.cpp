@@ -57,17 +57,6 @@ int Field(const CChannelDb &db, int slot, const char *name)
     return GetNodeIntByName(db, KindSatellite, slot, name, PositionOrder).value_or(-12345);
 }
 
-// Every record of every table, free slots as empty records.
-std::vector<std::vector<uint8_t>> Snapshot(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> all;
-    for (NodeKind kind : kTableKinds) {
-        for (int slot = 0; slot < db.Count(kind); ++slot)
-            all.push_back(db.RecordBytes(kind, slot));
-    }
-    return all;
-}
-
 
 NavNode SatelliteNode(const CChannelDb &db, int slot)
 {
@@ -163,7 +152,7 @@ private Q_SLOTS:
         QVERIFY(c.Generate(Satellites(3)));
         NavNode node = SatelliteNode(c.db, 1);
         const std::vector<uint8_t> before = c.db.RecordBytes(KindSatellite, 1);
-        const auto all = Snapshot(c.db);
+        const auto all = AllRecords(c.db);
         int &refreshed = c.changes;
         refreshed = 0;
         QString first;
@@ -214,7 +203,7 @@ private Q_SLOTS:
 
         c.stack.undo();
         QCOMPARE(c.db.RecordBytes(KindSatellite, 1), before);
-        QCOMPARE(Snapshot(c.db), all);
+        QCOMPARE(AllRecords(c.db), all);
         QCOMPARE(refreshed, 2);
         c.stack.redo();
         QCOMPARE(c.db.RecordBytes(KindSatellite, 1), after);
@@ -403,7 +392,7 @@ private Q_SLOTS:
     {
         TestEditorContext c;
         QVERIFY(c.Generate(Satellites(3)));
-        const auto original = Snapshot(c.db);
+        const auto original = AllRecords(c.db);
         const int slots = c.db.Count(KindSatellite);
 
         // Cancel and the close box create nothing and leave the node as it was.
@@ -432,7 +421,7 @@ private Q_SLOTS:
             QCOMPARE(d.EndFlag(), int(CSatelliteInfoDlg::EndedClosed));
         });
         QVERIFY(!CSatelliteInfoDlg::Run(c, cancelled, SatelliteInfoMode::New, nullptr));
-        QCOMPARE(Snapshot(c.db), original);
+        QCOMPARE(AllRecords(c.db), original);
         QCOMPARE(c.db.Count(KindSatellite), slots);
         QCOMPARE(c.stack.count(), 0);
         QCOMPARE(cancelled.kind, NavAllServices);
@@ -490,7 +479,7 @@ private Q_SLOTS:
         TestEditorContext c;
         QVERIFY(c.Generate(Satellites(DatabaseGenerator::kMaxSatelliteIds)));
         QCOMPARE(c.db.FindFreeId(KindSatellite), 0);
-        const auto original = Snapshot(c.db);
+        const auto original = AllRecords(c.db);
         bool opened = false;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) {
             opened = true;
@@ -501,7 +490,7 @@ private Q_SLOTS:
         QVERIFY(!opened);
         QCOMPARE(c.prompt.messages,
                  QStringList {QStringLiteral("No satellite can be added: all 254 satellite ids are in use.")});
-        QCOMPARE(Snapshot(c.db), original);
+        QCOMPARE(AllRecords(c.db), original);
         QCOMPARE(c.stack.count(), 0);
         QCOMPARE(node.kind, NavAllServices);
     }
@@ -513,13 +502,13 @@ private Q_SLOTS:
         // Records without an id fill the table: an id is free, a record is not.
         while (c.db.AllocateNode(KindSatellite) >= 0) {
         }
-        const auto original = Snapshot(c.db);
+        const auto original = AllRecords(c.db);
         NavNode node;
         CSatelliteInfoDlg::SetTestScript([&](CSatelliteInfoDlg &d) { d.accept(); });
         QVERIFY(!CSatelliteInfoDlg::Run(c, node, SatelliteInfoMode::New, nullptr));
         QCOMPARE(c.prompt.messages,
                  QStringList {QStringLiteral("The database is full: it already holds 1000 satellites, the most a file can take.")});
-        QCOMPARE(Snapshot(c.db), original);
+        QCOMPARE(AllRecords(c.db), original);
         QCOMPARE(c.stack.count(), 0);
         QCOMPARE(node.kind, NavAllServices);
         QVERIFY(node.label.isEmpty());

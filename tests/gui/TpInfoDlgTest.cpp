@@ -27,15 +27,6 @@ GeneratorOptions DialogDatabase()
     return options;
 }
 
-// The whole transponder table: every slot's record (empty for a free slot).
-std::vector<std::vector<uint8_t>> TransponderTable(const CChannelDb &db)
-{
-    std::vector<std::vector<uint8_t>> table;
-    for (int slot = 0; slot < db.Count(KindTransponder); ++slot)
-        table.push_back(db.RecordBytes(KindTransponder, slot));
-    return table;
-}
-
 std::string Field(const CChannelDb &db, int slot, const char *name)
 {
     return GetNodeTextByName(db, KindTransponder, slot, name, DeclarationOrder).value_or("<fail>");
@@ -302,7 +293,7 @@ private Q_SLOTS:
     {
         Fixture f;
         CChannelDb &db = f.context.Database();
-        const auto table = TransponderTable(db);
+        const auto table = TableRecords(db, KindTransponder);
         const int used = db.Used();
         ScriptGuard<CTpInfoDlg> guard;
         for (int way = 0; way < 3; ++way) {
@@ -324,7 +315,7 @@ private Q_SLOTS:
             QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoNew, 4, nullptr));
             QCOMPARE(okState, way == 1 ? int(CTpInfoDlg::EndedClosed) : int(CTpInfoDlg::EndedCancel));
             QCOMPARE(node.kind, NavAllServices);
-            QVERIFY(TransponderTable(db) == table);
+            QVERIFY(TableRecords(db, KindTransponder) == table);
             QCOMPARE(db.Used(), used);
         }
         QCOMPARE(f.context.UndoStack().count(), 0);
@@ -338,7 +329,7 @@ private Q_SLOTS:
             dialog.reject();
         });
         QVERIFY(!CTpInfoDlg::Run(f.context, node, TpInfoEdit, 0, nullptr));
-        QVERIFY(TransponderTable(db) == table);
+        QVERIFY(TableRecords(db, KindTransponder) == table);
         QCOMPARE(node.label, label);
     }
 
@@ -435,7 +426,7 @@ private Q_SLOTS:
             QVERIFY(SetNodeTextByName(db, KindTransponder, slot, "sat_id", "7", DeclarationOrder));
             QVERIFY(SetNodeTextByName(db, KindTransponder, slot, "tp_id", std::to_string(id), DeclarationOrder));
         }
-        const auto table = TransponderTable(db);
+        const auto table = TableRecords(db, KindTransponder);
         const int used = db.Used();
         bool opened = false;
         ScriptGuard<CTpInfoDlg> guard;
@@ -449,7 +440,7 @@ private Q_SLOTS:
         QCOMPARE(f.context.prompt.messages.size(), 1);
         QCOMPARE(f.context.prompt.messages.front(), TpInfoForm::CheckRoomForNew(db, 7));
         QVERIFY(f.context.prompt.messages.front().contains(QStringLiteral("1023")));
-        QVERIFY(TransponderTable(db) == table);
+        QVERIFY(TableRecords(db, KindTransponder) == table);
         QCOMPARE(db.Used(), used);
         QCOMPARE(node.kind, NavAllServices);
         QCOMPARE(f.context.UndoStack().count(), 0);
@@ -467,7 +458,7 @@ private Q_SLOTS:
             // The table fills up while the dialog is open.
             while (db.AllocateNode(KindTransponder) >= 0) {
             }
-            table = TransponderTable(db);
+            table = TableRecords(db, KindTransponder);
             used = db.Used();
             Enter(dialog, QStringLiteral("11778"), 0, QStringLiteral("27500"));
             dialog.accept();
@@ -480,7 +471,7 @@ private Q_SLOTS:
         QCOMPARE(node.kind, NavAllServices);
         QCOMPARE(f.context.UndoStack().count(), 0);
         QCOMPARE(f.refreshes, 0);
-        QVERIFY(TransponderTable(db) == table);
+        QVERIFY(TableRecords(db, KindTransponder) == table);
         QCOMPARE(db.Used(), used);
     }
 

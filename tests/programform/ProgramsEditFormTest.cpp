@@ -2,6 +2,7 @@
 #include "ProgramFormSupport.h"
 
 #include "editors/ProgramsEditForm.h"
+#include "support/TableRecords.h"
 
 #include <algorithm>
 #include <map>
@@ -14,15 +15,6 @@ struct ProgramsDb : ProgramFormDb
     using ProgramFormDb::ProgramFormDb;
 
     ProgramsEditForm Form(const std::vector<int32_t> &slots) { return ProgramsEditForm(*db, slots, groups); }
-
-    // Every program record, free slots as empty ones.
-    std::vector<std::vector<uint8_t>> Records()
-    {
-        std::vector<std::vector<uint8_t>> all;
-        for (int slot = 0; slot < db->Count(KindProgram); ++slot)
-            all.push_back(db->RecordBytes(KindProgram, slot));
-        return all;
-    }
 
     // The field's text as it reads from a record that is not (yet) in the database.
     std::string FieldOf(int slot, const std::vector<uint8_t> &record, const char *name)
@@ -121,7 +113,7 @@ TEST(ProgramsEditLoad, FieldsTheLayoutLacksAreNotOffered)
     EXPECT_FALSE(form.Shared().factory.offered);
     EXPECT_TRUE(form.Shared().groupsOffered);
 
-    const auto before = t.Records();
+    const auto before = TestRecords::ProgramRecords(*t.db);
     ProgramsEditValues values = form.Shared();
     values.scramble.row = 0;  // not offered: asking for it changes nothing
     values.factory.row = 1;
@@ -138,7 +130,7 @@ TEST(ProgramsEditLoad, FieldsTheLayoutLacksAreNotOffered)
     const std::optional<DatabaseEdit> edit = form.Edit(values);
     ASSERT_TRUE(edit);
     EXPECT_EQ(edit->changes.size(), 2u);
-    EXPECT_EQ(t.Records(), before);
+    EXPECT_EQ(TestRecords::ProgramRecords(*t.db), before);
 
     ProgramsDb none(SmallTemplate());
     const int p = none.AddNodeProgram();
@@ -159,7 +151,7 @@ TEST(ProgramsEditWrite, GroupsAloneChangeOnlyTheGroupWord)
     const int b = t.AddNodeProgram({{"Service Name", "Beta"}, {"Service Type", "0"}, {"Video Pid", "8191"},
                                     {"Scramble", "0"}, {"Factory", "1"}, {"Favorite Group", "2147483650"}});
     const int c = t.AddNodeProgram({{"Service Name", "Gamma"}, {"Favorite Group", "2"}});
-    const auto before = t.Records();
+    const auto before = TestRecords::ProgramRecords(*t.db);
     ProgramsEditForm form = t.Form({a, b, c});
     ProgramsEditValues values = form.Shared();
     EXPECT_EQ(values.groups[1], GroupShare::SomeIn);
@@ -170,7 +162,7 @@ TEST(ProgramsEditWrite, GroupsAloneChangeOnlyTheGroupWord)
     const std::optional<DatabaseEdit> edit = form.Edit(values);
     ASSERT_TRUE(edit);
     EXPECT_TRUE(edit->moves.empty());
-    EXPECT_EQ(t.Records(), before);  // the form leaves the database as it was
+    EXPECT_EQ(TestRecords::ProgramRecords(*t.db), before);  // the form leaves the database as it was
 
     const std::map<int, uint32_t> wanted = {{a, 0x16u}, {b, 0x80000012u}, {c, 0x12u}};
     ASSERT_EQ(edit->changes.size(), wanted.size());
@@ -195,7 +187,7 @@ TEST(ProgramsEditWrite, FlagsAndTypeFollowTheProgramDialogsRule)
     const int tv = t.AddNodeProgram({{"Service Type", "1"}, {"Video Pid", "1234"}, {"Scramble", "0"}, {"Factory", "0"}});
     const int radio = t.AddNodeProgram({{"Service Type", "0"}, {"Video Pid", "300"}, {"Scramble", "1"}});
     const int odd = t.AddNodeProgram({{"Service Type", "5"}, {"Video Pid", "600"}});
-    const auto before = t.Records();
+    const auto before = TestRecords::ProgramRecords(*t.db);
     ProgramsEditForm form = t.Form({tv, radio, odd});
 
     // Radio: each program that was not radio takes the null video PID, as a single program does
@@ -215,7 +207,7 @@ TEST(ProgramsEditWrite, FlagsAndTypeFollowTheProgramDialogsRule)
         allowed.merge(t.WordOf("Video Pid"));
         EXPECT_TRUE(std::includes(allowed.begin(), allowed.end(), changed.begin(), changed.end())) << slot;
     }
-    EXPECT_EQ(t.Records(), before);
+    EXPECT_EQ(TestRecords::ProgramRecords(*t.db), before);
 
     // Scramble and Factory: only programs that differ change; nothing else in them does.
     values = form.Shared();
