@@ -3,6 +3,7 @@
 
 #include "database/CChannelDb.h"
 #include "database/NodeFields.h"
+#include "database/ProgramPlaces.h"
 
 #include <QString>
 
@@ -38,37 +39,6 @@ int32_t IntOf(const CChannelDb &db, int slot, const char *name)
 {
     return GetNodeIntOrZero(db, KindProgram, slot, name, PositionOrder);
 }
-
-// Each satellite's and transponder's place in the tree: the satellite's table index, and the
-// transponder's table index (the order the navigator shows them in).
-struct TreePlaces
-{
-    std::map<int32_t, int> satellite;                       // sat_id → place
-    std::map<std::pair<int32_t, int32_t>, int> transponder;  // (sat_id, tp_id) → place
-
-    explicit TreePlaces(const CChannelDb &db)
-    {
-        for (int i = 0; i < db.Count(KindSatellite); ++i) {
-            if (const std::optional<int32_t> id = GetNodeIntByName(db, KindSatellite, i, "sat_id", PositionOrder))
-                satellite.emplace(*id, i);
-        }
-        for (int i = 0; i < db.Count(KindTransponder); ++i) {
-            const std::optional<int32_t> sat = GetNodeIntByName(db, KindTransponder, i, "sat_id", PositionOrder);
-            const std::optional<int32_t> tp = GetNodeIntByName(db, KindTransponder, i, "tp_id", PositionOrder);
-            if (sat && tp)
-                transponder.emplace(std::make_pair(*sat, *tp), i);
-        }
-    }
-    static int Find(const auto &map, const auto &key)
-    {
-        const auto it = map.find(key);
-        return it == map.end() ? INT32_MAX : it->second;
-    }
-};
-
-}
-
-namespace {
 
 // The natural comparison of two texts, their letters folded here (kFold) or already folded by the
 // caller; 0 when they are equal as read.
@@ -181,14 +151,12 @@ SlotList OrderedSlots(const CChannelDb &db, const SlotList &slots, ChannelOrder 
                               [&db](int32_t slot) { return IntOf(db, slot, "Service Type") == 1; });
         break;
     case ChannelOrder::BySatelliteAndTransponder: {
-        const TreePlaces places(db);
+        const ProgramPlaces places(db);
         std::vector<std::pair<std::pair<int, int>, int32_t>> keyed;
         for (int32_t slot : live) {
             const int32_t sat = IntOf(db, slot, "sat_id");
             const int32_t tp = IntOf(db, slot, "tp_id");
-            keyed.push_back({{TreePlaces::Find(places.satellite, sat),
-                              TreePlaces::Find(places.transponder, std::make_pair(sat, tp))},
-                             slot});
+            keyed.push_back({{places.SatellitePlace(sat), places.TransponderPlace(sat, tp)}, slot});
         }
         std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         for (size_t i = 0; i < keyed.size(); ++i)

@@ -7,17 +7,22 @@
 ProgramPlaces::ProgramPlaces(const CChannelDb &db)
     : m_db(db), m_satIdField(db.SatIdOfProgram()), m_tpIdField(db.TpIdOfProgram())
 {
-    const int nameField = db.SatNameOfSatellite();
     const int satIdField = db.SatIdOfSatellite();
-    if (nameField < 0 || satIdField < 0)
-        return;
-    // The same reading as the tree's: a satellite whose name or id cannot be read is not there.
-    for (int i = 0; i < db.Count(KindSatellite); ++i) {
-        std::string name;
-        int32_t satId = 0;
-        if (db.GetNodeData(KindSatellite, i, nameField, name, 0, PositionOrder)
-            && db.GetNodeInt(KindSatellite, i, satIdField, satId, 0, PositionOrder))
-            m_satellites.emplace(satId, std::move(name));  // with one id twice, the first names it
+    const int nameField = db.SatNameOfSatellite();
+    if (satIdField >= 0) {
+        for (int i = 0; i < db.Count(KindSatellite); ++i) {
+            int32_t satId = 0;
+            if (!db.GetNodeInt(KindSatellite, i, satIdField, satId, 0, PositionOrder))
+                continue;
+            // The first satellite with an id gives its place; the tree shows one whose name can
+            // be read too, and that one names the id.
+            Place &place = m_satellites.try_emplace(satId, Place {i, {}, false}).first->second;
+            std::string name;
+            if (!place.shown && nameField >= 0 && db.GetNodeData(KindSatellite, i, nameField, name, 0, PositionOrder)) {
+                place.text = std::move(name);
+                place.shown = true;
+            }
+        }
     }
     // One pass over the transponders (not one per satellite: a table may hold 6000 of them); the
     // ordinal is no part of the text kept, and the first of two with the same ids names them.
@@ -29,12 +34,27 @@ ProgramPlaces::ProgramPlaces(const CChannelDb &db)
         int32_t satId = 0;
         int32_t tpId = 0;
         if (!db.GetNodeInt(KindTransponder, node, tpSatField, satId, 0, PositionOrder)
-            || !db.GetNodeInt(KindTransponder, node, tpIdField, tpId, 0, PositionOrder) || !m_satellites.contains(satId))
+            || !db.GetNodeInt(KindTransponder, node, tpIdField, tpId, 0, PositionOrder))
             continue;
-        const auto key = std::make_pair(satId, tpId);
-        if (!m_transponders.contains(key))
-            m_transponders.emplace(key, SplitLabel(TransponderLabel(db, node, 1)).tail);
+        const auto [entry, inserted] = m_transponders.try_emplace(std::make_pair(satId, tpId), Place {node, {}, false});
+        const auto satellite = m_satellites.find(satId);
+        if (inserted && satellite != m_satellites.end() && satellite->second.shown) {
+            entry->second.text = SplitLabel(TransponderLabel(db, node, 1)).tail;
+            entry->second.shown = true;
+        }
     }
+}
+
+int ProgramPlaces::SatellitePlace(int32_t satId) const
+{
+    const auto found = m_satellites.find(satId);
+    return found == m_satellites.end() ? kNowhere : found->second.index;
+}
+
+int ProgramPlaces::TransponderPlace(int32_t satId, int32_t tpId) const
+{
+    const auto found = m_transponders.find({satId, tpId});
+    return found == m_transponders.end() ? kNowhere : found->second.index;
 }
 
 bool ProgramPlaces::ReadIds(int slot, int32_t &satId, int32_t &tpId) const
@@ -52,7 +72,7 @@ std::string ProgramPlaces::SatelliteOf(int slot) const
     if (!ReadIds(slot, satId, tpId))
         return {};
     const auto found = m_satellites.find(satId);
-    return found == m_satellites.end() ? std::string() : found->second;
+    return found == m_satellites.end() ? std::string() : found->second.text;
 }
 
 std::string ProgramPlaces::TransponderOf(int slot) const
@@ -62,5 +82,5 @@ std::string ProgramPlaces::TransponderOf(int slot) const
     if (!ReadIds(slot, satId, tpId))
         return {};
     const auto found = m_transponders.find({satId, tpId});
-    return found == m_transponders.end() ? std::string() : found->second;
+    return found == m_transponders.end() ? std::string() : found->second.text;
 }

@@ -1,6 +1,7 @@
-// Where a program lives, in the navigator's words: its satellite's name and its transponder's label.
+// Where a program lives, in the navigator's words and order: its satellite and its transponder.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -22,13 +23,27 @@ public:
     // when the program names no transponder of its satellite.
     std::string TransponderOf(int slot) const;
 
+    // The place in the tree's order: the table index of the first satellite with this id, and of
+    // the first transponder with these ids; kNowhere (after every place) when there is none.
+    static constexpr int kNowhere = INT_MAX;
+    int SatellitePlace(int32_t satId) const;
+    int TransponderPlace(int32_t satId, int32_t tpId) const;
+
 private:
+    // A table row found by its ids: where it stands, and its text when the tree shows it.
+    struct Place
+    {
+        int index = kNowhere;
+        std::string text;
+        bool shown = false;
+    };
+
     // The program's sat_id and tp_id; nothing when either cannot be read.
     bool ReadIds(int slot, int32_t &satId, int32_t &tpId) const;
 
     const CChannelDb &m_db;
     int m_satIdField = -1;
     int m_tpIdField = -1;
-    std::map<int32_t, std::string> m_satellites;
-    std::map<std::pair<int32_t, int32_t>, std::string> m_transponders;
+    std::map<int32_t, Place> m_satellites;
+    std::map<std::pair<int32_t, int32_t>, Place> m_transponders;
 };

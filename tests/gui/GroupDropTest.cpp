@@ -48,7 +48,7 @@ private Q_SLOTS:
         QCOMPARE(ProgramSlotsMime::Decode(data.get()).value(), (std::vector<int32_t>{7, 0, 29999}));
         QMimeData other;
         QVERIFY(!ProgramSlotsMime::Decode(&other));
-        for (const QByteArray bad : {QByteArray(""), QByteArray("1,x"), QByteArray("-1"), QByteArray("1,,2")}) {
+        for (const QByteArray &bad : {QByteArray(""), QByteArray("1,x"), QByteArray("-1"), QByteArray("1,,2")}) {
             QMimeData forged;
             forged.setData(ProgramSlotsMime::Format(), bad);
             QVERIFY2(!ProgramSlotsMime::Decode(&forged), bad.constData());
