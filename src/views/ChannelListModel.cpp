@@ -130,18 +130,25 @@ std::optional<std::vector<int>> ChannelListModel::DroppedRows(const QMimeData *d
     return listRows;
 }
 
+std::optional<std::vector<int>> ChannelListModel::TakenDrop(const QMimeData *data, Qt::DropAction action) const
+{
+    if (action != Qt::MoveAction || !DropAllowed() || !m_dropHandler)
+        return std::nullopt;
+    return DroppedRows(data);
+}
+
 bool ChannelListModel::canDropMimeData(const QMimeData *data, Qt::DropAction action, int, int,
                                        const QModelIndex &) const
 {
-    return action == Qt::MoveAction && DropAllowed() && m_dropHandler && DroppedRows(data).has_value();
+    return TakenDrop(data, action).has_value();
 }
 
 bool ChannelListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int,
                                     const QModelIndex &parent)
 {
-    if (!canDropMimeData(data, action, row, 0, parent))
+    const std::optional<std::vector<int>> listRows = TakenDrop(data, action);
+    if (!listRows)
         return false;
-    const std::optional<std::vector<int>> listRows = DroppedRows(data);
     // Dropped on a row: before it; between rows: at `row`; below the last row: at the end.
     int before = parent.isValid() ? parent.row() : row;
     if (before < 0 || before > int(m_rows.size()))

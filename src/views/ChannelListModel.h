@@ -121,6 +121,8 @@ public:
 private:
     // The list rows of the dragged slots, ascending; nothing when one is no row of this list.
     std::optional<std::vector<int>> DroppedRows(const QMimeData *data) const;
+    // The dragged rows when this list takes the drop now, else nothing.
+    std::optional<std::vector<int>> TakenDrop(const QMimeData *data, Qt::DropAction action) const;
     const std::vector<std::string> *RowCells(int row) const;
     // A place column's text for a list row; the names are read at the first use.
     std::string PlaceText(PlaceColumn place, int listRow) const;
