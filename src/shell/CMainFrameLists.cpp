@@ -165,16 +165,8 @@ void CMainFrame::FileExport(ExportFormat format, ExportScope scope)
 {
     if (!IsFileOpen())
         return;
-    std::vector<int32_t> slots;
-    if (scope == ExportScope::CurrentList) {
-        // The rows as the list shows them: found and sorted as they are.
-        const ChannelListModel *model = m_list->Model();
-        for (int row = 0; row < model->RowCount(); ++row) {
-            const ChannelRow *entry = model->Row(row);
-            if (entry && entry->record && entry->slot >= 0)
-                slots.push_back(entry->slot);
-        }
-    }
+    // The current list as it shows its rows: found and sorted as they are.
+    const std::vector<int32_t> slots = scope == ExportScope::CurrentList ? m_list->ShownSlots() : std::vector<int32_t>();
     CFileDlg dialog(FileDialogKind::Save, QString(), HideReadOnly | OverwritePrompt, ExportFilter(format), this);
     dialog.setWindowTitle(QStringLiteral("Export"));
     const QString path = dialog.Run();

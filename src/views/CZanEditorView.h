@@ -105,6 +105,8 @@ public:
     int RowCount() const;
     // The status bar's text for the list: the counts, or "N of M channels" during a find.
     QString CountText() const;
+    // The program slots of the rows shown (found and sorted as they are), in the view's order.
+    std::vector<int32_t> ShownSlots() const;
     // The first row in the selected state, or -1; and every selected row, ascending.
     int FirstSelectedRow() const;
     std::vector<int> SelectedRows() const;
@@ -218,8 +220,6 @@ private:
     void CreateSortActions();
     // The move commands' status tips say why they are off while the view is sorted.
     void OnSortChanged();
-    // The program slots of the rows shown, in the view's order.
-    std::vector<int32_t> ShownSlots() const;
     bool PushSlotOrder(const std::vector<int32_t> &ordered, const QString &text);
     // The list rows in `order` (entry i: the list row that goes to place i) as one command; the
     // `moved` rows are selected afterwards.
