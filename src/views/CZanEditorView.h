@@ -110,6 +110,8 @@ public:
     // The first row in the selected state, or -1; and every selected row, ascending.
     int FirstSelectedRow() const;
     std::vector<int> SelectedRows() const;
+    // The program slots of the selected rows that show a program, in view order.
+    std::vector<int32_t> SelectedSlots() const;
     const RowRecord *Record(int row) const;
     // The 32 group keys and names, rebuilt at every fill; read by the program dialog.
     const FavouriteNameTable &FavouriteNames() const { return m_favouriteNames; }

@@ -91,14 +91,20 @@ void CZanEditorView::FillAddToGroupMenu(QMenu *menu)
     }
 }
 
-bool CZanEditorView::AddSelectedToGroup(int group)
+std::vector<int32_t> CZanEditorView::SelectedSlots() const
 {
     std::vector<int32_t> slots;
     for (int row : SelectedRows()) {
         if (Record(row))
             slots.push_back(m_model->Row(row)->slot);
     }
-    return PushGroupMembership(m_context.Document(), slots, group, GroupChange::Join, QStringLiteral("Add to Group"));
+    return slots;
+}
+
+bool CZanEditorView::AddSelectedToGroup(int group)
+{
+    return PushGroupMembership(m_context.Document(), SelectedSlots(), group, GroupChange::Join,
+                               QStringLiteral("Add to Group"));
 }
 
 QAction *CZanEditorView::AddAction(int id, const QString &text, const QList<QKeySequence> &keys,
@@ -147,11 +153,7 @@ QList<QAction *> CZanEditorView::ListActions() const
 void CZanEditorView::EditChannel()
 {
     // Several rows: what they share is edited at once.
-    std::vector<int32_t> slots;
-    for (int row : SelectedRows()) {
-        if (Record(row) && m_model->Row(row)->slot >= 0)
-            slots.push_back(m_model->Row(row)->slot);
-    }
+    const std::vector<int32_t> slots = SelectedSlots();
     if (slots.size() > 1) {
         if (m_editChannelsHook)
             m_editChannelsHook(slots);
@@ -349,12 +351,8 @@ void CZanEditorView::RemoveItem()
     NavNode *node = m_context.SelectedNode();
     if (!node || node->kind != NavFavouriteGroup)
         return;
-    std::vector<int32_t> slots;
-    for (int row : SelectedRows()) {
-        if (Record(row))
-            slots.push_back(m_model->Row(row)->slot);
-    }
-    PushGroupMembership(m_context.Document(), slots, node->index, GroupChange::Leave, QStringLiteral("Remove Item"));
+    PushGroupMembership(m_context.Document(), SelectedSlots(), node->index, GroupChange::Leave,
+                        QStringLiteral("Remove Item"));
 }
 
 void CZanEditorView::RenameGroup()
